@@ -1,0 +1,18 @@
+#include "nuv/package/units.hpp"
+#include "nuv/base/hooks.hpp"
+
+namespace nuv::detail {
+namespace {
+TUnitCounter gCounter;
+}  // namespace
+
+void InitNUV_math2() {
+  if (!gCounter.Enter()) return;
+  AbortMathProc = false;
+}
+
+void FinalNUV_math2() {
+  if (!gCounter.Leave()) return;
+}
+
+}  // namespace nuv::detail
