@@ -34,7 +34,9 @@ void TBitFld::SetBit(Integer Ix, bool Value) noexcept {
   }
 }
 
-void TBitFld::Clear() noexcept { std::fill(FBits.begin(), FBits.end(), 0); }
+void TBitFld::Clear() noexcept {
+  std::fill(FBits.begin(), FBits.end(), 0);
+}
 
 Integer TBitFld::CountTrueBits() const noexcept {
   Integer n = 0;
@@ -61,10 +63,18 @@ void TBitFld::CombineWith(const TBitFld* Other, TLogicOp Op) noexcept {
     const bool b = Other->GetBit(i);
     bool r = a;
     switch (Op) {
-      case loAnd: r = a && b; break;
-      case loOr: r = a || b; break;
-      case loXor: r = a != b; break;
-      case loAndNot: r = a && !b; break;
+      case loAnd:
+        r = a && b;
+        break;
+      case loOr:
+        r = a || b;
+        break;
+      case loXor:
+        r = a != b;
+        break;
+      case loAndNot:
+        r = a && !b;
+        break;
     }
     SetBit(i, r);
   }

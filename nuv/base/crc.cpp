@@ -17,7 +17,9 @@ constexpr std::array<Cardinal, 256> kTable = MakeTable();
 
 }  // namespace
 
-Cardinal CalcNextCRC32(Byte B, Cardinal Crc) { return kTable[(Crc ^ B) & 0xFFu] ^ (Crc >> 8); }
+Cardinal CalcNextCRC32(Byte B, Cardinal Crc) {
+  return kTable[(Crc ^ B) & 0xFFu] ^ (Crc >> 8);
+}
 
 namespace detail {
 

@@ -5,11 +5,15 @@
 namespace nuv {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 }  // namespace
 
-std::string strff(double X, int Width, int Decimals) { return FormatFloat(X, Width, Decimals); }
+std::string strff(double X, int Width, int Decimals) {
+  return FormatFloat(X, Width, Decimals);
+}
 
 bool StringContains(std::string_view Text, std::string_view Pattern) {
   if (Pattern == "//dig") return Text.find_first_of("0123456789") != std::string_view::npos;

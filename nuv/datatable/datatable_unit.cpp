@@ -7,7 +7,6 @@ TUnitCounter gCounter;
 
 void InitNUV_datatable() {
   if (!gCounter.Enter()) return;
-
 }
 
 void FinalNUV_datatable() {

@@ -41,6 +41,8 @@ void Finalize() {
   for (auto it = kUnits.rbegin(); it != kUnits.rend(); ++it) it->Final();
 }
 
-std::span<const TPackageUnitInfo> GetPackageInfoTable() { return kUnits; }
+std::span<const TPackageUnitInfo> GetPackageInfoTable() {
+  return kUnits;
+}
 
 }  // namespace nuv

@@ -145,7 +145,9 @@ std::string FloatToStr(double X) {
   return std::string(buf, res.ptr);
 }
 
-std::string IntToStr(Int64 Value) { return std::to_string(Value); }
+std::string IntToStr(Int64 Value) {
+  return std::to_string(Value);
+}
 
 bool TryStrToFloat(std::string_view S, double& Value) {
   std::string_view t = Trim(S);
@@ -167,8 +169,7 @@ bool TryStrToFloat(std::string_view S, double& Value) {
     return true;
   }
   double v = 0.0;
-  auto res = std::from_chars(body.data(), body.data() + body.size(), v,
-                             std::chars_format::general);
+  auto res = std::from_chars(body.data(), body.data() + body.size(), v, std::chars_format::general);
   // from_chars reports overflow as out of range without a value; take the IEEE result.
   if (res.ec == std::errc::result_out_of_range && res.ptr == body.data() + body.size()) {
     v = std::strtod(std::string(body).c_str(), nullptr);

@@ -38,14 +38,18 @@ void Randomize() {
   SetRandSeed(seed);
 }
 
-Integer RandSeed() { return gSeed.load(std::memory_order_relaxed); }
+Integer RandSeed() {
+  return gSeed.load(std::memory_order_relaxed);
+}
 
 void SetRandSeed(Integer Seed) {
   gSeed.store(Seed, std::memory_order_relaxed);
   gState.store(StateFromSeed(Seed), std::memory_order_relaxed);
 }
 
-double Random() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
+double Random() {
+  return static_cast<double>(Next() >> 11) * 0x1.0p-53;
+}
 
 Integer Random(Integer n) {
   if (n <= 0) return 0;

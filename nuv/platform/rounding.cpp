@@ -28,12 +28,24 @@ Integer ToInteger(double r, const char* name) {
 }  // namespace
 
 // nearbyint honours the default round-to-nearest-even mode, which gives banker's rounding.
-Int64 Round(double X) { return ToInt64(std::nearbyint(X), "Round"); }
-Int64 Trunc(double X) { return ToInt64(std::trunc(X), "Trunc"); }
-double Int(double X) { return std::trunc(X); }
-double Frac(double X) { return X - std::trunc(X); }
-Integer Floor(double X) { return ToInteger(std::floor(X), "Floor"); }
-Integer Ceil(double X) { return ToInteger(std::ceil(X), "Ceil"); }
+Int64 Round(double X) {
+  return ToInt64(std::nearbyint(X), "Round");
+}
+Int64 Trunc(double X) {
+  return ToInt64(std::trunc(X), "Trunc");
+}
+double Int(double X) {
+  return std::trunc(X);
+}
+double Frac(double X) {
+  return X - std::trunc(X);
+}
+Integer Floor(double X) {
+  return ToInteger(std::floor(X), "Floor");
+}
+Integer Ceil(double X) {
+  return ToInteger(std::ceil(X), "Ceil");
+}
 
 double StdDev(std::span<const double> Data) {
   const std::size_t n = Data.size();

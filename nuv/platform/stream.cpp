@@ -86,10 +86,16 @@ void TMemoryStream::LoadFromFile(const std::string& FileName) {
 TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileName(FileName) {
   const char* how = "rb";
   switch (Mode) {
-    case fmCreate: how = "w+b"; break;
-    case fmOpenRead: how = "rb"; break;
+    case fmCreate:
+      how = "w+b";
+      break;
+    case fmOpenRead:
+      how = "rb";
+      break;
     case fmOpenWrite:
-    case fmOpenReadWrite: how = "r+b"; break;
+    case fmOpenReadWrite:
+      how = "r+b";
+      break;
   }
   FFile = std::fopen(FileName.c_str(), how);
   if (FFile == nullptr) throw EInOutError("Cannot open file \"" + FileName + "\"");

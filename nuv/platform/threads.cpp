@@ -4,7 +4,9 @@ namespace nuv {
 
 TThread::TThread(std::function<void()> Body) : FBody(std::move(Body)) {}
 
-TThread::~TThread() { WaitFor(); }
+TThread::~TThread() {
+  WaitFor();
+}
 
 void TThread::Start() {
   if (FThread.joinable() || FFinished.load(std::memory_order_acquire)) return;

@@ -3,4 +3,3 @@
 
 #include "nuv/scalar/TVector.hpp"
 #include "nuv/scalar/scalar_errors.hpp"
-

@@ -43,8 +43,8 @@ std::uint64_t UlpDistance(double a, double b) {
 ::testing::AssertionResult UlpNear(double a, double b, std::uint64_t maxUlps) {
   const std::uint64_t d = UlpDistance(a, b);
   if (d <= maxUlps) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << a << " and " << b << " are " << d << " ulps apart (max "
-                                       << maxUlps << ")";
+  return ::testing::AssertionFailure()
+         << a << " and " << b << " are " << d << " ulps apart (max " << maxUlps << ")";
 }
 
 ::testing::AssertionResult RelNear(double a, double b, double tol) {
@@ -58,7 +58,9 @@ std::uint64_t UlpDistance(double a, double b) {
                                        << std::fabs(a - b) / scale << " > " << tol;
 }
 
-std::string DataPath(const std::string& name) { return std::string(NUV_TEST_DATA_DIR) + "/" + name; }
+std::string DataPath(const std::string& name) {
+  return std::string(NUV_TEST_DATA_DIR) + "/" + name;
+}
 
 std::string ReferencePath(const std::string& name) {
   return std::string(NUV_TEST_REFERENCE_DIR) + "/" + name;

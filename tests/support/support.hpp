@@ -17,16 +17,16 @@
 namespace nuv::test {
 
 /// Expects `stmt` to throw exactly type E (or a subclass) with message `msg`, byte for byte.
-#define NUV_EXPECT_THROW_MSG(stmt, E, msg)                                          \
-  do {                                                                             \
-    bool nuvThrown = false;                                                        \
-    try {                                                                          \
-      stmt;                                                                        \
-    } catch (const E& nuvErr) {                                                    \
-      nuvThrown = true;                                                            \
-      EXPECT_EQ(std::string(nuvErr.what()), std::string(msg));                     \
-    }                                                                              \
-    EXPECT_TRUE(nuvThrown) << "expected " #E " from " #stmt;                        \
+#define NUV_EXPECT_THROW_MSG(stmt, E, msg)                     \
+  do {                                                         \
+    bool nuvThrown = false;                                    \
+    try {                                                      \
+      stmt;                                                    \
+    } catch (const E& nuvErr) {                                \
+      nuvThrown = true;                                        \
+      EXPECT_EQ(std::string(nuvErr.what()), std::string(msg)); \
+    }                                                          \
+    EXPECT_TRUE(nuvThrown) << "expected " #E " from " #stmt;   \
   } while (0)
 
 /// Records OnChange and OnSortExchange calls.
