@@ -25,8 +25,9 @@ const std::vector<TComplex>& Samples() {
   return s;
 }
 
-std::complex<double> Std(const TComplex& z) {
-  return {static_cast<double>(z.re), static_cast<double>(z.im)};
+// The same value as a std::complex of the widest type.
+std::complex<Extended> Std(const TComplex& z) {
+  return {z.re, z.im};
 }
 
 TEST(NUVComplexConstants, ValuesAndStartUpTolerance) {
@@ -45,7 +46,7 @@ TEST(NUVComplexArithmetic, AgreesWithStdComplex) {
     for (const TComplex& b : Samples()) {
       SCOPED_TRACE(testing::Message()
                    << "a=(" << a.re << "," << a.im << ") b=(" << b.re << "," << b.im << ")");
-      const std::complex<double> sa = Std(a), sb = Std(b);
+      const std::complex<Extended> sa = Std(a), sb = Std(b);
       const TComplex sum = CpxAdd(a, b), dif = CpxSub(a, b), prod = CpxMult(a, b);
       EXPECT_EQ(sum.re, (sa + sb).real());
       EXPECT_EQ(sum.im, (sa + sb).imag());
@@ -54,12 +55,13 @@ TEST(NUVComplexArithmetic, AgreesWithStdComplex) {
       EXPECT_TRUE(Near(prod.re, (sa * sb).real(), kFewUlps));
       EXPECT_TRUE(Near(prod.im, (sa * sb).imag(), kFewUlps));
       const TComplex q = CpxDiv(a, b);
-      const std::complex<double> sq = sa / sb;
+      const std::complex<Extended> sq = sa / sb;
       EXPECT_LE(static_cast<double>(CpxAbs(CpxSub(q, {sq.real(), sq.imag()}))),
-                kFewUlps * std::abs(sq));
+                kFewUlps * static_cast<double>(std::abs(sq)));
       // (a / b) * b returns a.
       const TComplex back = CpxMult(q, b);
-      EXPECT_LE(static_cast<double>(CpxAbs(CpxSub(back, a))), 1e-12 * std::abs(sa));
+      EXPECT_LE(static_cast<double>(CpxAbs(CpxSub(back, a))),
+                1e-12 * static_cast<double>(std::abs(sa)));
     }
   }
 }
@@ -165,7 +167,7 @@ TEST(NUVComplexPolar, BranchCutOfTheArgument) {
   } cases[] = {{{-1, 0.0}}, {{-1, -0.0}}, {{0, 0}}, {{-0.0, 0}}, {{-0.0, -0.0}}, {{2, -0.0}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.z.re << "," << std::signbit(c.z.im));
-    const double expected = std::arg(Std(c.z));
+    const Extended expected = std::arg(Std(c.z));
     const Extended phi = ConvertRectToPolar(c.z).phi;
     EXPECT_TRUE(Near(phi, expected, kFewUlps));
     EXPECT_EQ(std::signbit(phi), std::signbit(expected));
@@ -176,8 +178,8 @@ TEST(NUVComplexPolar, RoundTripsBothWays) {
   for (const TComplex& z : Samples()) {
     const TComplexPolar p = ConvertRectToPolar(z);
     EXPECT_TRUE(Near(p.phi, std::arg(Std(z)), kFewUlps));
-    EXPECT_GE(p.phi, -std::numbers::pi);
-    EXPECT_LE(p.phi, std::numbers::pi);
+    EXPECT_GE(p.phi, -std::numbers::pi_v<Extended>);
+    EXPECT_LE(p.phi, std::numbers::pi_v<Extended>);
     const TComplex back = ConvertPolarToRect(p);
     EXPECT_LE(static_cast<double>(CpxAbs(CpxSub(back, z))), 4 * kFewUlps * CpxAbs(z));
   }
