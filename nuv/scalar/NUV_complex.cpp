@@ -1,9 +1,105 @@
 #include "nuv/scalar/NUV_complex.hpp"
 
+#include <cmath>
+#include <limits>
+
 namespace nuv {
 inline namespace NUV_complex {
 
-double CpxNearZero = 1e-15;
+Extended CpxNearZero = 1e-15;
+
+namespace {
+
+constexpr Extended kTiny = std::numeric_limits<Extended>::min();
+
+bool IsFinite(const TComplex& z) {
+  return std::isfinite(z.re) && std::isfinite(z.im);
+}
+
+// Smith's division: scales by the larger part of b, so no square of b is formed.
+TComplex SmithDiv(const TComplex& a, const TComplex& b) {
+  if (std::fabs(b.re) >= std::fabs(b.im)) {
+    const Extended r = b.im / b.re;
+    const Extended den = b.re + b.im * r;
+    return {(a.re + a.im * r) / den, (a.im - a.re * r) / den};
+  }
+  const Extended r = b.re / b.im;
+  const Extended den = b.re * r + b.im;
+  return {(a.re * r + a.im) / den, (a.im * r - a.re) / den};
+}
+
+}  // namespace
+
+TComplex Cpx(Extended re, Extended im) {
+  return {re, im};
+}
+
+Extended CpxAbs(const TComplex& z) {
+  const Extended s = z.re * z.re + z.im * z.im;
+  // The plain formula where the sum of squares is a normal number; hypot where it overflowed
+  // or lost its precision to underflow.
+  if (std::isinf(s) || (s < kTiny && (z.re != 0 || z.im != 0))) return std::hypot(z.re, z.im);
+  return std::sqrt(s);
+}
+
+Extended CpxAbsSqr(const TComplex& z) {
+  return z.re * z.re + z.im * z.im;
+}
+
+TComplex CpxAdd(const TComplex& a, const TComplex& b) {
+  return {a.re + b.re, a.im + b.im};
+}
+
+TComplex CpxSub(const TComplex& a, const TComplex& b) {
+  return {a.re - b.re, a.im - b.im};
+}
+
+TComplex CpxConj(const TComplex& z) {
+  return {z.re, -z.im};
+}
+
+TComplex CpxNeg(const TComplex& z) {
+  return {-z.re, -z.im};
+}
+
+TComplex CpxMult(const TComplex& a, const TComplex& b) {
+  return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+}
+
+TComplex CpxDiv(const TComplex& a, const TComplex& b) {
+  if (b.re == 0 && b.im == 0) {
+    detail::RaiseFunction<ENUVComplexError>("CpxDiv", "division by zero");
+  }
+  const Extended d = b.re * b.re + b.im * b.im;
+  const TComplex q{(a.re * b.re + a.im * b.im) / d, (a.im * b.re - a.re * b.im) / d};
+  if (std::isfinite(d) && d >= kTiny && IsFinite(q)) return q;
+  if (!IsFinite(a) || !IsFinite(b)) return q;
+  // d overflowed or underflowed although the operands are finite.
+  const TComplex s = SmithDiv(a, b);
+  if (!IsFinite(s)) detail::RaiseFunction<ENUVComplexError>("CpxDiv", "division by zero");
+  return s;
+}
+
+bool CpxIsEqual(const TComplex& a, const TComplex& b) {
+  return a.re == b.re && a.im == b.im;
+}
+
+bool CpxIsNearEqual(const TComplex& a, const TComplex& b) {
+  return std::fabs(a.re - b.re) < CpxNearZero && std::fabs(a.im - b.im) < CpxNearZero;
+}
+
+bool CpxIsZero(const TComplex& z) {
+  const auto part = [](Extended x) { return std::fabs(x) < CpxNearZero ? Extended(0) : x; };
+  return part(z.re) == 0 && part(z.im) == 0;
+}
+
+TComplexPolar ConvertRectToPolar(const TComplex& z) {
+  return {CpxAbs(z), std::atan2(z.im, z.re)};
+}
+
+TComplex ConvertPolarToRect(const TComplexPolar& p) {
+  return {p.r * std::cos(p.phi), p.r * std::sin(p.phi)};
+}
 
 }  // namespace NUV_complex
 }  // namespace nuv
