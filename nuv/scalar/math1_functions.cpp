@@ -98,10 +98,11 @@ double InterpolEquidistant(double x, double Low, double High, std::span<const T>
 double lg(double x) {
   if (x <= 0.0) RaiseLogarithm();
   const double r = std::log(x) / kLn10;
-  // The plain quotient misses exact decades (ln 1000 / ln 10 = 2.9999999999999996).
+  // The plain quotient misses exact decades (ln 1000 / ln 10 = 2.9999999999999996). The
+  // nearest integer is the only candidate, also for subnormal decades such as 1e-323.
   if (std::isfinite(r)) {
     const double k = std::nearbyint(r);
-    if (std::fabs(r - k) < 1e-9 && detail::ExactPowerOfTen(static_cast<Integer>(k)) == x) return k;
+    if (detail::ExactPowerOfTen(static_cast<Integer>(k)) == x) return k;
   }
   return r;
 }
