@@ -1,5 +1,6 @@
 #include "nuv/scalar/math1_functions.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -84,9 +85,10 @@ double InterpolEquidistant(double x, double Low, double High, std::span<const T>
   if (x == High) return last;
   const double segments = static_cast<double>(n - 1);
   const double t = (x - Low) / (High - Low) * segments;
-  // Clamp before converting so that far-away or infinite x picks an end segment.
-  const double k =
-      std::floor(t) < 0.0 ? 0.0 : (std::floor(t) > segments - 1.0 ? segments - 1.0 : std::floor(t));
+  // NaN bounds leave no segment; otherwise clamp before converting, so that far-away or
+  // infinite x picks an end segment.
+  if (std::isnan(t)) return t;
+  const double k = std::min(std::max(std::floor(t), 0.0), segments - 1.0);
   const auto i = static_cast<std::size_t>(k);
   const auto y0 = static_cast<double>(Table[i]);
   const auto y1 = static_cast<double>(Table[i + 1]);

@@ -207,6 +207,8 @@ TEST(Math1Functions, InterpolTable) {
   EXPECT_EQ(InterpolTable(1.5, 0.0, 2.0, ti), 25.0);
   EXPECT_EQ(InterpolTable(3.0, 0.0, 2.0, ti), 70.0);
   EXPECT_TRUE(std::isnan(InterpolTable(kNaN, 0.0, 1.0, t)));
+  EXPECT_TRUE(std::isnan(InterpolTable(0.5, kNaN, 1.0, t)));
+  EXPECT_TRUE(std::isnan(InterpolTable(0.5, -kInf, kInf, t)));
   EXPECT_EQ(InterpolTable(1e300, 0.0, 1.0, t), 1e301);
   NUV_EXPECT_THROW_MSG(InterpolTable(0.5, 0.0, 1.0, std::vector<double>{1.0}), ENUVMath1Error,
                        "InterpolTable: pivot array must contain at least 2 values");
