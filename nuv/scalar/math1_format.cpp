@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "nuv/base/crc.hpp"
@@ -214,7 +215,9 @@ string EEngStr(double x, Integer Digits) {
 
 string strf(double x, Integer Width, Integer Decimals) {
   if (Decimals != -2) return FormatFloat(x, Width, Decimals);
-  string s = FormatFloat(x, Width + 2, -2);
+  // Two more places for the four-digit exponent (without overflowing a huge Width).
+  const Integer wide = Width > std::numeric_limits<Integer>::max() - 2 ? Width : Width + 2;
+  string s = FormatFloat(x, wide, -2);
   const std::size_t n = s.size();
   const bool hasExponent = n >= 6 && s[n - 6] == 'E' && (s[n - 5] == '+' || s[n - 5] == '-');
   if (hasExponent) {
