@@ -14,6 +14,7 @@ void InitNUV_math1() {
 }
 
 void FinalNUV_math1() {
+  // The Roman-numeral table is a constant table in static storage: nothing to release.
   if (!gCounter.Leave()) return;
 }
 
