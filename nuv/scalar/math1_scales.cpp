@@ -1,5 +1,7 @@
 #include "nuv/scalar/math1_scales.hpp"
 
+#include "nuv/scalar/math1_functions.hpp"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -24,11 +26,6 @@ constexpr int kMaxDecade = 308;
 
 constexpr std::array<Integer, 12> kAngleSteps{1, 2, 3, 5, 10, 15, 20, 30, 60, 90, 180, 360};
 constexpr std::size_t kMinuteSteps = 9;  // 1 to 60
-
-// Decimal logarithm; stands in for the unit's lg, which is exact at powers of ten.
-double Lg(double x) {
-  return std::log10(x);
-}
 
 // The value of F nearest to Mant * 10^Exp, correctly rounded by the decimal parser (the
 // product of two rounded factors can be one unit off). Out of range gives 0 or infinity.
@@ -68,7 +65,7 @@ enum class TGridDir { Nearest, Down, Up };
 // |x| (finite, not 0) onto the 1-2-5 grid. The decade and the thresholds are found by
 // comparing with the doubles nearest the grid values, so that grid values map to themselves.
 double RoundMagnitude(double ax, TGridDir dir) {
-  const double L = Lg(ax);
+  const double L = lg(ax);  // exact at powers of ten
   const double rl = std::nearbyint(L);
   if (std::fabs(L - rl) < 1e-14) return Decade(static_cast<int>(rl)).p1;
   int e = static_cast<int>(std::floor(L));
