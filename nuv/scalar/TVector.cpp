@@ -31,7 +31,9 @@ double StableLength(const std::vector<double>& v) {
   return std::ldexp(std::sqrt(scaled), exp2);
 }
 
-bool IsTiny(double f) { return f == 0.0 || std::fpclassify(f) == FP_SUBNORMAL; }
+bool IsTiny(double f) {
+  return f == 0.0 || std::fpclassify(f) == FP_SUBNORMAL;
+}
 
 }  // namespace
 
@@ -41,7 +43,9 @@ void TVector::SetVecSize(Integer NE) {
   if (NE > 0 && NE != FNElem) Resize(NE);
 }
 
-double TVector::CalcVecLeng() const { return StableLength(FVec); }
+double TVector::CalcVecLeng() const {
+  return StableLength(FVec);
+}
 
 void TVector::SetVecLeng(double x) {
   bool allZero = true;

@@ -7,7 +7,6 @@ TUnitCounter gCounter;
 
 void InitNUV_vector() {
   if (!gCounter.Enter()) return;
-
 }
 
 void FinalNUV_vector() {
