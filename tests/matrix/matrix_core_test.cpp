@@ -86,7 +86,7 @@ TEST(TMatrixResize, ImpossibleSizeRaisesAndKeepsMatrix) {
   EXPECT_EQ(m.NrOfColumns(), 2);
   EXPECT_EQ(m.NrOfRows(), 2);
   EXPECT_EQ(m.GetVal(2, 2), 4.0);
-  NUV_EXPECT_THROW_MSG(m.SetNRows(2147483647), ENUVMatrixError,
+  NUV_EXPECT_THROW_MSG(m.Resize(1073741824, 1073741824), ENUVMatrixError,
                        "Component \"M1\": not enough memory on heap");
 }
 
