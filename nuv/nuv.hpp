@@ -11,6 +11,7 @@
 #include "nuv/base/streams.hpp"
 #include "nuv/base/strings.hpp"
 #include "nuv/base/types.hpp"
+#include "nuv/analysis/NUV_math2.hpp"
 #include "nuv/matrix/NUV_matrix.hpp"
 #include "nuv/package/package.hpp"
 #include "nuv/platform/component.hpp"

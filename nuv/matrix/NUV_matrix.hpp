@@ -1,5 +1,6 @@
 #pragma once
 // Unit NUV_matrix: the matrix components and their error class.
 
+#include "nuv/matrix/TIntMatrix.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/matrix/matrix_errors.hpp"

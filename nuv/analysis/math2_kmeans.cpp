@@ -1,0 +1,290 @@
+#include "nuv/analysis/math2_kmeans.hpp"
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "nuv/base/errors.hpp"
+#include "nuv/base/hooks.hpp"
+#include "nuv/matrix/TIntMatrix.hpp"
+#include "nuv/platform/random.hpp"
+#include "nuv/platform/rounding.hpp"
+
+namespace nuv {
+inline namespace NUV_math2 {
+namespace {
+
+constexpr const char* kKMeans = "kMeansClustering";
+constexpr Integer kMaxIterations = 1000;
+
+// Nearest of the K centres to the row x (p values) by squared Euclidean distance, summed in
+// column order; ct holds the centres variable by variable (ct[c·K + k]). The scan starts from
+// the largest double with a strict less-than, so the lowest number wins ties, and a row whose
+// every distance is NaN or +inf keeps cluster 0.
+Integer NearestCenter(const double* x, Integer p, const double* ct, Integer K, double* dist) {
+  for (Integer k = 0; k < K; ++k) dist[k] = 0.0;
+  for (Integer c = 0; c < p; ++c) {
+    const double xc = x[c];
+    const double* cc = ct + static_cast<std::size_t>(c) * static_cast<std::size_t>(K);
+    // One accumulator per centre: the loop runs across centres, so every distance still
+    // receives its terms in column order.
+    for (Integer k = 0; k < K; ++k) {
+      const double t = xc - cc[k];
+      dist[k] += t * t;
+    }
+  }
+  Integer best = 0;
+  double bestDist = DBL_MAX;
+  for (Integer k = 0; k < K; ++k) {
+    if (dist[k] < bestDist) {
+      bestDist = dist[k];
+      best = k + 1;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+double kMeansClustering(TMatrix* Data, Integer Ignored1, Integer Ignored2, Integer NumClusters,
+                        TMatrix& Centers, TIntVector& ClusterIx) {
+  TIntVector sizes(nullptr);
+  return kMeansClustering(Data, Ignored1, Ignored2, NumClusters, 0, Centers, ClusterIx, sizes);
+}
+
+double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*/,
+                        Integer NumClusters, Integer RandSeed, TMatrix& Centers,
+                        TIntVector& ClusterIx, TIntVector& ClusterSize) {
+  if (Data == nullptr) return -1.0;
+  const Integer N = Data->NrOfRows();
+  const Integer p = Data->NrOfColumns();
+  const Integer K = NumClusters;
+  if (K > N) {
+    detail::RaiseFunction<ENUVMath2Error>(kKMeans,
+                                          "number of clusters is greater than number of objects");
+  }
+  if (K < 1) return -1.0;
+
+  // Row-major working copy of the data, centres variable by variable, and the assignment.
+  const auto uN = static_cast<std::size_t>(N);
+  const auto up = static_cast<std::size_t>(p);
+  const auto uK = static_cast<std::size_t>(K);
+  std::vector<double> x, ct, sums, dist;
+  std::vector<Integer> idx, counts;
+  try {
+    x.resize(uN * up);
+    ct.assign(up * uK, 0.0);
+    sums.resize(up * uK);
+    dist.resize(uK);
+    idx.resize(uN);
+    counts.resize(uK);
+  } catch (const std::bad_alloc&) {
+    detail::RaiseFunction<ENUVMath2Error>(kKMeans, "not enough memory on heap");
+  } catch (const std::length_error&) {
+    detail::RaiseFunction<ENUVMath2Error>(kKMeans, "not enough memory on heap");
+  }
+  for (Integer i = 0; i < N; ++i) {
+    for (Integer c = 0; c < p; ++c) {
+      x[static_cast<std::size_t>(i) * up + static_cast<std::size_t>(c)] =
+          Data->GetVal(c + 1, i + 1);
+    }
+  }
+
+  if (Centers.NrOfColumns() != p || Centers.NrOfRows() != K) Centers.Resize(p, K);
+  if (ClusterIx.NrOfElem() != N) ClusterIx.Resize(N);
+  ClusterSize.Resize(K);
+
+  if (RandSeed > 0) SetRandSeed(RandSeed);
+  for (Integer k = 0; k < K; ++k) {
+    const Integer row = RandSeed > 0 ? Random(N) : k;
+    for (Integer c = 0; c < p; ++c) {
+      const double v = x[static_cast<std::size_t>(row) * up + static_cast<std::size_t>(c)];
+      ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k)] = v;
+      Centers.SetVal(c + 1, k + 1, v);
+    }
+  }
+  for (Integer i = 0; i < N; ++i) idx[static_cast<std::size_t>(i)] = ClusterIx.GetVal(i + 1);
+
+  Integer iterations = 0;
+  for (;;) {
+    StepProcStat();
+    ++iterations;
+    bool changed = false;
+    for (Integer i = 0; i < N; ++i) {
+      const Integer best =
+          NearestCenter(x.data() + static_cast<std::size_t>(i) * up, p, ct.data(), K, dist.data());
+      if (best != idx[static_cast<std::size_t>(i)]) {
+        idx[static_cast<std::size_t>(i)] = best;
+        ClusterIx.SetVal(i + 1, best);
+        changed = true;
+      }
+    }
+    // The first round always recounts: an index vector that already holds the nearest-centre
+    // assignment would otherwise leave the initial rows as centres and the sizes uncounted.
+    if (iterations == 1) changed = true;
+    if (changed) {
+      std::fill(sums.begin(), sums.end(), 0.0);
+      std::fill(counts.begin(), counts.end(), 0);
+      for (Integer i = 0; i < N; ++i) {
+        const Integer k = idx[static_cast<std::size_t>(i)];
+        if (k < 1 || k > K) continue;
+        ++counts[static_cast<std::size_t>(k - 1)];
+        const double* xi = x.data() + static_cast<std::size_t>(i) * up;
+        for (Integer c = 0; c < p; ++c) {
+          sums[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k - 1)] += xi[c];
+        }
+      }
+      for (Integer k = 0; k < K; ++k) {
+        const Integer n = counts[static_cast<std::size_t>(k)];
+        ClusterSize.SetVal(k + 1, n);
+        for (Integer c = 0; c < p; ++c) {
+          const std::size_t at = static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k);
+          ct[at] = n != 0 ? sums[at] / n : 0.0;
+          Centers.SetVal(c + 1, k + 1, ct[at]);
+        }
+      }
+    }
+    if (!changed || iterations > kMaxIterations) break;
+    if (AbortMathProc) break;
+  }
+  if (AbortMathProc) return -1.0;
+
+  double ssq = 0.0;
+  for (Integer i = 0; i < N; ++i) {
+    const Integer k = idx[static_cast<std::size_t>(i)];
+    const double* xi = x.data() + static_cast<std::size_t>(i) * up;
+    double d = 0.0;
+    for (Integer c = 0; c < p; ++c) {
+      const double m = (k >= 1 && k <= K)
+                           ? ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k - 1)]
+                           : 0.0;
+      const double t = xi[c] - m;
+      d += t * t;
+    }
+    ssq += d;
+  }
+
+  // Renumber by decreasing size. Clusters of equal size come out in the order the comb sort of
+  // the rows leaves them.
+  {
+    TMatrix saved(nullptr);
+    saved.Clone(&Centers);
+    TIntMatrix order(nullptr);
+    order.Resize(2, K);
+    for (Integer k = 1; k <= K; ++k) {
+      order.SetVal(1, k, k);
+      order.SetVal(2, k, ClusterSize.GetVal(k));
+    }
+    order.SortRows(2, false, 0, 0, 0, 0);
+    ClusterSize.SortElems(false, 0, 0);
+    for (Integer r = 1; r <= K; ++r) order.SetVal(2, r, r);
+    order.SortRows(1, true, 0, 0, 0, 0);
+    for (Integer i = 0; i < N; ++i) {
+      ClusterIx.SetVal(i + 1, order.GetVal(2, idx[static_cast<std::size_t>(i)]));
+    }
+    for (Integer k = 1; k <= K; ++k) {
+      const Integer nk = order.GetVal(2, k);
+      for (Integer c = 1; c <= p; ++c) Centers.SetVal(c, nk, saved.GetVal(c, k));
+    }
+  }
+
+  if (iterations > kMaxIterations) {
+    detail::RaiseFunction<ENUVMath2Error>(kKMeans, "max. number of iterations exceeded");
+  }
+  return ssq;
+}
+
+Integer kMeansEstimatedSteps(Integer a, Integer b, Integer c) {
+  // Products in 64 bits, the bounds tested in double: a negative product gives NaN under the
+  // root, and NaN or anything below 20 gives 20.
+  const auto ab = static_cast<double>(static_cast<Int64>(a) * b);
+  const auto ac = static_cast<double>(static_cast<Int64>(a) * c);
+  const double est =
+      0.18232 * std::sqrt(ab) - 0.00092427 * a - 0.00017557 * ac + 0.38775 * std::sqrt(ac) - 108.0;
+  if (!(est >= 20.0)) return 20;
+  if (est >= 2147483647.0) return 2147483647;
+  return static_cast<Integer>(Round(est));
+}
+
+void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCenters,
+                 TMatrix& Centers, double& MeanSeparation) {
+  if (Data == nullptr || NumCenters < 1) return;
+  const Integer p = Data->NrOfColumns();
+  // Rows outside the data would only be phantom rows of zeros; keeping the live range inside
+  // the data also bounds the work and the weight list.
+  Integer first = std::max<Integer>(FirstRow, 1);
+  Integer last = std::min(LastRow, Data->NrOfRows());
+  TMatrix saved(nullptr);
+  saved.Clone(Data);
+  std::vector<double> w(last >= first ? static_cast<std::size_t>(last - first + 1) : 0u, 1.0);
+  auto live = [&] { return static_cast<Int64>(last) - first + 1; };
+  auto weight = [&](Integer row) -> double& { return w[static_cast<std::size_t>(row - first)]; };
+  auto dist2 = [&](Integer r1, Integer r2) {
+    double s = 0.0;
+    for (Integer c = 1; c <= p; ++c) {
+      const double t = Data->GetVal(c, r1) - Data->GetVal(c, r2);
+      s += t * t;
+    }
+    return s;
+  };
+
+  while (live() > NumCenters) {
+    StepProcStat();
+    // Seeded with the first live pair, so that the search finds a pair at any scale.
+    Integer pr = first;
+    Integer qr = first + 1;
+    double best = dist2(pr, qr);
+    for (Integer i = first; i < last; ++i) {
+      for (Integer j = i + 1; j <= last; ++j) {
+        const double d = dist2(i, j);
+        if (d < best) {
+          best = d;
+          pr = i;
+          qr = j;
+        }
+      }
+    }
+    const double wp = weight(pr);
+    const double wq = weight(qr);
+    for (Integer c = 1; c <= p; ++c) {
+      Data->SetVal(c, pr, (Data->GetVal(c, pr) * wp + Data->GetVal(c, qr) * wq) / (wp + wq));
+    }
+    weight(pr) = wp + wq;
+    for (Integer c = 1; c <= p; ++c) Data->SetVal(c, qr, Data->GetVal(c, last));
+    weight(qr) = weight(last);
+    --last;
+  }
+
+  const Integer nc = Centers.NrOfColumns();
+  for (Integer k = 0; k < NumCenters; ++k) {
+    const Int64 r = static_cast<Int64>(first) + k;
+    const Integer row = r > std::numeric_limits<Integer>::max() ? 0 : static_cast<Integer>(r);
+    for (Integer c = 1; c <= nc; ++c) Centers.SetVal(c, k + 1, Data->GetVal(c, row));
+  }
+  if (NumCenters == 1) {
+    MeanSeparation = 100000.0;  // the square root of the search's former start value 1e10
+  } else {
+    double sum = 0.0;
+    for (Integer k = 1; k <= NumCenters; ++k) {
+      double nearest = DBL_MAX;
+      for (Integer j = 1; j <= NumCenters; ++j) {
+        if (j == k) continue;
+        double s = 0.0;
+        for (Integer c = 1; c <= nc; ++c) {
+          const double t = Centers.GetVal(c, k) - Centers.GetVal(c, j);
+          s += t * t;
+        }
+        if (s < nearest) nearest = s;
+      }
+      sum += std::sqrt(nearest);
+    }
+    MeanSeparation = sum / NumCenters;
+  }
+  Data->Clone(&saved);
+}
+
+}  // namespace NUV_math2
+}  // namespace nuv
