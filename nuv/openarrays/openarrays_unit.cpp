@@ -7,7 +7,6 @@ TUnitCounter gCounter;
 
 void InitNUV_openarrays() {
   if (!gCounter.Enter()) return;
-
 }
 
 void FinalNUV_openarrays() {
