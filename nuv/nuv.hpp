@@ -12,6 +12,7 @@
 #include "nuv/base/streams.hpp"
 #include "nuv/base/strings.hpp"
 #include "nuv/base/types.hpp"
+#include "nuv/openarrays/NUV_openarrays.hpp"
 #include "nuv/package/package.hpp"
 #include "nuv/platform/component.hpp"
 #include "nuv/platform/exceptions.hpp"
