@@ -1,6 +1,7 @@
 #pragma once
 // Umbrella header: every unit of the library.
 
+#include "nuv/analysis/NUV_fourier.hpp"
 #include "nuv/base/asc.hpp"
 #include "nuv/base/bitfield.hpp"
 #include "nuv/base/colors.hpp"

@@ -7,7 +7,6 @@ TUnitCounter gCounter;
 
 void InitNUV_fourier() {
   if (!gCounter.Enter()) return;
-
 }
 
 void FinalNUV_fourier() {

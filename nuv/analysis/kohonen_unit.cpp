@@ -7,7 +7,6 @@ TUnitCounter gCounter;
 
 void InitNUV_kohonen() {
   if (!gCounter.Enter()) return;
-
 }
 
 void FinalNUV_kohonen() {

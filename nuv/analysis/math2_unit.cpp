@@ -1,5 +1,5 @@
-#include "nuv/package/units.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/package/units.hpp"
 
 namespace nuv::detail {
 namespace {

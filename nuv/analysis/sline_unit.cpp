@@ -7,7 +7,6 @@ TUnitCounter gCounter;
 
 void InitNUV_sline() {
   if (!gCounter.Enter()) return;
-
 }
 
 void FinalNUV_sline() {

@@ -7,7 +7,6 @@ TUnitCounter gCounter;
 
 void InitNUV_statis() {
   if (!gCounter.Enter()) return;
-
 }
 
 void FinalNUV_statis() {

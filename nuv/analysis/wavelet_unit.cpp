@@ -7,7 +7,6 @@ TUnitCounter gCounter;
 
 void InitNUV_wavelet() {
   if (!gCounter.Enter()) return;
-
 }
 
 void FinalNUV_wavelet() {
