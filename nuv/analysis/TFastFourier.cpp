@@ -15,82 +15,6 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr Integer kMaxSize = Integer{1} << 30;
 
-// Stages up to this block length run depth first on one cache-sized stretch at a time; the
-// arithmetic of every butterfly is the same as stage by stage, only the order of independent
-// butterflies changes.
-constexpr std::size_t kLocalLength = 1024;
-// Twiddles of the long stages are produced this many at a time.
-constexpr std::size_t kTwiddleChunk = 256;
-
-struct TTwiddle {
-  double re;
-  double im;
-};
-
-// The trigonometric recurrence w <- w + w*(wpr + i*wpi), which fixes the twiddles' last bits.
-class TTwiddleWalk {
- public:
-  TTwiddleWalk(Integer isign, std::size_t length) {
-    const double theta = static_cast<double>(isign) * (2.0 * kPi) / static_cast<double>(length);
-    const double s = std::sin(0.5 * theta);
-    wpr = -2.0 * s * s;
-    wpi = std::sin(theta);
-  }
-  /// Current twiddle, then one step on.
-  TTwiddle Next() noexcept {
-    const TTwiddle w{wr, wi};
-    const double t = wr;
-    wr = t * wpr - wi * wpi + wr;
-    wi = wi * wpr + t * wpi + wi;
-    return w;
-  }
-
- private:
-  double wpr;
-  double wpi;
-  double wr = 1.0;
-  double wi = 0.0;
-};
-
-// Butterflies of one block of length 2*half starting at d (interleaved), twiddles tw[0..cnt)
-// for the offsets j0 .. j0+cnt-1 within the block.
-inline void Butterflies(double* d, std::size_t half, std::size_t j0, std::size_t cnt,
-                        const TTwiddle* tw) noexcept {
-  double* a = d + 2 * j0;
-  double* b = a + 2 * half;
-  for (std::size_t j = 0; j < cnt; ++j) {
-    const double wr = tw[j].re;
-    const double wi = tw[j].im;
-    const double br = b[2 * j];
-    const double bi = b[2 * j + 1];
-    const double tr = wr * br - wi * bi;
-    const double ti = wr * bi + wi * br;
-    const double ar = a[2 * j];
-    const double ai = a[2 * j + 1];
-    b[2 * j] = ar - tr;
-    b[2 * j + 1] = ai - ti;
-    a[2 * j] = ar + tr;
-    a[2 * j + 1] = ai + ti;
-  }
-}
-
-void BitReverse(double* d, std::size_t n) noexcept {
-  std::size_t j = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (j > i) {
-      std::swap(d[2 * i], d[2 * j]);
-      std::swap(d[2 * i + 1], d[2 * j + 1]);
-    }
-    // Reverse-carry increment of j.
-    std::size_t m = n >> 1;
-    while (m >= 1 && (j & m) != 0) {
-      j ^= m;
-      m >>= 1;
-    }
-    j |= m;
-  }
-}
-
 bool IsAllowedSize(Integer a) noexcept {
   return a > 0 && a <= kMaxSize &&
          (static_cast<Cardinal>(a) & (static_cast<Cardinal>(a) - 1u)) == 0;
@@ -126,6 +50,7 @@ void TFastFourier::SetSpectrumSize(Integer a) {
   FData.swap(data);
   FUserWgt.swap(wgt);
   FNumData = a;
+  std::vector<double>().swap(FTwiddles);
   MaxValuesValid = false;
 }
 
@@ -367,53 +292,6 @@ double TFastFourier::RMS(Integer FirstIx, Integer LastIx) const noexcept {
     }
   }
   return std::sqrt(sum) / FNumData;
-}
-
-void TFastFourier::DoFFT(Integer isign) noexcept {
-  const auto n = static_cast<std::size_t>(FNumData);
-  double* d = FData.data();
-  BitReverse(d, n);
-
-  // Short stages: twiddles of every block length up to `local` once, then each stretch of
-  // `local` elements runs through all of them while it sits in cache.
-  const std::size_t local = std::min(n, kLocalLength);
-  TTwiddle table[kLocalLength];  // lengths 2, 4, ..., local: m/2 twiddles each, local-1 in all
-  {
-    std::size_t pos = 0;
-    for (std::size_t m = 2; m <= local; m <<= 1) {
-      TTwiddleWalk walk(isign, m);
-      for (std::size_t j = 0; j < m / 2; ++j) table[pos + j] = walk.Next();
-      pos += m / 2;
-    }
-  }
-  for (std::size_t s = 0; s < n; s += local) {
-    double* stretch = d + 2 * s;
-    std::size_t pos = 0;
-    for (std::size_t m = 2; m <= local; m <<= 1) {
-      const std::size_t half = m / 2;
-      for (std::size_t b = 0; b < local; b += m) {
-        Butterflies(stretch + 2 * b, half, 0, half, table + pos);
-      }
-      pos += half;
-    }
-  }
-
-  // Long stages: twiddles in chunks, each chunk applied to every block.
-  for (std::size_t m = 2 * local; m <= n; m <<= 1) {
-    const std::size_t half = m / 2;
-    TTwiddleWalk walk(isign, m);
-    TTwiddle chunk[kTwiddleChunk];
-    for (std::size_t j0 = 0; j0 < half; j0 += kTwiddleChunk) {
-      const std::size_t cnt = std::min(kTwiddleChunk, half - j0);
-      for (std::size_t j = 0; j < cnt; ++j) chunk[j] = walk.Next();
-      for (std::size_t b = 0; b < n; b += m) Butterflies(d + 2 * b, half, j0, cnt, chunk);
-    }
-  }
-
-  if (isign < 0) {
-    for (std::size_t k = 0; k < 2 * n; ++k) d[k] /= static_cast<double>(FNumData);
-  }
-  MaxValuesValid = false;
 }
 
 }  // namespace nuv

@@ -122,6 +122,9 @@ class TFastFourier : public TComponent {
   double FMaxMagni = 0.0;
   std::vector<double> FUserWgt;
   std::vector<double> FData;
+  // Twiddles of the forward kernel for the current N, built on first use and dropped on
+  // resizing; the inverse kernel uses their conjugates. Empty when they could not be allocated.
+  std::vector<double> FTwiddles;
 };
 
 }  // namespace nuv

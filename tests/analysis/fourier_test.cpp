@@ -202,10 +202,10 @@ void TextbookFft(std::vector<double>& d, int isign) {
 }
 
 TEST(TFastFourierKernel, SameBitsAsTextbookStageOrder) {
-  for (std::size_t n : {2u, 64u, 1024u, 2048u, 1u << 15}) {
+  for (std::size_t n : {1u, 2u, 4u, 64u, 1024u, 2048u, 8192u, 1u << 15, 1u << 17, 1u << 18}) {
     SCOPED_TRACE(n);
     const auto x = Pseudo(n, 17u);
-    for (int isign : {1, -1}) {
+    for (int isign : {1, -1, 2, -3}) {
       TFastFourier f(nullptr);
       Load(f, x);
       std::vector<double> d;
