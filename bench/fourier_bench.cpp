@@ -2,15 +2,20 @@
 // TFastFourier against GSL's radix-2 routines and FFTW (FFTW_ESTIMATE) on the same data.
 // A round trip keeps the data bounded without re-copying the input inside the timed loop;
 // FFTW's backward transform is unscaled, so its loop scales by 1/N like the other two.
+// Then the full forward Daubechies-4 wavelet pyramid of 2^20 points (periodic extension):
+// TWavelet1D against gsl_wavelet_transform_forward; both maps are orthogonal, so repeating
+// them keeps the data bounded.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "nuv/analysis/NUV_fourier.hpp"
+#include "nuv/analysis/NUV_wavelet.hpp"
 
 #ifdef NUV_HAVE_GSL
 #include <gsl/gsl_fft_complex.h>
+#include <gsl/gsl_wavelet.h>
 #endif
 #ifdef NUV_HAVE_FFTW
 #include <fftw3.h>
@@ -100,6 +105,39 @@ BENCHMARK(BM_FFT_fftw_estimate)
     ->Arg(1 << 16)
     ->Arg(1 << 20)
     ->Unit(benchmark::kMicrosecond);
+#endif
+
+constexpr std::size_t kWaveletPoints = std::size_t{1} << 20;
+
+void BM_Wavelet_nuv(benchmark::State& state) {
+  nuv::TWavelet1D w(nullptr);
+  w.SetSize(static_cast<nuv::Integer>(kWaveletPoints));
+  w.SetOrder(2);
+  const auto d = Signal(kWaveletPoints / 2);
+  for (std::size_t k = 0; k < kWaveletPoints; ++k)
+    w.SetData(static_cast<nuv::Integer>(k + 1), d[k]);
+  for (auto _ : state) {
+    w.Transform(20);
+    benchmark::DoNotOptimize(w.Data(1));
+  }
+  SetCounters(state, kWaveletPoints);
+}
+BENCHMARK(BM_Wavelet_nuv)->Unit(benchmark::kMicrosecond);
+
+#ifdef NUV_HAVE_GSL
+void BM_Wavelet_gsl_daubechies4(benchmark::State& state) {
+  gsl_wavelet* wl = gsl_wavelet_alloc(gsl_wavelet_daubechies, 4);
+  gsl_wavelet_workspace* work = gsl_wavelet_workspace_alloc(kWaveletPoints);
+  auto d = Signal(kWaveletPoints / 2);
+  for (auto _ : state) {
+    gsl_wavelet_transform_forward(wl, d.data(), 1, kWaveletPoints, work);
+    benchmark::DoNotOptimize(d.data());
+  }
+  gsl_wavelet_workspace_free(work);
+  gsl_wavelet_free(wl);
+  SetCounters(state, kWaveletPoints);
+}
+BENCHMARK(BM_Wavelet_gsl_daubechies4)->Unit(benchmark::kMicrosecond);
 #endif
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Umbrella header: every unit of the library.
 
 #include "nuv/analysis/NUV_fourier.hpp"
+#include "nuv/analysis/NUV_wavelet.hpp"
 #include "nuv/base/asc.hpp"
 #include "nuv/base/bitfield.hpp"
 #include "nuv/base/colors.hpp"
