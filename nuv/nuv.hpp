@@ -13,6 +13,7 @@
 #include "nuv/base/streams.hpp"
 #include "nuv/base/strings.hpp"
 #include "nuv/base/types.hpp"
+#include "nuv/matrix/NUV_matrix.hpp"
 #include "nuv/package/package.hpp"
 #include "nuv/platform/component.hpp"
 #include "nuv/platform/exceptions.hpp"

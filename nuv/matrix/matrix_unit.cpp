@@ -7,7 +7,6 @@ TUnitCounter gCounter;
 
 void InitNUV_matrix() {
   if (!gCounter.Enter()) return;
-
 }
 
 void FinalNUV_matrix() {
