@@ -3,6 +3,7 @@
 
 #include "nuv/analysis/NUV_fourier.hpp"
 #include "nuv/analysis/NUV_wavelet.hpp"
+#include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/base/asc.hpp"
 #include "nuv/base/bitfield.hpp"
 #include "nuv/base/colors.hpp"
