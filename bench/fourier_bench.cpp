@@ -78,6 +78,7 @@ BENCHMARK(BM_FFT_gsl_radix2)
 void BM_FFT_fftw_estimate(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
   auto* d = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * n));
+  // FFTW_BACKWARD is the positive exponent, the direction of our forward transform.
   fftw_plan fwd = fftw_plan_dft_1d(static_cast<int>(n), d, d, FFTW_BACKWARD, FFTW_ESTIMATE);
   fftw_plan inv = fftw_plan_dft_1d(static_cast<int>(n), d, d, FFTW_FORWARD, FFTW_ESTIMATE);
   const auto s = Signal(n);
