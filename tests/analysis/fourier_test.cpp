@@ -245,16 +245,16 @@ TEST(TFastFourierKernel, Parseval) {
   double energy = 0.0;
   for (auto v : x) energy += std::norm(v);
   f.Transform();
-  double spec = 0.0;
+  double spectral = 0.0;
   for (Integer k = 1; k <= static_cast<Integer>(n); ++k) {
-    spec += f.RealSpec(k) * f.RealSpec(k) + f.ImagSpec(k) * f.ImagSpec(k);
+    spectral += f.RealSpec(k) * f.RealSpec(k) + f.ImagSpec(k) * f.ImagSpec(k);
   }
-  EXPECT_TRUE(test::RelNear(spec, static_cast<double>(n) * energy, 1e-12));
+  EXPECT_TRUE(test::RelNear(spectral, static_cast<double>(n) * energy, 1e-12));
   // The line powers count line N/2 twice.
   double lines = 0.0;
   for (Integer k = 0; k <= static_cast<Integer>(n / 2); ++k) lines += f.PowerSpec(k);
   const double nyq = std::norm(cplx(f.RealSpec(n / 2 + 1), f.ImagSpec(n / 2 + 1)));
-  EXPECT_TRUE(test::RelNear(lines * n, spec + nyq, 1e-12));
+  EXPECT_TRUE(test::RelNear(lines * n, spectral + nyq, 1e-12));
   EXPECT_TRUE(test::RelNear(f.RMS(-3, 1000000), std::sqrt(lines * n) / n, 1e-12));
 }
 

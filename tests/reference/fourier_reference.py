@@ -63,9 +63,9 @@ def main():
     with open(out, "w") as f:
         for name, window, x in cases():
             n = len(x)
-            spec = n * np.fft.ifft(x * weights(window, n))
+            spectrum = n * np.fft.ifft(x * weights(window, n))
             f.write(f"case {name} {n} {WINDOWS[window]}\n")
-            for a, b in zip(x, spec):
+            for a, b in zip(x, spectrum):
                 f.write(f"{a.real:.17g} {a.imag:.17g} {b.real:.17g} {b.imag:.17g}\n")
 
 
