@@ -1,7 +1,10 @@
 #pragma once
 // Umbrella header: every unit of the library.
 
+#include "nuv/analysis/NUV_fourier.hpp"
 #include "nuv/analysis/NUV_statis.hpp"
+#include "nuv/analysis/NUV_wavelet.hpp"
+#include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/base/asc.hpp"
 #include "nuv/base/bitfield.hpp"
 #include "nuv/base/colors.hpp"
@@ -12,6 +15,7 @@
 #include "nuv/base/streams.hpp"
 #include "nuv/base/strings.hpp"
 #include "nuv/base/types.hpp"
+#include "nuv/matrix/NUV_matrix.hpp"
 #include "nuv/openarrays/NUV_openarrays.hpp"
 #include "nuv/package/package.hpp"
 #include "nuv/platform/component.hpp"

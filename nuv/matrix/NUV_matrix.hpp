@@ -1,0 +1,5 @@
+#pragma once
+// Unit NUV_matrix: the matrix components and their error class.
+
+#include "nuv/matrix/TMatrix.hpp"
+#include "nuv/matrix/matrix_errors.hpp"
