@@ -24,6 +24,7 @@
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
 #include "nuv/platform/stream.hpp"
+#include "nuv/platform/textfile.hpp"
 #include "nuv/platform/threads.hpp"
 #include "nuv/platform/types.hpp"
 #include "nuv/scalar/NUV_complex.hpp"

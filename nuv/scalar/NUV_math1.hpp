@@ -8,4 +8,5 @@
 #include "nuv/scalar/math1_primes.hpp"
 #include "nuv/scalar/math1_random.hpp"
 #include "nuv/scalar/math1_scales.hpp"
+#include "nuv/scalar/math1_sort.hpp"
 #include "nuv/scalar/scalar_errors.hpp"

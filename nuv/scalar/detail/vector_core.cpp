@@ -1,13 +1,129 @@
 #include "nuv/scalar/detail/vector_core.hpp"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 
+#include "nuv/base/constants.hpp"
 #include "nuv/base/crc.hpp"
+#include "nuv/base/streams.hpp"
+#include "nuv/platform/random.hpp"
+#include "nuv/platform/textfile.hpp"
+#include "nuv/scalar/math1_sort.hpp"
 #include "nuv/scalar/scalar_errors.hpp"
 
 namespace nuv::detail {
+namespace {
+
+template <class T>
+constexpr bool kIsInt = std::is_same_v<T, Integer>;
+
+// Integer results wrap in 32-bit two's complement; unsigned arithmetic keeps that defined.
+template <class T>
+T WrapAdd(T a, T b) {
+  if constexpr (kIsInt<T>) {
+    return static_cast<T>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+  } else {
+    return a + b;
+  }
+}
+
+template <class T>
+T WrapSub(T a, T b) {
+  if constexpr (kIsInt<T>) {
+    return static_cast<T>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+  } else {
+    return a - b;
+  }
+}
+
+template <class T>
+T WrapMul(T a, T b) {
+  if constexpr (kIsInt<T>) {
+    return static_cast<T>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+  } else {
+    return a * b;
+  }
+}
+
+template <class T>
+T Abs(T a) {
+  if constexpr (kIsInt<T>) {
+    return a < 0 ? WrapSub<T>(0, a) : a;
+  } else {
+    return std::fabs(a);
+  }
+}
+
+// Widening to double is exact for Integer, so differences and products formed from the
+// widened values never wrap.
+template <class T>
+double D(T x) {
+  return static_cast<double>(x);
+}
+
+template <class T>
+constexpr Int64 kItemSize = kIsInt<T> ? 4 : 8;
+
+template <class T>
+void WriteItem(TStream* S, T Value) {
+  if constexpr (kIsInt<T>) {
+    WriteLongintToStream(S, Value);
+  } else {
+    WriteExtendedToStream(S, Value);
+  }
+}
+
+template <class T>
+bool ReadItem(TStream* S, T& Value) {
+  if constexpr (kIsInt<T>) {
+    return ReadLongintFromStream(S, Value);
+  } else {
+    Extended x = 0;
+    if (!ReadExtendedFromStream(S, x)) return false;
+    Value = static_cast<double>(x);
+    return true;
+  }
+}
+
+// An index item of a floating stream is rounded half to even; a value that is not finite or
+// does not round into the 32-bit range counts as a failed read.
+template <class T>
+bool ReadIndex(TStream* S, Integer& Index) {
+  if constexpr (kIsInt<T>) {
+    return ReadLongintFromStream(S, Index);
+  } else {
+    double x = 0;
+    if (!ReadItem<double>(S, x)) return false;
+    const double r = std::nearbyint(x);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) return false;
+    Index = static_cast<Integer>(r);
+    return true;
+  }
+}
+
+// One value of a text file: for integers rounded half to even; a value that is not finite or
+// does not fit 32 bits does not read.
+template <class T>
+TTextReadStatus ReadTextValue(TTextFileReader& R, T& Value) {
+  double x = 0;
+  const TTextReadStatus st = R.ReadNumber(x);
+  if (st != trOk) return st;
+  if constexpr (kIsInt<T>) {
+    const double r = std::nearbyint(x);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) return trNotNumber;
+    Value = static_cast<Integer>(r);
+  } else {
+    Value = x;
+  }
+  return trOk;
+}
+
+}  // namespace
 
 void MakeValidRange(Integer& Low, Integer& High, Integer N) noexcept {
   if (Low == 0 && High == 0) {
@@ -95,6 +211,567 @@ void TVectorCore<T>::CopyCore(const TVectorCore& Source) {
 template <class T>
 void TVectorCore<T>::Raise(const std::string& Text) const {
   RaiseComponent<ENUVVectorError>(this, Text);
+}
+
+// ---- arithmetic and products ----
+
+template <class T>
+void TVectorCore<T>::Add(const TVectorCore* OtherVec) {
+  if (OtherVec == nullptr) return;
+  if (OtherVec->FNElem != FNElem) Raise("vectors have different dimensions");
+  for (std::size_t i = 0; i < FVec.size(); ++i) FVec[i] = WrapAdd(FVec[i], OtherVec->FVec[i]);
+  Changed();
+}
+
+template <class T>
+void TVectorCore<T>::Subtract(const TVectorCore* OtherVec) {
+  if (OtherVec == nullptr) return;
+  if (OtherVec->FNElem != FNElem) Raise("vectors have different dimensions");
+  for (std::size_t i = 0; i < FVec.size(); ++i) FVec[i] = WrapSub(FVec[i], OtherVec->FVec[i]);
+  Changed();
+}
+
+template <class T>
+void TVectorCore<T>::SMult(T scalar) {
+  for (T& e : FVec) e = WrapMul(e, scalar);
+  Changed();
+}
+
+template <class T>
+void TVectorCore<T>::AbsVal() {
+  for (T& e : FVec) e = Abs(e);
+  Changed();
+}
+
+template <class T>
+T TVectorCore<T>::DotProduct(const TVectorCore* OtherVec) const {
+  if (OtherVec == nullptr) return T{};
+  if (OtherVec->FNElem != FNElem) Raise("vectors have different dimensions");
+  T sum{};
+  for (std::size_t i = 0; i < FVec.size(); ++i) {
+    sum = WrapAdd(sum, WrapMul(FVec[i], OtherVec->FVec[i]));
+  }
+  return sum;
+}
+
+template <class T>
+T TVectorCore<T>::Correlate(const TVectorCore* OtherVec, Integer ElemShift) const {
+  if (OtherVec == nullptr) return T{};
+  T sum{};
+  for (Int64 i = 1; i <= FNElem; ++i) {
+    const Int64 j = i + ElemShift;
+    const T other = (j >= 1 && j <= OtherVec->FNElem) ? OtherVec->FVec[j - 1] : T{};
+    sum = WrapAdd(sum, WrapMul(FVec[i - 1], other));
+  }
+  return sum;
+}
+
+template <class T>
+double TVectorCore<T>::EuclideanDistance(const TVectorCore* OtherVec) const {
+  if (OtherVec == nullptr || OtherVec->FNElem != FNElem) {
+    RaiseFunction<ENUVVectorError>("EuclideanDistance", "dimensions of vectors do not match");
+  }
+  double sum = 0.0;
+  for (std::size_t i = 0; i < FVec.size(); ++i) {
+    const double d = D(FVec[i]) - D(OtherVec->FVec[i]);
+    sum += d * d;
+  }
+  return std::sqrt(sum);
+}
+
+template <class T>
+double TVectorCore<T>::PearsonCorrCoeff(const TVectorCore* OtherVec) const {
+  if (OtherVec == nullptr || OtherVec->FNElem != FNElem || FNElem <= 1) return 0.0;
+  double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+  for (std::size_t i = 0; i < FVec.size(); ++i) {
+    const double x = D(FVec[i]);
+    const double y = D(OtherVec->FVec[i]);
+    sx += x;
+    sy += y;
+    sxx += x * x;
+    syy += y * y;
+    sxy += x * y;
+  }
+  if (!(sxx > 0 && syy > 0)) return 0.0;
+  const double n = FNElem;
+  const double a = sxx - sx * sx / n;
+  const double b = syy - sy * sy / n;
+  if (a == 0 || b == 0) return 0.0;
+  return (sxy - sx * sy / n) / std::sqrt(std::fabs(a * b));
+}
+
+// ---- searching ----
+
+template <class T>
+Integer TVectorCore<T>::Find(Integer LowElem, Integer HighElem, T value) const {
+  MakeValidElemRange(LowElem, HighElem);
+  double best = uc_MaxDouble;
+  Integer ix = 0;
+  for (Integer i = LowElem; i <= HighElem; ++i) {
+    const double d = std::fabs(D(FVec[static_cast<std::size_t>(i - 1)]) - D(value));
+    if (d < best) {
+      best = d;
+      ix = i;
+    }
+  }
+  return ix;
+}
+
+template <class T>
+Integer TVectorCore<T>::FindInSortedVector(bool Ascending, T Value) const {
+  Int64 lo = 1;
+  Int64 hi = FNElem;
+  auto at = [this](Int64 i) { return FVec[static_cast<std::size_t>(i - 1)]; };
+  while (hi - lo > 1) {
+    const Int64 mid = (lo + hi) / 2;
+    if (at(mid) == Value) return static_cast<Integer>(mid);
+    if ((Value < at(mid)) == Ascending) {
+      hi = mid;
+    } else {
+      lo = mid;
+    }
+  }
+  const double dHi = std::fabs(D(at(hi)) - D(Value));
+  const double dLo = std::fabs(D(at(lo)) - D(Value));
+  return static_cast<Integer>(dHi > dLo ? lo : hi);
+}
+
+template <class T>
+void TVectorCore<T>::MinMax(Integer LowElem, Integer HighElem, T& Minimum, T& Maximum) const {
+  Integer minIx = 0;
+  Integer maxIx = 0;
+  MinMax(LowElem, HighElem, Minimum, Maximum, minIx, maxIx);
+}
+
+template <class T>
+void TVectorCore<T>::MinMax(Integer LowElem, Integer HighElem, T& Minimum, T& Maximum,
+                            Integer& MinIx, Integer& MaxIx) const {
+  if constexpr (kIsInt<T>) {
+    Minimum = 2147483647;
+    Maximum = -2147483647;
+  } else {
+    Minimum = 1.7e308;
+    Maximum = -1.7e308;
+  }
+  MinIx = 0;
+  MaxIx = 0;
+  MakeValidElemRange(LowElem, HighElem);
+  // Seed from the first comparable element so that values beyond the start values (and the
+  // most negative Integer) are reported; NaN never compares and is passed over.
+  Integer i = LowElem;
+  while (i <= HighElem &&
+         FVec[static_cast<std::size_t>(i - 1)] != FVec[static_cast<std::size_t>(i - 1)]) {
+    ++i;
+  }
+  if (i > HighElem) return;
+  Minimum = Maximum = FVec[static_cast<std::size_t>(i - 1)];
+  MinIx = MaxIx = i;
+  for (++i; i <= HighElem; ++i) {
+    const T x = FVec[static_cast<std::size_t>(i - 1)];
+    if (x < Minimum) {
+      Minimum = x;
+      MinIx = i;
+    }
+    if (x > Maximum) {
+      Maximum = x;
+      MaxIx = i;
+    }
+  }
+}
+
+// ---- ordering ----
+
+template <class T>
+void TVectorCore<T>::SortElems(bool Ascending, Integer RangeFirst, Integer RangeLast) {
+  MakeValidElemRange(RangeFirst, RangeLast);
+  if (RangeLast - RangeFirst < 1) return;
+  // The exchange handler may resize the vector: indices are re-checked against the count
+  // before every comparison and no reference into the storage outlives a callback.
+  auto last = [this, RangeLast] { return std::min<Int64>(RangeLast, FNElem); };
+  auto outOfOrder = [this, Ascending](Int64 i, Int64 j) {
+    const T a = FVec[static_cast<std::size_t>(i - 1)];
+    const T b = FVec[static_cast<std::size_t>(j - 1)];
+    return Ascending ? a > b : b > a;
+  };
+  auto swap = [this](Int64 i, Int64 j) {
+    std::swap(FVec[static_cast<std::size_t>(i - 1)], FVec[static_cast<std::size_t>(j - 1)]);
+    SortExchange(0, static_cast<Integer>(i), static_cast<Integer>(j), 0, 0);
+  };
+  CombSort(RangeFirst, last, Int64{RangeLast} - RangeFirst, outOfOrder, swap, [] {});
+  Changed();
+}
+
+template <class T>
+void TVectorCore<T>::Mirror() {
+  std::reverse(FVec.begin(), FVec.end());
+  Changed();
+}
+
+template <class T>
+void TVectorCore<T>::ShuffleElems() {
+  Randomize();
+  for (Integer k = 0; k < FNElem; ++k) {
+    const auto a = static_cast<std::size_t>(Random(FNElem));
+    const auto b = static_cast<std::size_t>(Random(FNElem));
+    std::swap(FVec[a], FVec[b]);
+  }
+}
+
+// ---- copies and fills ----
+
+template <class T>
+void TVectorCore<T>::Clone(const TVectorCore* VecSource) {
+  if (VecSource == nullptr) return;
+  const Integer n = VecSource->FNElem;
+  Resize(n);
+  for (Integer i = 1; i <= n; ++i) SetVal(i, VecSource->GetVal(i));
+  Changed();
+}
+
+template <class T>
+void TVectorCore<T>::CopyFrom(const TVectorCore* VecSource, Integer SourceElemLo,
+                              Integer SourceElemHi, Integer DestElem) {
+  if (VecSource == nullptr) return;
+  const Integer n = VecSource->FNElem;
+  Integer lo = std::clamp<Integer>(SourceElemLo, 1, n);
+  Integer hi = std::clamp<Integer>(SourceElemHi, 1, n);
+  if (hi < lo) std::swap(lo, hi);
+  // Copying a stretch of the vector onto itself must read the values from before the copy.
+  std::vector<T> snapshot;
+  if (VecSource == this) {
+    snapshot.assign(FVec.begin() + (lo - 1), FVec.begin() + hi);
+  }
+  for (Integer k = lo; k <= hi; ++k) {
+    const Int64 target = Int64{DestElem} + k - lo;
+    if (target < 1 || target > FNElem) continue;
+    const T v =
+        snapshot.empty() ? VecSource->GetVal(k) : snapshot[static_cast<std::size_t>(k - lo)];
+    SetVal(static_cast<Integer>(target), v);
+  }
+  Changed();
+}
+
+template <class T>
+void TVectorCore<T>::CopyToArray(std::vector<T>& DestArray, Integer LowElem,
+                                 Integer HighElem) const {
+  MakeValidElemRange(LowElem, HighElem);
+  DestArray.assign(FVec.begin() + (LowElem - 1), FVec.begin() + HighElem);
+}
+
+template <class T>
+void TVectorCore<T>::CopyFromArray(std::span<const T> SrcArray, Integer Elem) {
+  for (std::size_t k = 0; k < SrcArray.size(); ++k) {
+    const Int64 target = Int64{Elem} + static_cast<Int64>(k);
+    if (target < 1 || target > FNElem) continue;
+    SetVal(static_cast<Integer>(target), SrcArray[k]);
+  }
+}
+
+template <class T>
+void TVectorCore<T>::Fill(T value) {
+  std::fill(FVec.begin(), FVec.end(), value);
+  FIsEmpty = false;
+  Changed();
+}
+
+template <class T>
+void TVectorCore<T>::Clear() {
+  std::fill(FVec.begin(), FVec.end(), T{});
+  FIsEmpty = true;
+  Changed();
+}
+
+// ---- statistics ----
+
+template <class T>
+std::vector<T> TVectorCore<T>::SortedCopy(Integer LowElem, Integer HighElem) const {
+  std::vector<T> s;
+  try {
+    s.assign(FVec.begin() + (LowElem - 1), FVec.begin() + HighElem);
+  } catch (const std::bad_alloc&) {
+    Raise("not enough memory on heap");
+  }
+  SortArray(std::span<T>(s), true);
+  return s;
+}
+
+template <class T>
+T TVectorCore<T>::Sum(Integer LowElem, Integer HighElem) const {
+  MakeValidElemRange(LowElem, HighElem);
+  T sum{};
+  for (Integer i = LowElem; i <= HighElem; ++i) {
+    sum = WrapAdd(sum, FVec[static_cast<std::size_t>(i - 1)]);
+  }
+  return sum;
+}
+
+template <class T>
+void TVectorCore<T>::MeanVar(Integer LowElem, Integer HighElem, double& Mean,
+                             double& Variance) const {
+  MakeValidElemRange(LowElem, HighElem);
+  const double n = HighElem - LowElem + 1;
+  double s = 0.0;
+  double q = 0.0;
+  for (Integer i = LowElem; i <= HighElem; ++i) {
+    const double x = D(FVec[static_cast<std::size_t>(i - 1)]);
+    s += x;
+    q += x * x;
+  }
+  Variance = 1.0;
+  Mean = s / n;
+  if (n >= 3) {
+    Variance = (q - s * s / n) / (n - 1);
+    if (Variance < 0) Variance = 0.0;
+  }
+}
+
+template <class T>
+double TVectorCore<T>::GeometricMean(Integer LowElem, Integer HighElem) const {
+  MakeValidElemRange(LowElem, HighElem);
+  bool zero = false;
+  double sum = 0.0;
+  for (Integer i = LowElem; i <= HighElem; ++i) {
+    const double x = D(FVec[static_cast<std::size_t>(i - 1)]);
+    if (x < 0) Raise("negative argument passed to GeometricMean");
+    if (x == 0) {
+      zero = true;
+    } else {
+      sum += std::log(x);
+    }
+  }
+  return zero ? 0.0 : std::exp(sum / (HighElem - LowElem + 1));
+}
+
+template <class T>
+double TVectorCore<T>::HarmonicMean(Integer LowElem, Integer HighElem) const {
+  MakeValidElemRange(LowElem, HighElem);
+  double sum = 0.0;
+  for (Integer i = LowElem; i <= HighElem; ++i) {
+    const double x = D(FVec[static_cast<std::size_t>(i - 1)]);
+    if (x <= 0) Raise("negative or zero argument passed to HarmonicMean");
+    sum += 1.0 / x;
+  }
+  return (HighElem - LowElem + 1) / sum;
+}
+
+template <class T>
+void TVectorCore<T>::SkewKurt(Integer LowElem, Integer HighElem, double& Skewness,
+                              double& Kurtosis) const {
+  Skewness = 0.0;
+  Kurtosis = 0.0;
+  MakeValidElemRange(LowElem, HighElem);
+  const double n = HighElem - LowElem + 1;
+  if (n < 4) return;
+  double s = 0.0;
+  for (Integer i = LowElem; i <= HighElem; ++i) s += D(FVec[static_cast<std::size_t>(i - 1)]);
+  const double m = s / n;
+  double d1 = 0, d2 = 0, d3 = 0, d4 = 0;
+  for (Integer i = LowElem; i <= HighElem; ++i) {
+    const double d = D(FVec[static_cast<std::size_t>(i - 1)]) - m;
+    const double dd = d * d;
+    d1 += d;
+    d2 += dd;
+    d3 += dd * d;
+    d4 += dd * dd;
+  }
+  const double sd = std::sqrt((d2 - d1 * d1 / n) / (n - 1));
+  if (sd != 0) {
+    Skewness = d3 / n / (sd * sd * sd);
+    Kurtosis = d4 / n / (sd * sd * sd * sd) - 3.0;
+  } else {
+    Skewness = d3;
+    Kurtosis = d4;
+  }
+}
+
+template <class T>
+void TVectorCore<T>::SkewKurtSample(Integer LowElem, Integer HighElem, double& Skewness,
+                                    double& Kurtosis) const {
+  double skew = 0.0;
+  double kurt = 0.0;
+  SkewKurt(LowElem, HighElem, skew, kurt);
+  MakeValidElemRange(LowElem, HighElem);
+  const double n = HighElem - LowElem + 1;
+  if (n < 4) {
+    Skewness = 0.0;
+    Kurtosis = 0.0;
+    return;
+  }
+  Kurtosis = (kurt + 3.0) * n * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
+             3.0 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
+  Skewness = skew * n * n / ((n - 1) * (n - 2));
+}
+
+template <class T>
+T TVectorCore<T>::Mode(Integer LowElem, Integer HighElem) const {
+  MakeValidElemRange(LowElem, HighElem);
+  const std::vector<T> s = SortedCopy(LowElem, HighElem);
+  T best = s[0];
+  std::size_t bestLen = 0;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    std::size_t j = i + 1;
+    while (j < s.size() && s[j] == s[i]) ++j;
+    if (j - i > bestLen) {
+      bestLen = j - i;
+      best = s[i];
+    }
+    i = j;
+  }
+  return best;
+}
+
+template <class T>
+bool TVectorCore<T>::Quartiles(Integer LowElem, Integer HighElem, double& Q1, double& Q2,
+                               double& Q3) const {
+  Q1 = Q2 = Q3 = 0.0;
+  MakeValidElemRange(LowElem, HighElem);
+  const std::vector<T> s = SortedCopy(LowElem, HighElem);
+  const auto n = static_cast<Int64>(s.size());
+  if (n <= 1) {
+    Q1 = Q2 = Q3 = D(s[0]);
+    return true;
+  }
+  auto quartile = [&](double q) {
+    const double p = static_cast<double>(n + 1) * q;
+    const auto k = static_cast<Int64>(p);
+    const double f = p - static_cast<double>(k);
+    if (k == 0) return D(s[0]);
+    if (k >= n) return D(s[static_cast<std::size_t>(n - 1)]);
+    const double lower = D(s[static_cast<std::size_t>(k - 1)]);
+    return lower + (D(s[static_cast<std::size_t>(k)]) - lower) * f;
+  };
+  Q1 = quartile(0.25);
+  Q2 = quartile(0.5);
+  Q3 = quartile(0.75);
+  return true;
+}
+
+template <class T>
+double TVectorCore<T>::Percentile(double prob, Integer LowElem, Integer HighElem) const {
+  if (std::isnan(prob)) return prob;
+  prob = std::clamp(prob, 0.0, 100.0);
+  MakeValidElemRange(LowElem, HighElem);
+  const std::vector<T> s = SortedCopy(LowElem, HighElem);
+  const auto n = static_cast<Int64>(s.size());
+  if (n == 1) return D(s[0]);
+  if (prob == 100.0) return D(s[static_cast<std::size_t>(n - 1)]);
+  const double pos = static_cast<double>(n - 1) * prob / 100.0;
+  const auto k = static_cast<Int64>(pos);
+  const double f = pos - static_cast<double>(k);
+  // Rounding can put a probability just below 100 onto the last element.
+  if (k >= n - 1) return D(s[static_cast<std::size_t>(n - 1)]);
+  const double lower = D(s[static_cast<std::size_t>(k)]);
+  return lower + (D(s[static_cast<std::size_t>(k + 1)]) - lower) * f;
+}
+
+// ---- binary streams ----
+
+template <class T>
+void TVectorCore<T>::SaveToStreamImpl(TStream* OutStream, Integer LowElem, Integer HighElem) const {
+  MakeValidElemRange(LowElem, HighElem);
+  if constexpr (kIsInt<T>) {
+    WriteItem<T>(OutStream, LowElem);
+    WriteItem<T>(OutStream, HighElem);
+  } else {
+    WriteItem<T>(OutStream, static_cast<double>(LowElem));
+    WriteItem<T>(OutStream, static_cast<double>(HighElem));
+  }
+  for (Integer i = LowElem; i <= HighElem; ++i) {
+    WriteItem<T>(OutStream, FVec[static_cast<std::size_t>(i - 1)]);
+  }
+}
+
+template <class T>
+void TVectorCore<T>::SaveToStream(TMemoryStream*& OutStream, Integer LowElem,
+                                  Integer HighElem) const {
+  if (OutStream == nullptr) OutStream = new TMemoryStream();
+  SaveToStreamImpl(OutStream, LowElem, HighElem);
+}
+
+template <class T>
+void TVectorCore<T>::SaveToStream(TFileStream*& OutStream, Integer LowElem,
+                                  Integer HighElem) const {
+  if (OutStream == nullptr) return;
+  SaveToStreamImpl(OutStream, LowElem, HighElem);
+}
+
+template <class T>
+bool TVectorCore<T>::MayGrowTo(Integer Lo, Integer Hi, Int64 ItemsLeft) const noexcept {
+  return Lo >= 1 && Lo <= Hi && Int64{Lo} - 1 <= FNElem && ItemsLeft >= Int64{Hi} - Lo + 1;
+}
+
+template <class T>
+bool TVectorCore<T>::LoadFromStreamImpl(TStream* InStream, bool AdjustVectorSize) {
+  if (InStream == nullptr) return false;
+  Integer lo = 0;
+  Integer hi = 0;
+  if (!ReadIndex<T>(InStream, lo) || !ReadIndex<T>(InStream, hi)) return false;
+  if (AdjustVectorSize && hi > FNElem) {
+    const Int64 itemsLeft = (InStream->Size() - InStream->Position()) / kItemSize<T>;
+    if (!MayGrowTo(lo, hi, itemsLeft)) return false;
+  }
+  if (AdjustVectorSize) Resize(hi);
+  if (FNElem < hi) {
+    Changed();
+    return false;
+  }
+  bool result = true;
+  for (Int64 i = lo; i <= hi; ++i) {
+    T value{};
+    // Once a read fails every later one fails too: stop instead of spinning to hi.
+    if (!ReadItem<T>(InStream, value)) {
+      result = false;
+      break;
+    }
+    SetVal(static_cast<Integer>(i), value);
+  }
+  Changed();
+  return result;
+}
+
+template <class T>
+bool TVectorCore<T>::LoadFromStream(TMemoryStream* InStream, bool AdjustVectorSize) {
+  return LoadFromStreamImpl(InStream, AdjustVectorSize);
+}
+
+template <class T>
+bool TVectorCore<T>::LoadFromStream(TFileStream* InStream, bool AdjustVectorSize) {
+  return LoadFromStreamImpl(InStream, AdjustVectorSize);
+}
+
+// ---- text files ----
+
+template <class T>
+bool TVectorCore<T>::LoadFromFile(const std::string& FileName, bool AdjustVectorSize) {
+  TTextFileReader reader;
+  if (!reader.Open(FileName)) return false;
+  Integer lo = 0;
+  Integer hi = 0;
+  if (reader.ReadInteger(lo) != trOk || reader.ReadInteger(hi) != trOk) return false;
+  // Every value needs at least a separator and one character.
+  if (AdjustVectorSize && hi > FNElem && !MayGrowTo(lo, hi, reader.BytesLeft() / 2)) {
+    return false;
+  }
+  if (AdjustVectorSize) Resize(hi);
+  bool result = false;
+  if (FNElem >= hi) {
+    result = true;
+    for (Int64 i = lo; i <= hi; ++i) {
+      T value{};
+      const TTextReadStatus st = ReadTextValue(reader, value);
+      if (st == trOk) {
+        SetVal(static_cast<Integer>(i), value);
+      } else if (st == trEndOfFile) {
+        break;
+      } else if (st == trError) {
+        return false;
+      }
+    }
+  }
+  reader.Close();
+  Changed();
+  return result;
 }
 
 template class TVectorCore<double>;

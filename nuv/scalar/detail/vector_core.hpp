@@ -1,5 +1,6 @@
 #pragma once
-// Storage, events, range rule and checksum shared by TVector and TIntVector.
+// Storage, events, range rule, checksum and every operation that TVector and TIntVector share
+// (the same rules over doubles and over 32-bit integers).
 
 #include <span>
 #include <string>
@@ -7,10 +8,14 @@
 
 #include "nuv/base/types.hpp"
 #include "nuv/platform/component.hpp"
+#include "nuv/platform/stream.hpp"
 
 namespace nuv::detail {
 
 /// One-dimensional container of T with public indices 1..NrOfElem (never fewer than 1).
+/// Integer arithmetic whose result is an Integer (Sum, DotProduct, Correlate, Add, Subtract,
+/// SMult) wraps around in 32-bit two's complement; statistics returned as doubles are formed
+/// without wrapping.
 template <class T>
 class TVectorCore : public TComponent {
  public:
@@ -51,11 +56,149 @@ class TVectorCore : public TComponent {
   /// Data checksum: one CRC-32 lane per byte of the element, 8 hex digits per lane.
   std::string CRCofData() const;
 
+  // ---- arithmetic and products ----
+
+  /// Adds OtherVec element by element and fires OnChange; nil does nothing. Different counts
+  /// raise ENUVVectorError `Component "<Name>": vectors have different dimensions`.
+  void Add(const TVectorCore* OtherVec);
+  /// Subtracts OtherVec element by element; as Add.
+  void Subtract(const TVectorCore* OtherVec);
+  /// Multiplies every element by scalar and fires OnChange.
+  void SMult(T scalar);
+  /// Replaces every element by its absolute value and fires OnChange (the most negative
+  /// Integer stays as it is).
+  void AbsVal();
+  /// Sum of the products of the elements; 0 for nil. Different counts raise
+  /// `Component "<Name>": vectors have different dimensions`.
+  T DotProduct(const TVectorCore* OtherVec) const;
+  /// Sum over i = 1..NrOfElem of element i times OtherVec's element i + ElemShift (0 outside
+  /// OtherVec); 0 for nil. No count check.
+  T Correlate(const TVectorCore* OtherVec, Integer ElemShift) const;
+  /// Euclidean distance to OtherVec. Different counts or nil raise ENUVVectorError
+  /// "EuclideanDistance: dimensions of vectors do not match".
+  double EuclideanDistance(const TVectorCore* OtherVec) const;
+  /// Pearson's correlation coefficient with OtherVec; 0 for nil, different counts, fewer than
+  /// two elements or a constant vector.
+  double PearsonCorrCoeff(const TVectorCore* OtherVec) const;
+
+  // ---- searching ----
+
+  /// Index of the element of the valid range nearest to value (the first on ties); 0 when no
+  /// difference is below the largest double (e.g. for NaN).
+  Integer Find(Integer LowElem, Integer HighElem, T value) const;
+  /// Index of Value in a vector sorted in the given direction by bisection; on a miss the
+  /// nearer of the two last bracketing elements (the upper one on a tie).
+  Integer FindInSortedVector(bool Ascending, T Value) const;
+  /// Smallest and largest element of the valid range (first occurrences). NaN elements are
+  /// passed over; an all-NaN range gives the start values 1.7e308 and -1.7e308 (TIntVector:
+  /// 2147483647 and -2147483647).
+  void MinMax(Integer LowElem, Integer HighElem, T& Minimum, T& Maximum) const;
+  /// MinMax with the indices of the two results (0 when not found).
+  void MinMax(Integer LowElem, Integer HighElem, T& Minimum, T& Maximum, Integer& MinIx,
+              Integer& MaxIx) const;
+
+  // ---- ordering ----
+
+  /// Comb sort of the valid range RangeFirst..RangeLast. Every exchange of elements i and j
+  /// fires OnSortExchange(this, 0, i, j, 0, 0) right after it; OnChange fires once at the end.
+  /// A range of fewer than two elements does nothing. No progress step.
+  void SortElems(bool Ascending, Integer RangeFirst, Integer RangeLast);
+  /// Reverses the order of the elements and fires OnChange.
+  void Mirror();
+  /// Reseeds the process-wide generator from the clock, then NrOfElem times exchanges the
+  /// elements at two random positions. No event.
+  void ShuffleElems();
+
+  // ---- copies and fills ----
+
+  /// Resizes to the source's count and writes every element through SetVal (one OnChange
+  /// each), then fires OnChange; nil does nothing. Handlers are not copied.
+  void Clone(const TVectorCore* VecSource);
+  /// Copies source elements SourceElemLo..SourceElemHi (clamped into the source, put in
+  /// order; (0, 0) is element 1) to DestElem onwards through SetVal, skipping targets outside
+  /// this vector, then fires OnChange; nil does nothing. The vector itself may be the source.
+  void CopyFrom(const TVectorCore* VecSource, Integer SourceElemLo, Integer SourceElemHi,
+                Integer DestElem);
+  /// Sets DestArray to the valid range's elements, from index 0.
+  void CopyToArray(std::vector<T>& DestArray, Integer LowElem, Integer HighElem) const;
+  /// Writes SrcArray[k] to element Elem + k through SetVal, skipping targets outside.
+  void CopyFromArray(std::span<const T> SrcArray, Integer Elem);
+  /// Sets every element to value, clears IsEmpty, fires OnChange.
+  void Fill(T value);
+  /// Sets every element to 0, sets IsEmpty, fires OnChange.
+  void Clear();
+
+  // ---- statistics of a range (ranges made valid; no event) ----
+
+  /// Sum of the range's elements.
+  T Sum(Integer LowElem, Integer HighElem) const;
+  /// Mean and sample variance of the range; the variance is reported as 1 for fewer than three
+  /// elements and as 0 when rounding makes it negative.
+  void MeanVar(Integer LowElem, Integer HighElem, double& Mean, double& Variance) const;
+  /// Geometric mean; 0 when an element is 0. A negative element raises ENUVVectorError
+  /// `Component "<Name>": negative argument passed to GeometricMean`.
+  double GeometricMean(Integer LowElem, Integer HighElem) const;
+  /// Harmonic mean. An element <= 0 raises ENUVVectorError
+  /// `Component "<Name>": negative or zero argument passed to HarmonicMean`.
+  double HarmonicMean(Integer LowElem, Integer HighElem) const;
+  /// Skewness m3/s^3 and excess kurtosis m4/s^4 - 3 with the sample deviation s; both 0 for
+  /// fewer than four elements; for s = 0 the sums of the third and fourth powers of the
+  /// deviations.
+  void SkewKurt(Integer LowElem, Integer HighElem, double& Skewness, double& Kurtosis) const;
+  /// SkewKurt with the small-sample corrections; 0 and 0 for fewer than four elements.
+  void SkewKurtSample(Integer LowElem, Integer HighElem, double& Skewness, double& Kurtosis) const;
+  /// Value of the longest run of equal values in the sorted range (the smallest among equally
+  /// long runs). Sorts a working copy with SortArray (progress steps).
+  T Mode(Integer LowElem, Integer HighElem) const;
+  /// Quartiles at positions (n + 1)q of the sorted range, interpolated linearly; always true.
+  /// Raises `Component "<Name>": not enough memory on heap` when the working copy cannot be
+  /// made.
+  bool Quartiles(Integer LowElem, Integer HighElem, double& Q1, double& Q2, double& Q3) const;
+  /// Percentile prob (clamped into 0..100) at position (n - 1)prob/100 of the sorted range,
+  /// interpolated linearly; NaN for a NaN prob. Memory failure as Quartiles.
+  double Percentile(double prob, Integer LowElem, Integer HighElem) const;
+
+  // ---- binary streams ----
+
+  /// Writes the valid range's low and high index and its elements at the stream's position;
+  /// a nil OutStream is replaced by a new TMemoryStream that the caller owns.
+  void SaveToStream(TMemoryStream*& OutStream, Integer LowElem, Integer HighElem) const;
+  /// The same on an existing file stream; nil does nothing.
+  void SaveToStream(TFileStream*& OutStream, Integer LowElem, Integer HighElem) const;
+  /// Reads a stored range Lo..Hi back from the stream's position. AdjustVectorSize resizes to
+  /// Hi first. False, with nothing changed and no event, for a nil stream, an index item that
+  /// cannot be read (or is not a 32-bit integer), or a growth the stream cannot back (Lo < 1,
+  /// Lo > Hi, Lo - 1 > NrOfElem, fewer than Hi - Lo + 1 items left). False after OnChange when
+  /// the vector has fewer than Hi elements; false when the items end early (the elements read
+  /// keep their values). Fires OnChange per element, on resizing and once at the end.
+  bool LoadFromStream(TMemoryStream* InStream, bool AdjustVectorSize);
+  /// The same from a file stream.
+  bool LoadFromStream(TFileStream* InStream, bool AdjustVectorSize);
+
+  // ---- text files ----
+
+  /// Reads a text file of a header "Lo Hi" and whitespace-separated values into elements
+  /// Lo..Hi (TIntVector rounds each value half to even; values outside 32 bits do not read).
+  /// AdjustVectorSize resizes to Hi first. False when the file cannot be opened or read,
+  /// when the header is not two integers, when the vector has fewer than Hi elements, or when
+  /// it would have to grow beyond what the file can back (as for streams, with at least two
+  /// bytes per value; then nothing changes). A token that is not a number leaves its element
+  /// unchanged. Fires OnChange per element, on resizing and once at the end (not when the
+  /// header or the file fails).
+  bool LoadFromFile(const std::string& FileName, bool AdjustVectorSize);
+
  protected:
   /// Copies count, IsEmpty flag, elements and both handlers from Source; no event.
   void CopyCore(const TVectorCore& Source);
   /// Raises ENUVVectorError with this component's message shape.
   [[noreturn]] void Raise(const std::string& Text) const;
+  /// Sorted working copy of a valid range (memory failure raises "not enough memory on heap").
+  std::vector<T> SortedCopy(Integer LowElem, Integer HighElem) const;
+  /// Whether a load may set the count to Hi: growing needs 1 <= Lo <= Hi, Lo - 1 <= NrOfElem
+  /// (no unsupplied gap) and ItemsLeft >= Hi - Lo + 1.
+  bool MayGrowTo(Integer Lo, Integer Hi, Int64 ItemsLeft) const noexcept;
+  bool LoadFromStreamImpl(TStream* InStream, bool AdjustVectorSize);
+  void SaveToStreamImpl(TStream* OutStream, Integer LowElem, Integer HighElem) const;
 
   Integer FNElem = 1;
   bool FIsEmpty = true;

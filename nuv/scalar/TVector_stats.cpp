@@ -1,0 +1,107 @@
+// TVector: random fills, standardisations and the histogram.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "nuv/platform/random.hpp"
+#include "nuv/scalar/TVector.hpp"
+#include "nuv/scalar/math1_random.hpp"
+
+namespace nuv {
+namespace {
+
+// Bin counts and the under/overflow counters wrap like every Integer count.
+void CountInto(Integer& Counter, std::uint32_t Times) {
+  Counter = static_cast<Integer>(static_cast<std::uint32_t>(Counter) + Times);
+}
+
+}  // namespace
+
+void TVector::FillRandomUniform(double RangeLow, double RangeHigh) {
+  for (double& e : FVec) e = RangeLow + (RangeHigh - RangeLow) * Random();
+  FIsEmpty = false;
+  Changed();
+}
+
+void TVector::FillRandomGauss(double Mean, double StdDev) {
+  for (double& e : FVec) e = Mean + StdDev * GRandom();
+  FIsEmpty = false;
+  Changed();
+}
+
+double TVector::MeanCenter() {
+  double mean = 0.0;
+  double variance = 0.0;
+  MeanVar(0, 0, mean, variance);
+  for (double& e : FVec) e -= mean;
+  return mean;
+}
+
+void TVector::Standardize(double& mean, double& stddev) {
+  double variance = 0.0;
+  MeanVar(0, 0, mean, variance);
+  stddev = std::sqrt(variance);
+  if (stddev > 0) {
+    for (double& e : FVec) e = (e - mean) / stddev;
+  }
+}
+
+void TVector::QNormalize(double RefQuant, double& Median, double& QuantDiff) {
+  const double p = Percentile(RefQuant, 0, 0);
+  Median = Percentile(50, 0, 0);
+  QuantDiff = std::fabs(Median - p);
+  if (QuantDiff > 0) {
+    for (double& e : FVec) e = (e - Median) / QuantDiff;
+  }
+}
+
+bool TVector::Histogram(Integer FirstElem, Integer LastElem, double FirstBin, double LastBin,
+                        double BinWidth, TIntVector* Histo, Integer& Underflow, Integer& Overflow,
+                        Integer& MaxCnt) {
+  if (Histo == nullptr || !(BinWidth > 0) || !std::isfinite(BinWidth) || !std::isfinite(FirstBin) ||
+      !std::isfinite(LastBin)) {
+    return false;
+  }
+  // The bin count is checked while still a double: the quotient may be far beyond 32 bits.
+  const double span = std::fabs(LastBin - FirstBin) / BinWidth;
+  if (!std::isfinite(span) || std::nearbyint(span) + 1 > 500) return false;
+  const auto nb = static_cast<Integer>(std::nearbyint(span)) + 1;
+  if (Histo->NrOfElem() != nb) Histo->Resize(nb);
+  Histo->Clear();
+  Underflow = 0;
+  Overflow = 0;
+  MaxCnt = 0;
+  const double top = LastBin + BinWidth;
+  // An OnChange handler of Histo may have resized it; never count past its storage.
+  const double binLimit = std::min(nb, Histo->FNElem);
+  auto count = [&](double v, std::uint32_t times) {
+    if (v < FirstBin) {
+      CountInto(Underflow, times);
+      return;
+    }
+    // The top edge LastBin + BinWidth need not be a whole number of bins above FirstBin:
+    // anything past the last bin (and NaN) is overflow, so every value is counted once.
+    const double b = std::floor((v - FirstBin) / BinWidth) + 1;
+    if (v >= top || !(b <= binLimit)) {
+      CountInto(Overflow, times);
+      return;
+    }
+    Integer& bin = Histo->FVec[static_cast<std::size_t>(b) - 1];
+    CountInto(bin, times);
+    if (bin > MaxCnt) MaxCnt = bin;
+  };
+  if (LastElem < FirstElem) return true;
+  // Indices outside the vector read 0: count them at once instead of one by one.
+  const Int64 inLo = std::max<Int64>(FirstElem, 1);
+  const Int64 inHi = std::min<Int64>(LastElem, FNElem);
+  Int64 outside = Int64{LastElem} - FirstElem + 1;
+  for (Int64 i = inLo; i <= inHi; ++i) {
+    count(FVec[static_cast<std::size_t>(i - 1)], 1);
+    --outside;
+  }
+  if (outside > 0) count(0.0, static_cast<std::uint32_t>(outside));
+  return true;
+}
+
+}  // namespace nuv
