@@ -50,14 +50,13 @@ double Polynomial6(const double (&c)[7], double x) {
   return sum;
 }
 
-std::vector<double> PrivateCopy(const TVector& Data, bool DataSorted) {
+// The tests work on the caller's vector: it is sorted in place (firing its exchange events)
+// unless the caller says it already is.
+std::vector<double> SortedValues(TVector& Data, bool DataSorted) {
   const Integer n = Data.NrOfElem();
+  if (!DataSorted) Data.SortElems(true, 1, n);
   std::vector<double> x(static_cast<std::size_t>(n));
   for (Integer i = 1; i <= n; ++i) x[static_cast<std::size_t>(i - 1)] = Data.GetVal(i);
-  // NaNs go last so the order stays a strict weak ordering.
-  if (!DataSorted)
-    std::sort(x.begin(), x.end(),
-              [](double a, double b) { return a < b || (!std::isnan(a) && std::isnan(b)); });
   return x;
 }
 
@@ -72,27 +71,6 @@ double NormalityStatistic(const std::vector<double>& x) {
     if (dLow > d) d = dLow;
   }
   return d;
-}
-
-// Standardisation by the vector's mean and variance rule: the variance of one or two values
-// is taken as 1, a negative rounding result as 0, and a zero deviation leaves the data.
-void Standardize(std::vector<double>& x) {
-  const double n = static_cast<double>(x.size());
-  double s = 0.0;
-  double q = 0.0;
-  for (double v : x) {
-    s += v;
-    q += v * v;
-  }
-  const double mean = s / n;
-  double variance = 1.0;
-  if (x.size() >= 3) {
-    variance = (q - s * s / n) / (n - 1.0);
-    if (variance < 0.0) variance = 0.0;
-  }
-  const double sd = std::sqrt(variance);
-  if (sd > 0.0)
-    for (double& v : x) v = (v - mean) / sd;
 }
 
 // C := A·B for m by m row-major matrices.
@@ -147,14 +125,16 @@ inline namespace NUV_statis {
 
 double PerformKSNormalityTest(TVector* Data, bool DataSorted) {
   if (Data == nullptr) return -1.0;
-  return NormalityStatistic(PrivateCopy(*Data, DataSorted));
+  return NormalityStatistic(SortedValues(*Data, DataSorted));
 }
 
 double PerformLillieforsTest(TVector* Data, bool DataSorted) {
   if (Data == nullptr) return -1.0;
-  std::vector<double> x = PrivateCopy(*Data, DataSorted);
-  Standardize(x);
-  return NormalityStatistic(x);
+  if (!DataSorted) Data->SortElems(true, 1, Data->NrOfElem());
+  double mean = 0.0;
+  double stddev = 0.0;
+  Data->Standardize(mean, stddev);  // standardising keeps the order
+  return NormalityStatistic(SortedValues(*Data, true));
 }
 
 double LillieforsPValue(Integer n, double D) {

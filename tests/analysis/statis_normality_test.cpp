@@ -113,9 +113,17 @@ TEST(StatisKSStatistic, SortedFlagIsTrusted) {
   TVector v(nullptr);
   Fill(v, {1.0, -1.0});
   // Sorted: (-1, 1) gives max |i/n - Φ| = Φ(1) - 1/2.
+  test::EventRecorder rec;
+  rec.Attach(v);
   EXPECT_NEAR(PerformKSNormalityTest(&v, false), Phi(1.0) - 0.5, 1e-8);
+  // The caller's vector is sorted in place, with its exchange reported.
+  EXPECT_EQ(v.Elem(1), -1.0);
+  EXPECT_EQ(v.Elem(2), 1.0);
+  EXPECT_EQ(rec.Exchanges.size(), 1u);
   // Taken as it stands: the first value 1 against i - 1 = 0 gives Φ(1).
+  Fill(v, {1.0, -1.0});
   EXPECT_NEAR(PerformKSNormalityTest(&v, true), Phi(1.0), 1e-8);
+  EXPECT_EQ(v.Elem(1), 1.0);
   EXPECT_EQ(PerformKSNormalityTest(nullptr, false), -1.0);
 }
 
@@ -125,6 +133,12 @@ TEST(StatisLillieforsStatistic, StandardisesAndIgnoresLocationAndScale) {
   Fill(a, {0.3, -1.2, 2.5, 0.9, 0.0, -0.4, 1.7, 0.2});
   Fill(b, {13.0, -2.0, 35.0, 19.0, 10.0, 6.0, 27.0, 12.0});  // 10·a + 10
   EXPECT_NEAR(PerformLillieforsTest(&a, false), PerformLillieforsTest(&b, false), 1e-12);
+  // Afterwards the caller's vector is sorted and standardised.
+  double mean = 0, var = 0;
+  a.MeanVar(1, 8, mean, var);
+  EXPECT_NEAR(mean, 0.0, 1e-15);
+  EXPECT_NEAR(var, 1.0, 1e-14);
+  for (Integer i = 2; i <= 8; ++i) EXPECT_LE(a.Elem(i - 1), a.Elem(i));
   // A single value keeps deviation 1 and becomes 0: D = 1/2.
   TVector one(nullptr);
   Fill(one, {42.0});
