@@ -1,6 +1,10 @@
 #pragma once
 // Umbrella header: every unit of the library.
 
+#include "nuv/analysis/NUV_fourier.hpp"
+#include "nuv/analysis/NUV_statis.hpp"
+#include "nuv/analysis/NUV_wavelet.hpp"
+#include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/base/asc.hpp"
 #include "nuv/base/bitfield.hpp"
 #include "nuv/base/colors.hpp"
@@ -13,6 +17,7 @@
 #include "nuv/base/types.hpp"
 #include "nuv/analysis/NUV_math2.hpp"
 #include "nuv/matrix/NUV_matrix.hpp"
+#include "nuv/openarrays/NUV_openarrays.hpp"
 #include "nuv/package/package.hpp"
 #include "nuv/platform/component.hpp"
 #include "nuv/platform/exceptions.hpp"
@@ -20,6 +25,7 @@
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
 #include "nuv/platform/stream.hpp"
+#include "nuv/platform/textfile.hpp"
 #include "nuv/platform/threads.hpp"
 #include "nuv/platform/types.hpp"
 #include "nuv/scalar/NUV_complex.hpp"

@@ -32,8 +32,11 @@ std::uint64_t Next() {
 }  // namespace
 
 void Randomize() {
+  // A call counter is mixed in so that two reseeds within one clock tick still differ.
+  static std::atomic<std::uint64_t> calls{0};
   const auto ticks = static_cast<std::uint64_t>(
-      std::chrono::high_resolution_clock::now().time_since_epoch().count());
+                         std::chrono::high_resolution_clock::now().time_since_epoch().count()) +
+                     calls.fetch_add(1, std::memory_order_relaxed) * kGolden;
   const auto seed = static_cast<Integer>(static_cast<std::uint32_t>(ticks ^ (ticks >> 32)));
   SetRandSeed(seed);
 }

@@ -107,22 +107,26 @@ TFileStream::~TFileStream() {
 
 Int64 TFileStream::Read(void* Buffer, Int64 Count) {
   if (Count <= 0) return 0;
-  std::fflush(FFile);  // switching from writing to reading needs a flush or seek
-  return static_cast<Int64>(std::fread(Buffer, 1, static_cast<std::size_t>(Count), FFile));
+  if (FLastOp == kWrite) std::fseek(FFile, 0, SEEK_CUR);  // C streams need this on a switch
+  FLastOp = kRead;
+  return static_cast<Int64>(fread_unlocked(Buffer, 1, static_cast<std::size_t>(Count), FFile));
 }
 
 Int64 TFileStream::Write(const void* Buffer, Int64 Count) {
   if (Count <= 0) return 0;
-  std::fseek(FFile, 0, SEEK_CUR);  // switching from reading to writing needs a seek
-  return static_cast<Int64>(std::fwrite(Buffer, 1, static_cast<std::size_t>(Count), FFile));
+  if (FLastOp == kRead) std::fseek(FFile, 0, SEEK_CUR);  // C streams need this on a switch
+  FLastOp = kWrite;
+  return static_cast<Int64>(fwrite_unlocked(Buffer, 1, static_cast<std::size_t>(Count), FFile));
 }
 
 Int64 TFileStream::Seek(Int64 Offset, TSeekOrigin Origin) {
+  if (Origin == soCurrent && Offset == 0) return static_cast<Int64>(ftello(FFile));
   Int64 base = 0;
   if (Origin == soCurrent) base = static_cast<Int64>(ftello(FFile));
   if (Origin == soEnd) base = Size();
   const Int64 target = std::max<Int64>(0, base + Offset);
   fseeko(FFile, static_cast<off_t>(target), SEEK_SET);
+  FLastOp = kNone;
   return static_cast<Int64>(ftello(FFile));
 }
 
@@ -131,6 +135,7 @@ Int64 TFileStream::Size() {
   fseeko(FFile, 0, SEEK_END);
   const off_t end = ftello(FFile);
   fseeko(FFile, here, SEEK_SET);
+  FLastOp = kNone;
   return static_cast<Int64>(end);
 }
 

@@ -70,8 +70,10 @@ class TFileStream : public TStream {
   const std::string& FileName() const noexcept { return FFileName; }
 
  private:
+  enum TLastOp : std::uint8_t { kNone, kRead, kWrite };
   std::string FFileName;
   std::FILE* FFile = nullptr;
+  TLastOp FLastOp = kNone;
 };
 
 }  // namespace nuv

@@ -165,7 +165,12 @@ class TVectorCore : public TComponent {
   void SaveToStream(TMemoryStream*& OutStream, Integer LowElem, Integer HighElem) const;
   /// The same on an existing file stream; nil does nothing.
   void SaveToStream(TFileStream*& OutStream, Integer LowElem, Integer HighElem) const;
-  /// Reads a stored range back (see LoadFromStream of the classes); false on failure.
+  /// Reads a stored range Lo..Hi back from the stream's position. AdjustVectorSize resizes to
+  /// Hi first. False, with nothing changed and no event, for a nil stream, an index item that
+  /// cannot be read (or is not a 32-bit integer), or a growth the stream cannot back (Lo < 1,
+  /// Lo > Hi, Lo - 1 > NrOfElem, fewer than Hi - Lo + 1 items left). False after OnChange when
+  /// the vector has fewer than Hi elements; false when the items end early (the elements read
+  /// keep their values). Fires OnChange per element, on resizing and once at the end.
   bool LoadFromStream(TMemoryStream* InStream, bool AdjustVectorSize);
   /// The same from a file stream.
   bool LoadFromStream(TFileStream* InStream, bool AdjustVectorSize);
@@ -173,11 +178,13 @@ class TVectorCore : public TComponent {
   // ---- text files ----
 
   /// Reads a text file of a header "Lo Hi" and whitespace-separated values into elements
-  /// Lo..Hi. AdjustVectorSize resizes to Hi first. False when the file cannot be opened or
-  /// read, when the header is not two integers, when the vector has fewer than Hi elements,
-  /// or when it would have to grow beyond what the file can hold (then nothing changes). A
-  /// token that is not a number leaves its element unchanged. Fires OnChange per element, on
-  /// resizing and once at the end (not when the header or the file fails).
+  /// Lo..Hi (TIntVector rounds each value half to even; values outside 32 bits do not read).
+  /// AdjustVectorSize resizes to Hi first. False when the file cannot be opened or read,
+  /// when the header is not two integers, when the vector has fewer than Hi elements, or when
+  /// it would have to grow beyond what the file can back (as for streams, with at least two
+  /// bytes per value; then nothing changes). A token that is not a number leaves its element
+  /// unchanged. Fires OnChange per element, on resizing and once at the end (not when the
+  /// header or the file fails).
   bool LoadFromFile(const std::string& FileName, bool AdjustVectorSize);
 
  protected:

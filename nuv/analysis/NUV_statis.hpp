@@ -1,0 +1,114 @@
+#pragma once
+// Unit NUV_statis: distributions, special functions and normality tests.
+//
+// Every function here is a plain function of doubles and 32-bit integers holding no state.
+// Apart from HyperGeoDistriDensity and FisherTransform, none raises: outside its domain a
+// function answers 0 (or the value its comment gives).
+
+#include <cstdint>
+
+#include "nuv/analysis/statis_errors.hpp"
+#include "nuv/platform/types.hpp"
+#include "nuv/scalar/TVector.hpp"
+
+namespace nuv {
+
+/// Significance levels of the Kolmogorov-Smirnov tables: 0.20, 0.15, 0.10, 0.05, 0.01.
+enum TSignifLevel : std::uint8_t { Dot20, Dot15, Dot10, Dot05, Dot01 };
+
+inline namespace NUV_statis {
+
+// ---- special functions ---------------------------------------------------------------
+
+/// ln Γ(x) by a six-term Lanczos series (absolute error about 2e-10); 0 for x <= 0.
+double LnGamma(double x);
+/// Regularised lower incomplete gamma function P(a, x) (note the argument order); 0 when
+/// x <= 0 or a <= 0, NaN for a NaN argument, 0 for a = +inf, 1 for x = +inf.
+double IncompleteGamma(double x, double a);
+/// Error function, P(1/2, x²) with the sign of x.
+double Erf(double x);
+/// Fast approximation of the error function (absolute error about 1.2e-7).
+double ErfApprox(double x);
+/// ln B(a, b); 0 unless a >= 0 and b >= 0.
+double LnBeta(double a, double b);
+/// Regularised incomplete beta function I_x(a, b): 0 for x < 0, 1 for x > 1, 0 when a or b
+/// is not positive, NaN for a NaN argument.
+double IncompleteBeta(double x, double a, double b);
+/// Binomial coefficient C(n, k); 0 when n < 0, k < 0 or n < k; saturates at 2147483647.
+Integer BinomCoeff(Integer n, Integer k);
+/// ln C(n, k); -1 when n < 0, k < 0 or n < k.
+double LnBinomCoeff(Integer n, Integer k);
+
+// ---- distributions -------------------------------------------------------------------
+
+/// Standard normal density.
+double nDistriDensity(double x);
+/// Standard normal distribution function Φ(x).
+double nDistriIntegral(double x);
+/// Standard normal quantile (relative tolerance 1e-8 on Φ); 0 unless 0 < p < 1.
+double nDistriQuantile(double p);
+/// Weibull density with the given shape and scale; 0 unless x > 0 and scale > 0.
+double WeibullDensity(double x, double shape, double scale);
+/// Probability of k successes in a sample of nsample drawn without replacement from npop
+/// items of which Round(p·npop) are successes. Raises ENUVStatisError, in this order:
+/// "HyperGeoDistriDensity: probability p must be between 0.0 and 1.0" (also for NaN),
+/// "HyperGeoDistriDensity: npop must be greater than 0",
+/// "HyperGeoDistriDensity: nsample must not be greater than npop",
+/// "HyperGeoDistriDensity: nsample must not be less than 1".
+double HyperGeoDistriDensity(double p, Integer npop, Integer nsample, Integer k);
+/// Fisher z-transformation artanh(r); raises ENUVStatisError
+/// "FisherTransform: argument out of range" when r <= -1 or r >= 1.
+double FisherTransform(double r);
+/// Inverse Fisher transformation tanh(z).
+double FisherTransformInv(double z);
+/// Half-width of the normal confidence interval of a mean: z(1 - alpha/2)·stddev/√n;
+/// 0 for n < 1.
+double ConfidenceInterval(double alpha, double stddev, Integer n);
+/// Fisher ratio (MeanA - MeanB)² / max(StdDevA² + StdDevB², 1e-6).
+double CalcFishQ(double MeanA, double MeanB, double StdDevA, double StdDevB);
+
+/// Student t distribution function with df degrees of freedom; 0 for df < 1.
+double tDistriIntegral(double t, Integer df);
+/// Student t quantile: the t with tDistriIntegral(t, df) = p; 0 unless 0 < p < 1 and
+/// df >= 1. Bounded bisection on the tail probability, so it never fails or loops.
+double tDistriQuantile(double p, Integer df);
+/// Fisher F distribution function; 0 for F <= 0, df1 < 1 or df2 < 1; 1 for F = +inf.
+double FDistriIntegral(double F, Integer df1, Integer df2);
+/// Student t density; 0 for df <= 0.
+double tDistriDensity(double x, double df);
+/// Chi-square density with df degrees of freedom; 0 for x < 0 or df <= 0. At x = 0 the
+/// limit: 0 for df > 2, 1/2 for df = 2, +inf for df < 2.
+double Chi2DistriDensity(double x, double df);
+/// Fisher F density; 0 for x < 0 or df1, df2 <= 0. At x = 0 the limit: 0 for df1 > 2, 1 for
+/// df1 = 2, +inf for df1 < 2.
+double FDistriDensity(double x, double df1, double df2);
+
+// ---- Kolmogorov-Smirnov and Lilliefors normality tests -------------------------------
+
+/// Kolmogorov-Smirnov statistic D of Data against the standard normal distribution. Data
+/// are sorted on a private copy unless DataSorted says they already are (then they are used
+/// as they stand). -1 for a null Data.
+double PerformKSNormalityTest(TVector* Data, bool DataSorted);
+/// Lilliefors statistic D: as PerformKSNormalityTest on the data standardised with their
+/// mean and sample deviation (divisor n - 1; a sample of one or two values keeps deviation
+/// 1). -1 for a null Data.
+double PerformLillieforsTest(TVector* Data, bool DataSorted);
+/// Dallal-Wilkinson p-value of the Lilliefors statistic D; -1 for n <= 5 or a NaN D.
+double LillieforsPValue(Integer n, double D);
+/// Critical value of the Lilliefors statistic at level alpha; -1 for n < 1.
+double LillieforsQuantile(Integer n, double alpha);
+/// P(D_n >= D) of the one-sample Kolmogorov-Smirnov statistic (Marsaglia-Tsang-Wang):
+/// -1 for n < 1 or a NaN D, 1 for D <= 0. The exact matrix method is used while its matrix
+/// order 2·Trunc(n·D) + 1 stays within 1001 (about 5 s at the cap); beyond that, and for
+/// n·D² > 7.24 or n·D² > 3.76 with n > 99, the asymptotic form
+/// min(1, 2·exp(-(2.000071 + 0.331/√n + 1.409/n)·n·D²)).
+double KSPValue(Integer n, double D);
+/// The D whose KSPValue matches the level to within 1e-4, refined from the tabulated
+/// critical value (at most 1000 steps); -1 for n < 1 or a level outside Dot20..Dot01.
+double KSQuantile(Integer n, TSignifLevel level);
+/// Tabulated Kolmogorov-Smirnov critical value for n = 1..20, c(level)/√n above; -1 for
+/// n < 1 or a level outside Dot20..Dot01.
+double KolmogSmir1SampleTestStat(Integer n, TSignifLevel level);
+
+}  // namespace NUV_statis
+}  // namespace nuv

@@ -1,0 +1,137 @@
+#pragma once
+// TCurveFit: a store of (x, y) pairs with the running sums every pair updates, and the plain
+// statistics that come straight from those sums.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "nuv/analysis/math2_errors.hpp"
+#include "nuv/base/types.hpp"
+#include "nuv/matrix/TMatrix.hpp"
+#include "nuv/platform/component.hpp"
+#include "nuv/platform/types.hpp"
+#include "nuv/scalar/TVector.hpp"
+
+namespace nuv {
+
+/// Which transformed sum met an invalid value: an x <= 0 or a y <= 0 under a logarithm, an x
+/// or a y of zero under a reciprocal.
+enum TCurveFitError : std::uint8_t { cfeXLE0, cfeYLE0, cfeXEQ0, cfeYEQ0 };
+
+/// A set of TCurveFitError: bit k stands for the value of ordinal k.
+using TCurveFitErrors = std::uint8_t;
+
+namespace detail {
+struct TCurveFitAccess;
+}  // namespace detail
+
+/// Collects pairs (x, y); pair ix (1-based) is row ix of an internal two-column matrix whose
+/// capacity grows in steps of 1000 rows.
+class TCurveFit : public TComponent {
+ public:
+  /// Empty store with a capacity of 1000 pairs, natural spline ends with derivatives 0,
+  /// smoothing factor 0.5. Raises ENUVMatrixError `Component "": not enough memory on heap`
+  /// when the store cannot be allocated.
+  explicit TCurveFit(TComponent* AOwner);
+  ~TCurveFit() override;
+
+  /// Empties the store (capacity kept, every cell 0), the sums and the error record; the
+  /// bounds return to +-largest double and the cached spline and pair counts become stale.
+  void Init();
+  /// Adds the pair (x, y) and returns the new count. Raises ENUVMatrixError
+  /// `Component "": not enough memory on heap` when the store cannot grow (also at 2^31 - 1
+  /// pairs); the component is then unchanged.
+  Integer EnterStatValue(double x, double y);
+  /// Takes pair ix (1 .. NumData) out of the sums and moves the later pairs up one place; the
+  /// bounds and the error record stay. Out of range: no change besides marking the caches
+  /// stale.
+  void RemoveStatValue(Integer ix);
+  /// Exchanges the roles of x and y in the pairs, the sums and the bounds.
+  void FlipXY();
+
+  /// x of pair ix; 0 outside 1 .. NumData.
+  double GetDataX(Integer ix) const noexcept;
+  /// y of pair ix; 0 outside 1 .. NumData.
+  double GetDataY(Integer ix) const noexcept;
+  double DataX(Integer ix) const noexcept { return GetDataX(ix); }
+  double DataY(Integer ix) const noexcept { return GetDataY(ix); }
+
+  Integer NumData() const noexcept { return FNumData; }
+  /// Smallest x entered since the last Init (largest double when none).
+  double MinX() const noexcept { return FMinX; }
+  /// Largest x entered since the last Init (minus the largest double when none).
+  double MaxX() const noexcept { return FMaxX; }
+  double MinY() const noexcept { return FMinY; }
+  double MaxY() const noexcept { return FMaxY; }
+
+  bool SplineNatural1() const noexcept { return FNatural1; }
+  void SetSplineNatural1(bool Value) noexcept;
+  bool SplineNaturalN() const noexcept { return FNaturalN; }
+  void SetSplineNaturalN(bool Value) noexcept;
+  double SplineDerivY1() const noexcept { return FY1Dash; }
+  void SetSplineDerivY1(double Value) noexcept;
+  double SplineDerivYN() const noexcept { return FYNDash; }
+  void SetSplineDerivYN(double Value) noexcept;
+  double SplineSmoothingFactor() const noexcept { return FPSplineSmooth; }
+  void SetSplineSmoothingFactor(double Value) noexcept;
+
+  /// Mean of x, of y, of x - y; 0 without pairs.
+  double MeanX() const noexcept;
+  double MeanY() const noexcept;
+  double MeanDiff() const noexcept;
+  /// Sample standard deviation of x, of y, of x - y from the sums; 0 for fewer than 3 pairs.
+  double StdDevX() const noexcept;
+  double StdDevY() const noexcept;
+  double StdDevDiff() const noexcept;
+  /// Pearson's r from the sums; 0 for fewer than 3 pairs or when x or y does not vary.
+  double CorrCoeff() const noexcept;
+  /// The count, the three means (with pairs), and from 3 pairs on the three deviations and r;
+  /// every other output is 0.
+  void CalcStatistics(Integer& NumData, double& MeanX, double& MeanY, double& StdevX,
+                      double& StdevY, double& MeanDiff, double& StdevDiff, double& rxy) const;
+
+ private:
+  friend struct detail::TCurveFitAccess;
+
+  /// Adds (Sign = +1) or subtracts (Sign = -1) what the pair contributes to every sum; only
+  /// adding updates the bounds and the error record.
+  void AdjustSums(double x, double y, int Sign) noexcept;
+
+  Extended sumx = 0, sumy = 0;
+  Extended sumxq = 0, sumyq = 0;
+  Extended sumDiff = 0, SumDiffq = 0;
+  Extended sumxy = 0;
+  Extended sumx2y = 0, sumxy2 = 0;
+  Extended sumx3 = 0, sumy3 = 0;
+  Extended sumx4 = 0, sumy4 = 0;
+  Extended sum1byy = 0;
+  Extended sum1byxy = 0;
+  Extended sum1byyq = 0;
+  Extended sumxbyy = 0, sumybyx = 0;
+  Extended sum1byx = 0, sum1byxq = 0;
+  Extended sumlnx = 0;
+  Extended sumlnxlny = 0;
+  Extended sumlnxq = 0;
+  Extended sumylny = 0, sumylnx = 0, sumxlnx = 0;
+  Extended sumlnxbyy = 0, sumlnybyx = 0;
+  Extended sumlny = 0, sumlnyq = 0;
+  Extended sumxlny = 0, sumxqlny = 0, sumyqlnx = 0;
+  Integer FNumData = 0;
+  double FMinX = 0.0, FMaxX = 0.0, FMinY = 0.0, FMaxY = 0.0;
+  bool FNatural1 = true, FNaturalN = true;
+  double FY1Dash = 0.0, FYNDash = 0.0;
+  TQuotedStrState FVNState = qsBeforeName;
+  std::string FVNName;
+  TCurveFitErrors FErrIndic = 0;
+  std::unique_ptr<TVector> Spl2Deriv, SplSortedX, SplSortedY;
+  std::unique_ptr<TMatrix> FData;
+  bool FSplineValid = false;
+  double FPSplineSmooth = 0.5;
+  double FPSplineFQ = 0.0;
+  bool FPenSplineValid = false;
+  bool FKendallValid = false;
+  Integer FKendallConcord = 0, FKendallDiscord = 0, FKendallTies1 = 0, FKendallTies2 = 0;
+};
+
+}  // namespace nuv

@@ -1,0 +1,151 @@
+// Extremes of whole arrays and of boxes, with their presets and indices.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <span>
+
+#include "nuv/base/constants.hpp"
+#include "nuv/openarrays/NUV_openarrays.hpp"
+#include "tests/openarrays/array_builders.hpp"
+#include "tests/support/support.hpp"
+
+namespace nuv::test {
+namespace {
+
+constexpr Integer kIntMax = std::numeric_limits<Integer>::max();
+constexpr Integer kIntMin = std::numeric_limits<Integer>::min();
+
+TEST(MaxMinArray, FirstOfEqualExtremesWinsAndEmptyGivesSentinels) {
+  Integer ix = -5;
+  EXPECT_EQ(MaxArray(TIntArray{3, 7, 7}, ix), 7);
+  EXPECT_EQ(ix, 1);
+  EXPECT_EQ(MaxArray(TIntArray{9, 7, 9}, ix), 9);
+  EXPECT_EQ(ix, 0);
+  Integer i1 = -5, i2 = -5;
+  EXPECT_EQ(MaxArray(TInt2DArray{{9, 1}, {2, 9}}, i1, i2), 9);
+  EXPECT_EQ(i1, 0);
+  EXPECT_EQ(i2, 0);
+  EXPECT_EQ(MaxArray(TInt2DArray{{1, 4}, {8, 2}}, i1, i2), 8);
+  EXPECT_EQ(i1, 1);
+  EXPECT_EQ(i2, 0);
+  i1 = i2 = 42;
+  EXPECT_EQ(MaxArray(TInt2DArray{{}}, i1, i2), kIntMin);
+  EXPECT_EQ(i1, 42);
+  EXPECT_EQ(i2, 42);
+  EXPECT_EQ(MaxArray(TIntArray{}, ix), kIntMin);
+  EXPECT_EQ(MinArray(TIntArray{}), kIntMax);
+  EXPECT_EQ(MinArray(TInt4DArray{{{{}}}}), kIntMax);
+  EXPECT_EQ(MaxArray(TDoubleArray{}), -uc_MaxDouble);
+  EXPECT_EQ(MaxArray(TDouble4DArray{{{}}}), -uc_MaxDouble);
+  EXPECT_EQ(MinArray(TDouble3DArray{}), uc_MaxDouble);
+}
+
+TEST(MaxMinArray, AllRanksAgreeWithAScan) {
+  const auto d4 = Iota<TDouble4DArray>({2, 3, 2, 2}, -7.0);
+  EXPECT_EQ(MaxArray(d4), 16.0);
+  EXPECT_EQ(MinArray(d4), -7.0);
+  auto i3 = Iota<TInt3DArray>({2, 2, 3}, 5);
+  i3[1][0][2] = -100;
+  EXPECT_EQ(MinArray(i3), -100);
+  EXPECT_EQ(MaxArray(Iota<TDouble3DArray>({2, 2, 2})), 8.0);
+  EXPECT_EQ(MinArray(Iota<TDouble2DArray>({2, 2}, 3.0)), 3.0);
+}
+
+TEST(MaxMinArray, VisitOnlyCellsThatExist) {
+  // A short sub-array contributes the cells it has; a long one only its first-length prefix.
+  EXPECT_EQ(MaxArray(TDouble2DArray{{1.0, 2.0}, {9.0}}), 9.0);
+  EXPECT_EQ(MaxArray(TDouble2DArray{{1.0}, {2.0, 100.0}}), 2.0);
+  EXPECT_EQ(MinArray(TInt2DArray{{5, 6}, {}, {4}}), 4);
+}
+
+TEST(MinMaxArray, WholeArrayPresetsAndSingleCell) {
+  double mn = 0.0, mx = 0.0;
+  EXPECT_EQ(MinMaxArray(TDouble2DArray{{}, {1.0}}, mn, mx), -1);
+  EXPECT_EQ(mn, uc_MaxDouble);
+  EXPECT_EQ(mx, -uc_MaxDouble);
+  ASSERT_EQ(MinMaxArray(TDouble3DArray{{{4.5}}}, mn, mx), 0);
+  EXPECT_EQ(mn, 4.5);
+  EXPECT_EQ(mx, 4.5);
+  Integer imn = 0, imx = 0;
+  EXPECT_EQ(MinMaxArray(TInt2DArray{{1, 2}, {3}}, imn, imx), -2);
+  EXPECT_EQ(imn, kIntMax);
+  EXPECT_EQ(imx, kIntMin);
+  auto i4 = Iota<TInt4DArray>({2, 2, 2, 3}, -10);
+  ASSERT_EQ(MinMaxArray(i4, imn, imx), 0);
+  EXPECT_EQ(imn, -10);
+  EXPECT_EQ(imx, 13);
+  // A NaN first cell makes both extremes NaN.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  ASSERT_EQ(MinMaxArray(TDoubleArray{nan, 1.0}, mn, mx), 0);
+  EXPECT_TRUE(std::isnan(mn) && std::isnan(mx));
+}
+
+TEST(MinMaxArray, OpenArrays) {
+  const double d[] = {3.0, -1.0, 8.0};
+  double mn = 0.0, mx = 0.0;
+  ASSERT_EQ(MinMaxArray(std::span<const double>(d), mn, mx), 0);
+  EXPECT_EQ(mn, -1.0);
+  EXPECT_EQ(mx, 8.0);
+  EXPECT_EQ(MinMaxArray(std::span<const double>(), mn, mx), -1);
+  EXPECT_EQ(mn, uc_MaxDouble);
+  const Integer n[] = {kIntMin, kIntMax};
+  Integer imn = 0, imx = 0;
+  ASSERT_EQ(MinMaxArray(std::span<const Integer>(n), imn, imx), 0);
+  EXPECT_EQ(imn, kIntMin);
+  EXPECT_EQ(imx, kIntMax);
+}
+
+TEST(MinMaxArray, RangedFormKeepsPresetsAndIndices) {
+  const TDoubleArray a{5.0, 1.0, 9.0, 1.0};
+  double mn = 0.0, mx = 0.0;
+  Integer imn = 7, imx = 7;
+  ASSERT_EQ(MinMaxArray(a, 1, 3, mn, mx, imn, imx), 0);
+  EXPECT_EQ(mn, 1.0);
+  EXPECT_EQ(imn, 1);
+  EXPECT_EQ(mx, 9.0);
+  EXPECT_EQ(imx, 2);
+  // hi below lo is allowed and visits nothing.
+  ASSERT_EQ(MinMaxArray(a, 3, 1, mn, mx, imn, imx), 0);
+  EXPECT_EQ(mn, uc_MaxDouble);
+  EXPECT_EQ(mx, -uc_MaxDouble);
+  EXPECT_EQ(imn, 0);
+  EXPECT_EQ(imx, 0);
+  EXPECT_EQ(MinMaxArray(a, 0, 4, mn, mx, imn, imx), -2);
+  EXPECT_EQ(MinMaxArray(a, -1, 2, mn, mx, imn, imx), -2);
+  EXPECT_EQ(MinMaxArray(TDoubleArray{}, -1, 99, mn, mx, imn, imx), -1);
+
+  const TInt2DArray full{{kIntMax, kIntMax}, {kIntMax, kIntMax}};
+  Integer vmn = 0, vmx = 0, a1 = 9, a2 = 9, b1 = 9, b2 = 9;
+  ASSERT_EQ(MinMaxArray(full, 0, 0, 1, 1, vmn, vmx, a1, a2, b1, b2), 0);
+  EXPECT_EQ(vmn, kIntMax);
+  EXPECT_EQ(a1, 0);
+  EXPECT_EQ(a2, 0);
+  EXPECT_EQ(vmx, kIntMax);  // the first cell beats the preset
+  EXPECT_EQ(b1, 0);
+  EXPECT_EQ(b2, 0);
+
+  TDouble2DArray m = Iota<TDouble2DArray>({3, 4});
+  m[2][1] = -50.0;
+  m[1][3] = 80.0;
+  Integer c1 = 0, c2 = 0, d1 = 0, d2 = 0;
+  ASSERT_EQ(MinMaxArray(m, 1, 1, 2, 3, mn, mx, c1, c2, d1, d2), 0);
+  EXPECT_EQ(mn, -50.0);
+  EXPECT_EQ(c1, 2);
+  EXPECT_EQ(c2, 1);
+  EXPECT_EQ(mx, 80.0);
+  EXPECT_EQ(d1, 1);
+  EXPECT_EQ(d2, 3);
+  EXPECT_EQ(MinMaxArray(m, 0, 0, 2, 4, mn, mx, c1, c2, d1, d2), -2);
+  EXPECT_EQ(MinMaxArray(m, 0, 0, 3, 3, mn, mx, c1, c2, d1, d2), -2);
+}
+
+TEST(MinMaxArray, OutputsMayBeCellsOfTheArray) {
+  TDoubleArray a{3.0, -2.0, 5.0};
+  ASSERT_EQ(MinMaxArray(a, a[0], a[2]), 0);
+  EXPECT_EQ(a[0], -2.0);
+  EXPECT_EQ(a[2], 5.0);
+}
+
+}  // namespace
+}  // namespace nuv::test
