@@ -2,6 +2,7 @@
 // Umbrella header: every unit of the library.
 
 #include "nuv/analysis/NUV_fourier.hpp"
+#include "nuv/analysis/NUV_math2.hpp"
 #include "nuv/analysis/NUV_statis.hpp"
 #include "nuv/analysis/NUV_wavelet.hpp"
 #include "nuv/analysis/TCurveFit.hpp"
@@ -15,7 +16,6 @@
 #include "nuv/base/streams.hpp"
 #include "nuv/base/strings.hpp"
 #include "nuv/base/types.hpp"
-#include "nuv/analysis/NUV_math2.hpp"
 #include "nuv/matrix/NUV_matrix.hpp"
 #include "nuv/openarrays/NUV_openarrays.hpp"
 #include "nuv/package/package.hpp"
