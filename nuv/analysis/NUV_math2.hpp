@@ -1,6 +1,6 @@
 #pragma once
 // Unit NUV_math2: least squares, pseudo-inverse and Mahalanobis distance, k-means clustering
-// and nearest neighbours, and the unit's error class.
+// and nearest neighbours, the curve fit, and the unit's error class.
 
 #include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/analysis/math2_errors.hpp"
