@@ -7,3 +7,14 @@
 #include "nuv/analysis/math2_kmeans.hpp"
 #include "nuv/analysis/math2_knn.hpp"
 #include "nuv/analysis/math2_lsq.hpp"
+
+#include "nuv/analysis/NUV_statis.hpp"
+
+namespace nuv {
+inline namespace NUV_math2 {
+
+/// Fisher's separation quotient; the same function as NUV_statis::CalcFishQ.
+using NUV_statis::CalcFishQ;
+
+}  // namespace NUV_math2
+}  // namespace nuv
