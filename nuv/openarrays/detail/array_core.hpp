@@ -57,7 +57,7 @@ struct Box {
 template <class A>
 void FillLengths(const A& a, std::size_t* out) {
   out[0] = a.size();
-  if constexpr (kRankOf < A >> 1) {
+  if constexpr (kRankOf<A> >= 2) {
     if (a.empty()) {
       std::fill(out + 1, out + kRankOf<A>, std::size_t{0});
     } else {
@@ -83,7 +83,7 @@ bool AnyZero(const std::array<std::size_t, R>& s, int levels = static_cast<int>(
   return false;
 }
 
-/// Lowest index valid in a dimension of length len (negative indices fail before any
+/// True when ix is an index of a dimension of length len (a negative index fails before the
 /// comparison with the unsigned length, and no sum is formed in 32 bits).
 inline bool IndexIn(Integer ix, std::size_t len) {
   return ix >= 0 && static_cast<std::size_t>(ix) < len;
@@ -110,7 +110,7 @@ Box<R> WholeBox(const Shape<R>& s) {
 template <class A>
 bool ShortInBox(const A& a, const std::size_t* shape, const std::size_t* begin,
                 const std::size_t* end) {
-  if constexpr (kRankOf < A >> 1) {
+  if constexpr (kRankOf<A> >= 2) {
     for (std::size_t i = begin[0]; i < end[0]; ++i) {
       if (a[i].size() < shape[1]) return true;
       if (ShortInBox(a[i], shape + 1, begin + 1, end + 1)) return true;
@@ -133,7 +133,7 @@ bool HasShortSubArray(const A& a, const Shape<kRankOf<A>>& shape) {
 template <class A>
 void SizeTo(A& a, const std::size_t* shape) {
   a.resize(shape[0]);
-  if constexpr (kRankOf < A >> 1) {
+  if constexpr (kRankOf<A> >= 2) {
     for (auto& sub : a) SizeTo(sub, shape + 1);
   }
 }
