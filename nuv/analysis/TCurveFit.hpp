@@ -57,14 +57,18 @@ class TCurveFit : public TComponent {
   double DataX(Integer ix) const noexcept { return GetDataX(ix); }
   double DataY(Integer ix) const noexcept { return GetDataY(ix); }
 
+  /// Number of stored pairs.
   Integer NumData() const noexcept { return FNumData; }
   /// Smallest x entered since the last Init (largest double when none).
   double MinX() const noexcept { return FMinX; }
   /// Largest x entered since the last Init (minus the largest double when none).
   double MaxX() const noexcept { return FMaxX; }
+  /// Smallest and largest y entered since the last Init (+-largest double when none).
   double MinY() const noexcept { return FMinY; }
   double MaxY() const noexcept { return FMaxY; }
 
+  /// Spline end conditions (natural ends, else the end derivatives); each writer marks the
+  /// cached spline stale.
   bool SplineNatural1() const noexcept { return FNatural1; }
   void SetSplineNatural1(bool Value) noexcept;
   bool SplineNaturalN() const noexcept { return FNaturalN; }
@@ -73,6 +77,7 @@ class TCurveFit : public TComponent {
   void SetSplineDerivY1(double Value) noexcept;
   double SplineDerivYN() const noexcept { return FYNDash; }
   void SetSplineDerivYN(double Value) noexcept;
+  /// Smoothing factor of the smoothed spline; the writer marks that spline stale.
   double SplineSmoothingFactor() const noexcept { return FPSplineSmooth; }
   void SetSplineSmoothingFactor(double Value) noexcept;
 

@@ -41,6 +41,7 @@ class TFastFourier : public TComponent {
   /// component unchanged.
   void SetSpectrumSize(Integer a);
 
+  /// Window applied by Transform; stored as given.
   TFastFourierWgtWin WeightingWindow() const noexcept { return FWgtWin; }
   void SetWeightingWindow(TFastFourierWgtWin Value) noexcept { FWgtWin = Value; }
 

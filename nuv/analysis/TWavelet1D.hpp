@@ -45,6 +45,7 @@ class TWavelet1D : public TComponent {
   /// `...: not enough memory on heap`; either leaves the component unchanged.
   void SetSize(Integer a);
 
+  /// How a step extends the signal before its start; stored as given.
   TWLSigExtMode SignalExtMode() const noexcept { return FWLSigExtMode; }
   void SetSignalExtMode(TWLSigExtMode Value) noexcept { FWLSigExtMode = Value; }
 

@@ -34,18 +34,24 @@ class TMatrix : public TComponent {
   explicit TMatrix(TComponent* AOwner);
 
   // ---- sizes, identifier, events ----
+  /// Number of columns, 0 or more.
   Integer NrOfColumns() const noexcept { return FNCol; }
+  /// Number of rows, 0 or more.
   Integer NrOfRows() const noexcept { return FNRow; }
   /// Writer of NrOfColumns: Resize(max(0, Nc), NrOfRows).
   void SetNCols(Integer Nc);
   /// Writer of NrOfRows: Resize(NrOfColumns, max(0, Nr)).
   void SetNRows(Integer Nr);
+  /// Free identifier of the data; the matrix itself does not use it.
   const std::string& DataID() const noexcept { return FDataID; }
   void SetDataID(const std::string& Value) { FDataID = Value; }
+  /// Change event; each operation says when and how often it fires it.
   const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  /// Fired by SortExchange for each exchange of the sorts.
   const TSortExchgEvent& OnSortExchange() const noexcept { return FOnSortExchange; }
   void SetOnSortExchange(TSortExchgEvent Handler) { FOnSortExchange = std::move(Handler); }
+  /// User distance between two rows, used by the distance operations.
   const TOnCalcDistanceEvent& OnCalcDistance() const noexcept { return FOnCalcDist; }
   void SetOnCalcDistance(TOnCalcDistanceEvent Handler) { FOnCalcDist = std::move(Handler); }
 
