@@ -455,7 +455,7 @@ bool TMatrix::CholeskyDecomp(TMatrix*& MatL) {
       double s = at(i, j);
       for (Integer k = 1; k < i; ++k) s -= at(i, k) * at(j, k);
       if (j == i) {
-        if (s <= 0.0) {
+        if (!(s > 0.0)) {  // a NaN pivot is no more positive definite than a negative one
           ok = false;
           break;
         }

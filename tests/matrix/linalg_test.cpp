@@ -421,6 +421,11 @@ TEST(TMatrixCholesky, FactorAndFailures) {
   EXPECT_EQ(l2.GetVal(2, 2), std::sqrt(2.0));
   a.Resize(2, 3);
   EXPECT_FALSE(a.CholeskyDecomp(pl));
+  // A NaN on the diagonal is reported as a failure, not as a NaN factor.
+  LoadRows(a, {{std::nan(""), 0}, {0, 1}});
+  l2.Fill(kSentinel);
+  EXPECT_FALSE(a.CholeskyDecomp(pl));
+  EXPECT_EQ(l2.GetVal(1, 1), kSentinel);
 }
 
 TEST(TMatrixBalance, DiagonalAndZeroSums) {
