@@ -85,13 +85,14 @@ double FDistriDensity(double x, double df1, double df2);
 
 // ---- Kolmogorov-Smirnov and Lilliefors normality tests -------------------------------
 
-/// Kolmogorov-Smirnov statistic D of Data against the standard normal distribution. Data
-/// are sorted on a private copy unless DataSorted says they already are (then they are used
-/// as they stand). -1 for a null Data.
+/// Kolmogorov-Smirnov statistic D of Data against the standard normal distribution. Unless
+/// DataSorted says they already are (then they are used as they stand), the caller's Data are
+/// sorted ascending in place, firing their OnChange and OnSortExchange. -1 for a null Data.
 double PerformKSNormalityTest(TVector* Data, bool DataSorted);
-/// Lilliefors statistic D: as PerformKSNormalityTest on the data standardised with their
-/// mean and sample deviation (divisor n - 1; a sample of one or two values keeps deviation
-/// 1). -1 for a null Data.
+/// Lilliefors statistic D: sorts Data in place as PerformKSNormalityTest does, then
+/// standardises them in place with TVector::Standardize (no event; a sample of one or two
+/// values keeps deviation 1) and compares them with the standard normal distribution. -1 for
+/// a null Data.
 double PerformLillieforsTest(TVector* Data, bool DataSorted);
 /// Dallal-Wilkinson p-value of the Lilliefors statistic D; -1 for n <= 5 or a NaN D.
 double LillieforsPValue(Integer n, double D);

@@ -5,6 +5,7 @@
 
 namespace nuv {
 
+/// Error of unit NUV_statis; a plain function's message is "Name: text".
 class ENUVStatisError : public ENUVError {
  public:
   using ENUVError::ENUVError;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nuv/analysis/NUV_statis.hpp"
+#include "nuv/scalar/math1_functions.hpp"
 
 namespace nuv {
 namespace {
@@ -38,17 +39,6 @@ constexpr double kLillieP2[7] = {12.940399038404,   -53.458334259532, 186.923866
 // n = 66,000 at n·D² = 3.76); larger orders take the asymptotic form.
 constexpr Int64 kMaxKSMatrixOrder = 1001;
 constexpr int kMaxKSQuantileSteps = 1000;
-
-// Sum of c[i]·x^i, i = 0..6, from the constant term up with a running power.
-double Polynomial6(const double (&c)[7], double x) {
-  double sum = 0.0;
-  double power = 1.0;
-  for (int i = 0; i <= 6; ++i) {
-    sum += c[i] * power;
-    power *= x;
-  }
-  return sum;
-}
 
 // The tests work on the caller's vector: it is sorted in place (firing its exchange events)
 // unless the caller says it already is.
@@ -153,7 +143,7 @@ double LillieforsPValue(Integer n, double D) {
 double LillieforsQuantile(Integer n, double alpha) {
   if (n < 1) return -1.0;
   const double x = 1.0 - alpha;
-  return 1.0 / std::sqrt(Polynomial6(kLillieP1, x) * n + Polynomial6(kLillieP2, x));
+  return 1.0 / std::sqrt(Polynomial(kLillieP1, 6, x) * n + Polynomial(kLillieP2, 6, x));
 }
 
 double KSPValue(Integer n, double D) {

@@ -70,6 +70,9 @@ TGammaPQ IncompleteGammaPQ(double x, double a) {
     const double p = f * sum;
     return {p, 1.0 - p};
   }
+  // Q is below the smallest double. The first step of the fraction forms about x² and
+  // overflows for x beyond about 1e154, which would turn 0·g into NaN.
+  if (f == 0.0) return {1.0, 0.0};
   // Continued fraction for Q, renormalised by 1/a1 each step.
   double a0 = 1.0;
   double a1 = x;

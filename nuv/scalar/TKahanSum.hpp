@@ -5,6 +5,7 @@
 
 namespace nuv {
 
+/// Component holding a compensated running sum; read the result from the field Sum.
 class TKahanSum : public TComponent {
  public:
   /// A new sum holds 0.
