@@ -9,6 +9,7 @@
 
 namespace nuv {
 
+/// A field of bits 0..Size(), created with an owner or none.
 class TBitFld : public TComponent {
  public:
   explicit TBitFld(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
@@ -23,6 +24,7 @@ class TBitFld : public TComponent {
   void SetBit(Integer Ix, bool Value) noexcept;
   /// Clears every bit.
   void Clear() noexcept;
+  /// Number of bits that are set.
   Integer CountTrueBits() const noexcept;
   /// Copies size and bits of Source (null: nothing happens).
   void Clone(const TBitFld* Source);

@@ -1,24 +1,9 @@
 #include "nuv/base/crc.hpp"
 
 namespace nuv {
-namespace {
-
-constexpr std::array<Cardinal, 256> MakeTable() {
-  std::array<Cardinal, 256> t{};
-  for (Cardinal i = 0; i < 256; ++i) {
-    Cardinal c = i;
-    for (int k = 0; k < 8; ++k) c = (c & 1u) ? (0xEDB88320u ^ (c >> 1)) : (c >> 1);
-    t[i] = c;
-  }
-  return t;
-}
-
-constexpr std::array<Cardinal, 256> kTable = MakeTable();
-
-}  // namespace
 
 Cardinal CalcNextCRC32(Byte B, Cardinal Crc) {
-  return kTable[(Crc ^ B) & 0xFFu] ^ (Crc >> 8);
+  return detail::Crc32Step(B, Crc);
 }
 
 namespace detail {

@@ -17,6 +17,24 @@ Cardinal CalcNextCRC32(Byte B, Cardinal Crc);
 
 namespace detail {
 
+constexpr std::array<Cardinal, 256> MakeCrc32Table() {
+  std::array<Cardinal, 256> t{};
+  for (Cardinal i = 0; i < 256; ++i) {
+    Cardinal c = i;
+    for (int k = 0; k < 8; ++k) c = (c & 1u) ? (0xEDB88320u ^ (c >> 1)) : (c >> 1);
+    t[i] = c;
+  }
+  return t;
+}
+
+/// Table of the reflected CRC-32 step.
+inline constexpr std::array<Cardinal, 256> kCrc32Table = MakeCrc32Table();
+
+/// The step of CalcNextCRC32, inline for loops over many bytes.
+constexpr Cardinal Crc32Step(Byte B, Cardinal Crc) noexcept {
+  return kCrc32Table[(Crc ^ B) & 0xFFu] ^ (Crc >> 8);
+}
+
 /// Eight upper-case hexadecimal digits of V.
 std::string Hex8(Cardinal V);
 
@@ -33,7 +51,7 @@ std::string LaneChecksum(std::span<const T> Elems) {
     // Copy the bytes out of storage: loading through a floating register could alter them.
     unsigned char bytes[kLanes];
     std::memcpy(bytes, &e, kLanes);  // x86 is little-endian: bytes[0] is the low byte
-    for (std::size_t k = 0; k < kLanes; ++k) lanes[k] = CalcNextCRC32(bytes[k], lanes[k]);
+    for (std::size_t k = 0; k < kLanes; ++k) lanes[k] = Crc32Step(bytes[k], lanes[k]);
   }
   std::string text;
   text.reserve(8 * kLanes);

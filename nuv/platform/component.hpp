@@ -8,6 +8,7 @@
 
 namespace nuv {
 
+/// Root of every class of the component model; neither copyable nor movable.
 class TObject {
  public:
   TObject() = default;
@@ -22,6 +23,7 @@ class TObject {
 /// Event with only the sender.
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+/// An object that can be copied into another one with Assign.
 class TPersistent : public TObject {
  public:
   /// Copies Source into this object. The default hands over to Source->AssignTo(this);
@@ -40,12 +42,16 @@ class TPersistent : public TObject {
 /// a component freed first leaves its owner's list.
 class TComponent : public TPersistent {
  public:
+  /// Registers with AOwner (when not null), which will free this component.
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
 
+  /// The owner that frees this component, or nullptr.
   TComponent* Owner() const noexcept { return FOwner; }
+  /// The name shown in component error messages (empty by default).
   const std::string& Name() const noexcept { return FName; }
   void SetName(const std::string& NewName) { FName = NewName; }
+  /// Number of components this one owns.
   int ComponentCount() const noexcept { return static_cast<int>(FComponents.size()); }
   /// Owned component at 0-based Index, or nullptr outside 0..ComponentCount()-1.
   TComponent* Components(int Index) const noexcept;

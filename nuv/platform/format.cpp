@@ -130,6 +130,46 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// For a number text that from_chars found beyond the double range: true when it lies above
+// the range (overflow), false when below (underflow). Decided from the decimal exponent of the
+// leading non-zero digit, so the C locale plays no part.
+bool BeyondRangeIsOverflow(std::string_view body) {
+  Int64 intDigits = 0;      // digits before '.' from the first non-zero one
+  Int64 zerosAfterDot = 0;  // zeros after '.' before the first non-zero digit
+  bool seenNonZero = false;
+  bool afterDot = false;
+  std::size_t i = 0;
+  for (; i < body.size() && body[i] != 'e' && body[i] != 'E'; ++i) {
+    const char c = body[i];
+    if (c == '.') {
+      afterDot = true;
+    } else if (!afterDot) {
+      if (seenNonZero || c != '0') {
+        seenNonZero = true;
+        ++intDigits;
+      }
+    } else if (!seenNonZero) {
+      if (c == '0') {
+        ++zerosAfterDot;
+      } else {
+        seenNonZero = true;
+      }
+    }
+  }
+  Int64 exponent = 0;
+  if (i < body.size()) {
+    ++i;
+    bool negative = false;
+    if (i < body.size() && (body[i] == '+' || body[i] == '-')) negative = body[i++] == '-';
+    // Saturate: any exponent this large is decisive on its own.
+    for (; i < body.size() && exponent < 1000000000; ++i)
+      exponent = exponent * 10 + (body[i] - '0');
+    if (negative) exponent = -exponent;
+  }
+  const Int64 lead = intDigits > 0 ? intDigits - 1 : -(zerosAfterDot + 1);
+  return lead + exponent > 0;
+}
+
 }  // namespace
 
 std::string FormatFloat(double X, int Width, int Decimals) {
@@ -170,9 +210,10 @@ bool TryStrToFloat(std::string_view S, double& Value) {
   }
   double v = 0.0;
   auto res = std::from_chars(body.data(), body.data() + body.size(), v, std::chars_format::general);
-  // from_chars reports overflow as out of range without a value; take the IEEE result.
+  // from_chars reports a value beyond the range without storing it; take the IEEE result
+  // (strtod would read the text under the C locale).
   if (res.ec == std::errc::result_out_of_range && res.ptr == body.data() + body.size()) {
-    v = std::strtod(std::string(body).c_str(), nullptr);
+    v = BeyondRangeIsOverflow(body) ? std::numeric_limits<double>::infinity() : 0.0;
   } else if (res.ec != std::errc() || res.ptr != body.data() + body.size()) {
     return false;
   }

@@ -18,6 +18,7 @@ namespace nuv {
 std::string FormatFloat(double X, int Width, int Decimals);
 /// Shortest text that reads back to the same double ("NaN", "Inf", "-Inf" when not finite).
 std::string FloatToStr(double X);
+/// Decimal text of Value.
 std::string IntToStr(Int64 Value);
 
 /// Reads a whole text (surrounding blanks, TAB, CR, LF ignored) as a double: optional sign,

@@ -1,5 +1,6 @@
 #include "nuv/platform/stream.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -77,6 +78,7 @@ void TMemoryStream::SaveToFile(const std::string& FileName) {
 void TMemoryStream::LoadFromFile(const std::string& FileName) {
   TFileStream f(FileName, fmOpenRead);
   const Int64 n = f.Size();
+  if (n < 0) throw EStreamError("Stream read error");  // not a seekable file
   std::vector<Byte> data(static_cast<std::size_t>(n));
   f.ReadBuffer(data.data(), n);
   FData.swap(data);
@@ -99,6 +101,14 @@ TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileNam
   }
   FFile = std::fopen(FileName.c_str(), how);
   if (FFile == nullptr) throw EInOutError("Cannot open file \"" + FileName + "\"");
+  // A directory opens for reading on POSIX but has no bytes, and its reported size is
+  // meaningless (up to 2^63 on some file systems).
+  struct stat info {};
+  if (fstat(fileno(FFile), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(FFile);
+    FFile = nullptr;
+    throw EInOutError("Cannot open file \"" + FileName + "\"");
+  }
 }
 
 TFileStream::~TFileStream() {

@@ -104,7 +104,11 @@ TTextReadStatus TTextFileReader::ReadInteger(Integer& Value) {
   const TTextReadStatus st = ReadToken(token, truncated);
   if (st != trOk) return st;
   std::string_view body(token);
-  if (!body.empty() && body[0] == '+') body.remove_prefix(1);
+  // from_chars takes a '-' but no '+': strip a '+' ourselves, and never let a second sign in.
+  if (!body.empty() && body[0] == '+') {
+    body.remove_prefix(1);
+    if (!body.empty() && body[0] == '-') return trNotNumber;
+  }
   if (truncated || body.empty() || body[0] == '+') return trNotNumber;
   Integer v = 0;
   const auto res = std::from_chars(body.data(), body.data() + body.size(), v, 10);

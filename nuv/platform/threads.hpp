@@ -22,6 +22,7 @@ class TThread {
 
   /// Starts the thread; a second call does nothing.
   void Start();
+  /// True once Body has returned or thrown.
   bool Finished() const noexcept { return FFinished.load(std::memory_order_acquire); }
   /// Blocks until the thread has ended (returns at once when it was never started).
   void WaitFor();
@@ -35,7 +36,7 @@ class TThread {
   std::exception_ptr FFatal;
 };
 
-/// A mutual-exclusion lock.
+/// A mutual-exclusion lock: Enter (or Acquire) and Leave (or Release) on the same thread.
 class TCriticalSection {
  public:
   void Enter() { FMutex.lock(); }

@@ -295,7 +295,9 @@ void ConvertDegrees(double& Deg, double& Min, double& Sec, TDegreeFormat InForma
       } else if (in == dfDegMin) {
         Deg = std::trunc(Deg) + sign * (Min / 60.0);
       } else if (in == dfDegMinSec) {
-        Deg = std::trunc(Deg) + sign * (std::trunc(Min) / 60.0 + Sec / 3600.0);
+        // Added term by term, left to right: grouping the two parts first changes the last
+        // bit of positive angles.
+        Deg = std::trunc(Deg) + sign * (std::trunc(Min) / 60.0) + sign * (Sec / 3600.0);
       } else {
         return;
       }

@@ -80,6 +80,30 @@ TEST(FormatFloat, IgnoresTheCLocale) {
   std::setlocale(LC_ALL, saved.c_str());
 }
 
+// Texts beyond the double range read as infinity or zero, also under a locale whose decimal
+// separator is a comma (skipped where no such locale is installed).
+TEST(TextToNumber, BeyondRangeIgnoresTheCLocale) {
+  const char* old = std::setlocale(LC_ALL, nullptr);
+  const std::string saved = old ? old : "C";
+  const bool commaLocale = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr ||
+                           std::setlocale(LC_ALL, "fr_FR.UTF-8") != nullptr;
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    const char* Text;
+    double Value;
+  } cases[] = {{"1.5e400", inf},    {"-1.5e400", -inf},  {"1.5e-400", 0.0},
+               {"-0.5e-330", -0.0}, {"0.001e-322", 0.0}, {"234.5e306", inf}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    double v = 7;
+    EXPECT_TRUE(TryStrToFloat(c.Text, v));
+    EXPECT_EQ(v, c.Value);
+    EXPECT_EQ(std::signbit(v), std::signbit(c.Value));
+  }
+  std::setlocale(LC_ALL, saved.c_str());
+  if (!commaLocale) GTEST_SKIP() << "no locale with a decimal comma installed";
+}
+
 TEST(TextToNumber, AcceptsWholeNumbersOnly) {
   double d = -1;
   EXPECT_TRUE(TryStrToFloat("  -1.5e3\t", d));

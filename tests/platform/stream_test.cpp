@@ -2,6 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "nuv/platform/exceptions.hpp"
 #include "nuv/platform/stream.hpp"
@@ -31,6 +35,21 @@ TEST(TMemoryStream, WriteSeekReadAndShortReads) {
   EXPECT_THROW(m.ReadBuffer(buf, 2), EStreamError);
   m.Clear();
   EXPECT_EQ(m.Size(), 0);
+}
+
+// A directory is not a file: opening it fails instead of yielding a stream whose size is
+// whatever the file system reports (LoadFromFile would try to allocate that much).
+TEST(TFileStream, DirectoryDoesNotOpen) {
+  const std::string dir = test::TempPath("stream_dir");
+  std::remove(dir.c_str());
+  ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+  NUV_EXPECT_THROW_MSG(TFileStream(dir, fmOpenRead), EInOutError,
+                       "Cannot open file \"" + dir + "\"");
+  TMemoryStream m;
+  m.Write("abc", 3);
+  NUV_EXPECT_THROW_MSG(m.LoadFromFile(dir), EInOutError, "Cannot open file \"" + dir + "\"");
+  EXPECT_EQ(m.Size(), 3);
+  rmdir(dir.c_str());
 }
 
 TEST(TFileStream, RoundTripThroughAFile) {

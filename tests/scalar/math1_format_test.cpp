@@ -275,6 +275,16 @@ TEST(Math1Format, ConvertDegreesBetweenFormats) {
   EXPECT_EQ(a.Sec, 9.0);
 }
 
+// Degrees, whole minutes / 60 and seconds / 3600 are added in that order; (1, 1, 0.7) is a
+// case where adding the two parts first gives a different last bit.
+TEST(Math1Format, ConvertDegreesSumsPartsLeftToRight) {
+  Angle a = Convert({1.0, 1.0, 0.7}, dfDegMinSec, dfDecDeg);
+  EXPECT_EQ(a.Deg, (1.0 + 1.0 / 60.0) + 0.7 / 3600.0);
+  EXPECT_NE(a.Deg, 1.0 + (1.0 / 60.0 + 0.7 / 3600.0));
+  a = Convert({-1.0, 1.0, 0.7}, dfDegMinSec, dfDecDeg);
+  EXPECT_EQ(a.Deg, -((1.0 + 1.0 / 60.0) + 0.7 / 3600.0));
+}
+
 TEST(Math1Format, ConvertDegreesKeepsNegativeAngles) {
   Angle a = Convert({-10.0, 30.0, 0.0}, dfDegMin, dfDecDeg);
   EXPECT_EQ(a.Deg, -10.5);
