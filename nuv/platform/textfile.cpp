@@ -137,6 +137,13 @@ TTextReadStatus TTextFileReader::ReadLinePart(std::string& Part, bool& LineEnded
     }
     if (c != '\r') Part += static_cast<char>(c);
   }
+  // A full piece that ends exactly at the end of the file still ends its line: no later call
+  // would report it.
+  if (!LineEnded) {
+    c = Peek();
+    if (c == -2) return trError;
+    LineEnded = c == -1;
+  }
   return trOk;
 }
 

@@ -35,7 +35,9 @@ class TTextFileReader {
   bool Open(const std::string& FileName);
   /// Goes back to the start of the file; false when that fails or no file is open.
   bool Rewind();
+  /// Closes the file (nothing when none is open).
   void Close() noexcept;
+  /// Whether a file is open.
   bool IsOpen() const noexcept { return FFile != nullptr; }
   /// Bytes between the read position and the end of the file as it was when opened.
   Int64 BytesLeft() const noexcept { return FFileSize - FConsumed; }

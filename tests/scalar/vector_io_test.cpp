@@ -324,5 +324,18 @@ TEST(TVectorTextFile, AutoDetectCountsLinesWithDigits) {
   EXPECT_FALSE(h->LoadFromFile(DataPath("no_such_file.txt"), true, true));
 }
 
+TEST(TVectorTextFile, AutoDetectCountsALongLastLineWithoutLineEnd) {
+  // The last line fills the reader's line pieces exactly and the file ends right after it.
+  const std::string path = TempPath("vec_long_last.txt");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "1.5\n2.5\n3.5" << std::string(509, ' ');
+  }
+  TVector v(nullptr);
+  EXPECT_TRUE(v.LoadFromFile(path, true, true));
+  EXPECT_EQ(Values(v), (std::vector<double>{1.5, 2.5, 3.5}));
+  std::remove(path.c_str());
+}
+
 }  // namespace
 }  // namespace nuv

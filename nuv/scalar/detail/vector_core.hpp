@@ -27,9 +27,13 @@ class TVectorCore : public TComponent {
   Integer NrOfElem() const noexcept { return FNElem; }
   /// True until an element is written or the vector is filled; true again after Clear.
   bool IsEmpty() const noexcept { return FIsEmpty; }
+  /// Change event: fired with this vector as sender by the operations that change it.
   const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  /// Assigns the change event (an empty function removes it).
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  /// Exchange event: fired by SortElems after each exchange of two elements.
   const TSortExchgEvent& OnSortExchange() const noexcept { return FOnSortExchange; }
+  /// Assigns the exchange event (an empty function removes it).
   void SetOnSortExchange(TSortExchgEvent Handler) { FOnSortExchange = std::move(Handler); }
 
   /// Sets the count to NE, keeping the first min(old, NE) elements; new elements are 0.
