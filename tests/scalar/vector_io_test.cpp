@@ -119,9 +119,8 @@ TEST(TVectorStream, TruncatedStreamKeepsWhatWasRead) {
 }
 
 TEST(TVectorStream, HostileHeadersChangeNothing) {
-  for (const char* name :
-       {"vector_stream_huge_hi.bin", "vector_stream_nan_index.bin", "vector_stream_index_1e10.bin",
-        "vector_stream_gap.bin", "vector_stream_short_header.bin"}) {
+  for (const char* name : {"vector_stream_huge_hi.bin", "vector_stream_nan_index.bin",
+                           "vector_stream_index_1e10.bin", "vector_stream_short_header.bin"}) {
     SCOPED_TRACE(name);
     auto s = StreamFromFile(name);
     auto v = Make({4, 5});
@@ -131,13 +130,23 @@ TEST(TVectorStream, HostileHeadersChangeNothing) {
     EXPECT_EQ(Values(*v), (std::vector<double>{4, 5}));
     EXPECT_EQ(rec.Changes, 0);
   }
-  // Growth refused for a low index below 1 or a reversed pair, even with items to spare.
-  for (auto header : {Doubles({0, 3, 1, 2, 3, 4}), Doubles({5, 4, 1, 2, 3, 4})}) {
-    auto s = StreamOf(header);
-    auto v = Make({4, 5});
-    EXPECT_FALSE(v->LoadFromStream(s.get(), true));
-    EXPECT_EQ(v->NrOfElem(), 2);
-  }
+  // A low index below 1 or a reversed pair still sizes the vector by the high index.
+  auto s0 = StreamOf(Doubles({0, 3, 1, 2, 3, 4}));
+  auto v0 = Make({4, 5});
+  EXPECT_TRUE(v0->LoadFromStream(s0.get(), true));
+  EXPECT_EQ(Values(*v0), (std::vector<double>{2, 3, 4}));
+  auto s1 = StreamOf(Doubles({5, 4, 1, 2}));
+  auto v1 = Make({4, 5});
+  EXPECT_TRUE(v1->LoadFromStream(s1.get(), true));
+  EXPECT_EQ(Values(*v1), (std::vector<double>{4, 5, 0, 0}));
+  // A stretch far past the end grows the vector when the growth stays bounded.
+  auto gap = StreamFromFile("vector_stream_gap.bin");
+  auto g = Make({4, 5});
+  EXPECT_TRUE(g->LoadFromStream(gap.get(), true));
+  EXPECT_EQ(g->NrOfElem(), 1000001);
+  EXPECT_EQ(g->Elem(1000000), 1.0);
+  EXPECT_EQ(g->Elem(1000001), 2.0);
+  EXPECT_EQ(g->Elem(1), 4.0);
   TVector v(nullptr);
   EXPECT_FALSE(v.LoadFromStream(static_cast<TMemoryStream*>(nullptr), true));
   EXPECT_FALSE(v.LoadFromStream(static_cast<TFileStream*>(nullptr), true));
@@ -293,13 +302,13 @@ TEST(TVectorTextFile, MalformedFilesChangeNothing) {
   EXPECT_FALSE(v->LoadFromFile(test::DataPath(""), true, true));
 }
 
-TEST(TVectorTextFile, NegativeLowIndexLoadsOnlyWithoutGrowth) {
+TEST(TVectorTextFile, NegativeLowIndexSkipsThoseValues) {
   auto v = Make({0, 0});
   EXPECT_TRUE(v->LoadFromFile(DataPath("vector_negative_low.txt"), true));
   EXPECT_EQ(Values(*v), (std::vector<double>{14, 15}));
   auto one = Make({3});
-  EXPECT_FALSE(one->LoadFromFile(DataPath("vector_negative_low.txt"), true));
-  EXPECT_EQ(Values(*one), (std::vector<double>{3}));
+  EXPECT_TRUE(one->LoadFromFile(DataPath("vector_negative_low.txt"), true));
+  EXPECT_EQ(Values(*one), (std::vector<double>{14, 15}));
 }
 
 TEST(TVectorTextFile, AutoDetectCountsLinesWithDigits) {

@@ -697,8 +697,9 @@ void TVectorCore<T>::SaveToStream(TFileStream*& OutStream, Integer LowElem,
 }
 
 template <class T>
-bool TVectorCore<T>::MayGrowTo(Integer Lo, Integer Hi, Int64 ItemsLeft) const noexcept {
-  return Lo >= 1 && Lo <= Hi && Int64{Lo} - 1 <= FNElem && ItemsLeft >= Int64{Hi} - Lo + 1;
+bool TVectorCore<T>::MayGrowTo(Integer Hi, Int64 ItemsLeft) const noexcept {
+  constexpr Int64 kGrowthSlack = Int64{1} << 20;  // 8 MiB of doubles
+  return Int64{Hi} - FNElem <= ItemsLeft + kGrowthSlack;
 }
 
 template <class T>
@@ -709,7 +710,7 @@ bool TVectorCore<T>::LoadFromStreamImpl(TStream* InStream, bool AdjustVectorSize
   if (!ReadIndex<T>(InStream, lo) || !ReadIndex<T>(InStream, hi)) return false;
   if (AdjustVectorSize && hi > FNElem) {
     const Int64 itemsLeft = (InStream->Size() - InStream->Position()) / kItemSize<T>;
-    if (!MayGrowTo(lo, hi, itemsLeft)) return false;
+    if (!MayGrowTo(hi, itemsLeft)) return false;
   }
   if (AdjustVectorSize) Resize(hi);
   if (FNElem < hi) {
@@ -750,7 +751,7 @@ bool TVectorCore<T>::LoadFromFile(const std::string& FileName, bool AdjustVector
   Integer hi = 0;
   if (reader.ReadInteger(lo) != trOk || reader.ReadInteger(hi) != trOk) return false;
   // Every value needs at least a separator and one character.
-  if (AdjustVectorSize && hi > FNElem && !MayGrowTo(lo, hi, reader.BytesLeft() / 2)) {
+  if (AdjustVectorSize && hi > FNElem && !MayGrowTo(hi, reader.BytesLeft() / 2)) {
     return false;
   }
   if (AdjustVectorSize) Resize(hi);

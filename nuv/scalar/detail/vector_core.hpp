@@ -198,9 +198,10 @@ class TVectorCore : public TComponent {
   [[noreturn]] void Raise(const std::string& Text) const;
   /// Sorted working copy of a valid range (memory failure raises "not enough memory on heap").
   std::vector<T> SortedCopy(Integer LowElem, Integer HighElem) const;
-  /// Whether a load may set the count to Hi: growing needs 1 <= Lo <= Hi, Lo - 1 <= NrOfElem
-  /// (no unsupplied gap) and ItemsLeft >= Hi - Lo + 1.
-  bool MayGrowTo(Integer Lo, Integer Hi, Int64 ItemsLeft) const noexcept;
+  /// Whether a load may set the count to Hi: the growth may exceed the items the input can
+  /// still supply by at most kGrowthSlack elements, so hostile headers cannot allocate without
+  /// bound while every file the writers produce (and any short gap or truncation) still loads.
+  bool MayGrowTo(Integer Hi, Int64 ItemsLeft) const noexcept;
   bool LoadFromStreamImpl(TStream* InStream, bool AdjustVectorSize);
   void SaveToStreamImpl(TStream* OutStream, Integer LowElem, Integer HighElem) const;
 
