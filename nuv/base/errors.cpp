@@ -3,8 +3,12 @@
 namespace nuv::detail {
 
 std::string ComponentMessage(const TComponent* C, std::string_view Text) {
+  return ComponentMessage(C != nullptr ? std::string_view(C->Name()) : std::string_view(), Text);
+}
+
+std::string ComponentMessage(std::string_view QualifiedName, std::string_view Text) {
   std::string msg = "Component \"";
-  if (C != nullptr) msg += C->Name();
+  msg += QualifiedName;
   msg += "\": ";
   msg += Text;
   return msg;

@@ -19,6 +19,8 @@ namespace detail {
 
 /// `Component "<Name>": <Text>`; a null component gives an empty name.
 std::string ComponentMessage(const TComponent* C, std::string_view Text);
+/// `Component "<QualifiedName>": <Text>`, for messages that qualify the name (e.g. "v.Histogram").
+std::string ComponentMessage(std::string_view QualifiedName, std::string_view Text);
 /// `<FuncName>: <Text>`.
 std::string FunctionMessage(std::string_view FuncName, std::string_view Text);
 

@@ -47,7 +47,8 @@ bool TIntVector::Histogram(Integer FirstElem, Integer LastElem, Integer FirstBin
   const Int64 first = FirstBin;
   const Int64 nb = (Int64{LastBin} > first ? Int64{LastBin} - first : first - LastBin) / width + 1;
   if (nb <= 0 || nb > 500) {
-    throw ENUVVectorError("Component \"" + Name() + ".Histogram\": invalid number of bins");
+    throw ENUVVectorError(
+        detail::ComponentMessage(Name() + ".Histogram", "invalid number of bins"));
   }
   if (Histo->FNElem != nb) Histo->Resize(static_cast<Integer>(nb));
   Histo->Clear();
