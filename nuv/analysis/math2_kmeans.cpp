@@ -125,7 +125,32 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
     // The first round always recounts: an index vector that already holds the nearest-centre
     // assignment would otherwise leave the initial rows as centres and the sizes uncounted.
     if (iterations == 1) changed = true;
-    if (changed) {
+    if (changed && (Centers.OnChange() || ClusterSize.OnChange())) {
+      // A handler watches: clear both, add row by row and divide through the containers, so
+      // that it sees every write (one OnChange per cell written) and the partial sums.
+      ClusterSize.Fill(0);
+      Centers.Fill(0.0);
+      for (Integer i = 0; i < N; ++i) {
+        const Integer k = idx[static_cast<std::size_t>(i)];
+        if (k < 1 || k > K) continue;
+        ClusterSize.SetVal(
+            k, static_cast<Integer>(static_cast<Cardinal>(ClusterSize.GetVal(k)) + Cardinal{1}));
+        const double* xi = x.data() + static_cast<std::size_t>(i) * up;
+        for (Integer c = 0; c < p; ++c) Centers.SetVal(c + 1, k, Centers.GetVal(c + 1, k) + xi[c]);
+      }
+      for (Integer k = 1; k <= K; ++k) {
+        const Integer n = ClusterSize.GetVal(k);
+        if (n == 0) continue;
+        for (Integer c = 1; c <= p; ++c) Centers.SetVal(c, k, Centers.GetVal(c, k) / n);
+      }
+      for (Integer k = 0; k < K; ++k) {
+        for (Integer c = 0; c < p; ++c) {
+          ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k)] =
+              Centers.GetVal(c + 1, k + 1);
+        }
+      }
+    } else if (changed) {
+      // Nobody watches: the same sums in the same order, each cell written once.
       std::fill(sums.begin(), sums.end(), 0.0);
       std::fill(counts.begin(), counts.end(), 0);
       for (Integer i = 0; i < N; ++i) {

@@ -20,8 +20,10 @@ double kMeansClustering(TMatrix* Data, Integer Ignored1, Integer Ignored2, Integ
 /// NumClusters. Initial centres: rows drawn with the platform generator seeded with RandSeed
 /// when RandSeed > 0, else the first rows. Each round adds 1 to ProcStat (MathFeedBackProc is
 /// called) and assigns each row to the nearest centre (lowest number on ties); the centres
-/// become the means of their rows (an empty cluster gets a centre of zeros). It stops when no
-/// row changes its cluster. The clusters are then renumbered by decreasing size (cluster 1
+/// become the means of their rows (an empty cluster gets a centre of zeros): ClusterSize and
+/// Centers are filled with 0, each row adds 1 to its size and its values to its centre, then
+/// the centres are divided (one OnChange per cell written). It stops when no row changes its
+/// cluster. The clusters are then renumbered by decreasing size (cluster 1
 /// the largest, ClusterSize descending) and the total within-cluster sum of squares returned.
 /// AbortMathProc, tested after each round, makes it return -1 at once (no renumbering; the
 /// flag stays set). NumClusters < 1 or a null Data returns -1, nothing changed. Raises

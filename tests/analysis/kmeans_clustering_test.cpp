@@ -139,6 +139,27 @@ TEST(kMeansClustering, HandCheckedCaseRenumbersBySize) {
   EXPECT_EQ(centers.GetVal(2, 2), 0.0);
 }
 
+TEST(kMeansClustering, WatchedContainersSeeEveryWriteOfTheRecount) {
+  TMatrix data(nullptr), centers(nullptr), plain(nullptr);
+  TIntVector ix(nullptr), sizes(nullptr), plainIx(nullptr), plainSizes(nullptr);
+  Load(data, {{1, 0}, {2, 0}, {10, 1}, {11, 1}, {12, 1}});
+  test::EventRecorder onCentres, onSizes;
+  centers.SetOnChange(onCentres.ChangeHandler());
+  sizes.SetOnChange(onSizes.ChangeHandler());
+  const double ssq = kMeansClustering(&data, 0, 0, 2, 0, centers, ix, sizes);
+  // N = 5 rows, p = 2 columns, K = 2 clusters, two rounds that recount (both clusters filled).
+  // Centres: resize, K·p initial cells, per recount a fill, N·p additions and K·p divisions,
+  // then K·p cells written by the renumbering.
+  EXPECT_EQ(onCentres.Changes, 1 + 4 + 2 * (1 + 10 + 4) + 4);
+  // Sizes: resize, per recount a fill and N increments, then the descending sort.
+  EXPECT_EQ(onSizes.Changes, 1 + 2 * (1 + 5) + 1);
+  // The watched run ends where the unwatched one does.
+  EXPECT_EQ(kMeansClustering(&data, 0, 0, 2, 0, plain, plainIx, plainSizes), ssq);
+  EXPECT_EQ(centers.CRCofData(), plain.CRCofData());
+  EXPECT_EQ(Elems(ix), Elems(plainIx));
+  EXPECT_EQ(Elems(sizes), Elems(plainSizes));
+}
+
 TEST(kMeansClustering, AgreesWithNaiveLloyd) {
   for (int K : {1, 3, 4, 7}) {
     SCOPED_TRACE(K);
