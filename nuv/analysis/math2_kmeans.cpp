@@ -1,5 +1,6 @@
 #include "nuv/analysis/math2_kmeans.hpp"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -283,8 +284,13 @@ void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCe
     --last;
   }
 
+  // Rows of Centers beyond its size ignore writes and read as zeros: only the first
+  // `filled` centres are real, the other `phantoms` all lie at the origin. Treating those
+  // together keeps a huge NumCenters from running for ever, with the same result.
   const Integer nc = Centers.NrOfColumns();
-  for (Integer k = 0; k < NumCenters; ++k) {
+  const Integer filled = std::clamp<Integer>(Centers.NrOfRows(), 0, NumCenters);
+  const Int64 phantoms = static_cast<Int64>(NumCenters) - filled;
+  for (Integer k = 0; k < filled; ++k) {
     const Int64 r = static_cast<Int64>(first) + k;
     const Integer row = r > std::numeric_limits<Integer>::max() ? 0 : static_cast<Integer>(r);
     for (Integer c = 1; c <= nc; ++c) Centers.SetVal(c, k + 1, Data->GetVal(c, row));
@@ -292,20 +298,33 @@ void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCe
   if (NumCenters == 1) {
     MeanSeparation = 100000.0;  // the square root of the search's former start value 1e10
   } else {
+    auto dist2c = [&](Integer k, Integer j) {  // j = 0: the origin
+      double s = 0.0;
+      for (Integer c = 1; c <= nc; ++c) {
+        const double t = Centers.GetVal(c, k) - Centers.GetVal(c, j);
+        s += t * t;
+      }
+      return s;
+    };
     double sum = 0.0;
-    for (Integer k = 1; k <= NumCenters; ++k) {
+    double nearestToOrigin = DBL_MAX;
+    for (Integer k = 1; k <= filled; ++k) {
       double nearest = DBL_MAX;
-      for (Integer j = 1; j <= NumCenters; ++j) {
+      for (Integer j = 1; j <= filled; ++j) {
         if (j == k) continue;
-        double s = 0.0;
-        for (Integer c = 1; c <= nc; ++c) {
-          const double t = Centers.GetVal(c, k) - Centers.GetVal(c, j);
-          s += t * t;
-        }
+        const double s = dist2c(k, j);
         if (s < nearest) nearest = s;
+      }
+      if (phantoms > 0) {
+        const double s = dist2c(k, 0);
+        if (s < nearest) nearest = s;
+        if (s < nearestToOrigin) nearestToOrigin = s;
       }
       sum += std::sqrt(nearest);
     }
+    // A lone phantom's nearest centre is the real one closest to the origin; with two or more
+    // each has another at distance 0, which adds nothing.
+    if (phantoms == 1) sum += std::sqrt(nearestToOrigin);
     MeanSeparation = sum / NumCenters;
   }
   Data->Clone(&saved);

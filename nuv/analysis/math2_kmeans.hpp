@@ -41,8 +41,9 @@ Integer kMeansEstimatedSteps(Integer a, Integer b, Integer c);
 /// Merges the closest pair of rows FirstRow..LastRow (clamped to the data) into their weighted
 /// mean until NumCenters rows are left, and copies them into rows 1.. of Centers (over
 /// Centers' own columns; Centers is not resized). MeanSeparation receives the mean distance
-/// of each centre to its nearest other centre (100000 for one centre). One ProcStat step per
-/// merge. Data is restored before returning. NumCenters < 1 or a null Data does nothing.
+/// of each centre to its nearest other centre (100000 for one centre; centres beyond Centers'
+/// rows read as zeros). One ProcStat step per merge. Data is restored before returning.
+/// NumCenters < 1 or a null Data does nothing.
 void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCenters,
                  TMatrix& Centers, double& MeanSeparation);
 

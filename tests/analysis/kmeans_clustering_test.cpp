@@ -362,5 +362,20 @@ TEST(FindCenters, AsManyCentresAsRowsCopiesAndFewerThanOneDoesNothing) {
   EXPECT_EQ(centers.GetVal(1, 1), test::kSentinel);
 }
 
+TEST(FindCenters, CentresBeyondTheCentreMatrixCountAsOrigin) {
+  TMatrix data(nullptr), centers(nullptr);
+  Load(data, {{4}, {10}, {30}});
+  centers.Resize(1, 2);
+  double sep = 0.0;
+  // Centres 4 and 10, the third lies outside Centers and reads 0: nearest 4, 6 and 4.
+  FindCenters(&data, 1, 3, 3, centers, sep);
+  EXPECT_EQ(sep, 14.0 / 3.0);
+  // With many more, centre 4's nearest is the origin and the others have each other: 4 + 6.
+  FindCenters(&data, 1, 3, 2147483647, centers, sep);
+  EXPECT_EQ(sep, 10.0 / 2147483647.0);
+  EXPECT_EQ(centers.GetVal(1, 1), 4.0);
+  EXPECT_EQ(centers.GetVal(1, 2), 10.0);
+}
+
 }  // namespace
 }  // namespace nuv
