@@ -77,7 +77,7 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
   std::vector<Integer> idx, counts;
   try {
     x.resize(uN * up);
-    ct.assign(up * uK, 0.0);
+    ct.resize(up * uK);
     sums.resize(up * uK);
     dist.resize(uK);
     idx.resize(uN);
@@ -102,17 +102,24 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
   for (Integer k = 0; k < K; ++k) {
     const Integer row = RandSeed > 0 ? Random(N) : k;
     for (Integer c = 0; c < p; ++c) {
-      const double v = x[static_cast<std::size_t>(row) * up + static_cast<std::size_t>(c)];
-      ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k)] = v;
-      Centers.SetVal(c + 1, k + 1, v);
+      Centers.SetVal(c + 1, k + 1,
+                     x[static_cast<std::size_t>(row) * up + static_cast<std::size_t>(c)]);
     }
   }
-  for (Integer i = 0; i < N; ++i) idx[static_cast<std::size_t>(i)] = ClusterIx.GetVal(i + 1);
 
   Integer iterations = 0;
   for (;;) {
     StepProcStat();
     ++iterations;
+    // Each round starts from the centres and indices the containers hold, so that a progress
+    // procedure or handler that changes them is seen (on entry: the caller's indices).
+    for (Integer k = 0; k < K; ++k) {
+      for (Integer c = 0; c < p; ++c) {
+        ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k)] =
+            Centers.GetVal(c + 1, k + 1);
+      }
+    }
+    for (Integer i = 0; i < N; ++i) idx[static_cast<std::size_t>(i)] = ClusterIx.GetVal(i + 1);
     bool changed = false;
     for (Integer i = 0; i < N; ++i) {
       const Integer best =

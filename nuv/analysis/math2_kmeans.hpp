@@ -19,7 +19,8 @@ double kMeansClustering(TMatrix* Data, Integer Ignored1, Integer Ignored2, Integ
 /// resized to Data's columns by NumClusters, ClusterIx to one element per row, ClusterSize to
 /// NumClusters. Initial centres: rows drawn with the platform generator seeded with RandSeed
 /// when RandSeed > 0, else the first rows. Each round adds 1 to ProcStat (MathFeedBackProc is
-/// called) and assigns each row to the nearest centre (lowest number on ties); the centres
+/// called) and assigns each row to the nearest centre of Centers as it then stands (lowest
+/// number on ties; ClusterIx holds the indices compared against, on entry too); the centres
 /// become the means of their rows (an empty cluster gets a centre of zeros): ClusterSize and
 /// Centers are filled with 0, each row adds 1 to its size and its values to its centre, then
 /// the centres are divided (one OnChange per cell written). It stops when no row changes its

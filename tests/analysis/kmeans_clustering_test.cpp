@@ -295,6 +295,34 @@ TEST(kMeansClustering, AbortReturnsAtOnceWithoutRenumbering) {
   EXPECT_EQ(centers.GetVal(1, 2), 8.75);
 }
 
+TMatrix* gSwingCentres = nullptr;
+
+// Before every round puts the centres at 0 and 10, in an order that alternates with the
+// round, so that every row changes its cluster in every round.
+void SwingCentres(double Step) {
+  const bool odd = static_cast<long long>(Step) % 2 == 1;
+  gSwingCentres->SetVal(1, 1, odd ? 10.0 : 0.0);
+  gSwingCentres->SetVal(1, 2, odd ? 0.0 : 10.0);
+}
+
+TEST(kMeansClustering, MoreThan1000RoundsRaiseAfterTheRenumbering) {
+  HookGuard guard;
+  TMatrix data(nullptr), centers(nullptr);
+  TIntVector ix(nullptr), sizes(nullptr);
+  Load(data, {{0}, {1}, {10}});
+  gSwingCentres = &centers;
+  ProcStat = 0.0;
+  MathFeedBackProc = &SwingCentres;
+  NUV_EXPECT_THROW_MSG(kMeansClustering(&data, 0, 0, 2, 0, centers, ix, sizes), ENUVMath2Error,
+                       "kMeansClustering: max. number of iterations exceeded");
+  EXPECT_EQ(ProcStat.load(), 1001.0);
+  // Round 1001 puts 0 and 1 into old cluster 2 and 10 into old cluster 1; the larger becomes 1.
+  EXPECT_EQ(Elems(ix), (std::vector<Integer>{1, 1, 2}));
+  EXPECT_EQ(Elems(sizes), (std::vector<Integer>{2, 1}));
+  EXPECT_EQ(centers.GetVal(1, 1), 0.5);
+  EXPECT_EQ(centers.GetVal(1, 2), 10.0);
+}
+
 TEST(kMeansEstimatedSteps, FormulaAndBounds) {
   auto formula = [](double a, double b, double c) {
     return 0.18232 * std::sqrt(a * b) - 0.00092427 * a - 0.00017557 * a * c +
