@@ -1,5 +1,6 @@
 #include "nuv/analysis/math2_kmeans.hpp"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -76,7 +77,7 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
   std::vector<Integer> idx, counts;
   try {
     x.resize(uN * up);
-    ct.assign(up * uK, 0.0);
+    ct.resize(up * uK);
     sums.resize(up * uK);
     dist.resize(uK);
     idx.resize(uN);
@@ -101,17 +102,24 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
   for (Integer k = 0; k < K; ++k) {
     const Integer row = RandSeed > 0 ? Random(N) : k;
     for (Integer c = 0; c < p; ++c) {
-      const double v = x[static_cast<std::size_t>(row) * up + static_cast<std::size_t>(c)];
-      ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k)] = v;
-      Centers.SetVal(c + 1, k + 1, v);
+      Centers.SetVal(c + 1, k + 1,
+                     x[static_cast<std::size_t>(row) * up + static_cast<std::size_t>(c)]);
     }
   }
-  for (Integer i = 0; i < N; ++i) idx[static_cast<std::size_t>(i)] = ClusterIx.GetVal(i + 1);
 
   Integer iterations = 0;
   for (;;) {
     StepProcStat();
     ++iterations;
+    // Each round starts from the centres and indices the containers hold, so that a progress
+    // procedure or handler that changes them is seen (on entry: the caller's indices).
+    for (Integer k = 0; k < K; ++k) {
+      for (Integer c = 0; c < p; ++c) {
+        ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k)] =
+            Centers.GetVal(c + 1, k + 1);
+      }
+    }
+    for (Integer i = 0; i < N; ++i) idx[static_cast<std::size_t>(i)] = ClusterIx.GetVal(i + 1);
     bool changed = false;
     for (Integer i = 0; i < N; ++i) {
       const Integer best =
@@ -125,7 +133,32 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
     // The first round always recounts: an index vector that already holds the nearest-centre
     // assignment would otherwise leave the initial rows as centres and the sizes uncounted.
     if (iterations == 1) changed = true;
-    if (changed) {
+    if (changed && (Centers.OnChange() || ClusterSize.OnChange())) {
+      // A handler watches: clear both, add row by row and divide through the containers, so
+      // that it sees every write (one OnChange per cell written) and the partial sums.
+      ClusterSize.Fill(0);
+      Centers.Fill(0.0);
+      for (Integer i = 0; i < N; ++i) {
+        const Integer k = idx[static_cast<std::size_t>(i)];
+        if (k < 1 || k > K) continue;
+        ClusterSize.SetVal(
+            k, static_cast<Integer>(static_cast<Cardinal>(ClusterSize.GetVal(k)) + Cardinal{1}));
+        const double* xi = x.data() + static_cast<std::size_t>(i) * up;
+        for (Integer c = 0; c < p; ++c) Centers.SetVal(c + 1, k, Centers.GetVal(c + 1, k) + xi[c]);
+      }
+      for (Integer k = 1; k <= K; ++k) {
+        const Integer n = ClusterSize.GetVal(k);
+        if (n == 0) continue;
+        for (Integer c = 1; c <= p; ++c) Centers.SetVal(c, k, Centers.GetVal(c, k) / n);
+      }
+      for (Integer k = 0; k < K; ++k) {
+        for (Integer c = 0; c < p; ++c) {
+          ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k)] =
+              Centers.GetVal(c + 1, k + 1);
+        }
+      }
+    } else if (changed) {
+      // Nobody watches: the same sums in the same order, each cell written once.
       std::fill(sums.begin(), sums.end(), 0.0);
       std::fill(counts.begin(), counts.end(), 0);
       for (Integer i = 0; i < N; ++i) {
@@ -258,8 +291,13 @@ void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCe
     --last;
   }
 
+  // Rows of Centers beyond its size ignore writes and read as zeros: only the first
+  // `filled` centres are real, the other `phantoms` all lie at the origin. Treating those
+  // together keeps a huge NumCenters from running for ever, with the same result.
   const Integer nc = Centers.NrOfColumns();
-  for (Integer k = 0; k < NumCenters; ++k) {
+  const Integer filled = std::clamp<Integer>(Centers.NrOfRows(), 0, NumCenters);
+  const Int64 phantoms = static_cast<Int64>(NumCenters) - filled;
+  for (Integer k = 0; k < filled; ++k) {
     const Int64 r = static_cast<Int64>(first) + k;
     const Integer row = r > std::numeric_limits<Integer>::max() ? 0 : static_cast<Integer>(r);
     for (Integer c = 1; c <= nc; ++c) Centers.SetVal(c, k + 1, Data->GetVal(c, row));
@@ -267,20 +305,33 @@ void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCe
   if (NumCenters == 1) {
     MeanSeparation = 100000.0;  // the square root of the search's former start value 1e10
   } else {
+    auto dist2c = [&](Integer k, Integer j) {  // j = 0: the origin
+      double s = 0.0;
+      for (Integer c = 1; c <= nc; ++c) {
+        const double t = Centers.GetVal(c, k) - Centers.GetVal(c, j);
+        s += t * t;
+      }
+      return s;
+    };
     double sum = 0.0;
-    for (Integer k = 1; k <= NumCenters; ++k) {
+    double nearestToOrigin = DBL_MAX;
+    for (Integer k = 1; k <= filled; ++k) {
       double nearest = DBL_MAX;
-      for (Integer j = 1; j <= NumCenters; ++j) {
+      for (Integer j = 1; j <= filled; ++j) {
         if (j == k) continue;
-        double s = 0.0;
-        for (Integer c = 1; c <= nc; ++c) {
-          const double t = Centers.GetVal(c, k) - Centers.GetVal(c, j);
-          s += t * t;
-        }
+        const double s = dist2c(k, j);
         if (s < nearest) nearest = s;
+      }
+      if (phantoms > 0) {
+        const double s = dist2c(k, 0);
+        if (s < nearest) nearest = s;
+        if (s < nearestToOrigin) nearestToOrigin = s;
       }
       sum += std::sqrt(nearest);
     }
+    // A lone phantom's nearest centre is the real one closest to the origin; with two or more
+    // each has another at distance 0, which adds nothing.
+    if (phantoms == 1) sum += std::sqrt(nearestToOrigin);
     MeanSeparation = sum / NumCenters;
   }
   Data->Clone(&saved);

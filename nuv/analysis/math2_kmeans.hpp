@@ -19,9 +19,12 @@ double kMeansClustering(TMatrix* Data, Integer Ignored1, Integer Ignored2, Integ
 /// resized to Data's columns by NumClusters, ClusterIx to one element per row, ClusterSize to
 /// NumClusters. Initial centres: rows drawn with the platform generator seeded with RandSeed
 /// when RandSeed > 0, else the first rows. Each round adds 1 to ProcStat (MathFeedBackProc is
-/// called) and assigns each row to the nearest centre (lowest number on ties); the centres
-/// become the means of their rows (an empty cluster gets a centre of zeros). It stops when no
-/// row changes its cluster. The clusters are then renumbered by decreasing size (cluster 1
+/// called) and assigns each row to the nearest centre of Centers as it then stands (lowest
+/// number on ties; ClusterIx holds the indices compared against, on entry too); the centres
+/// become the means of their rows (an empty cluster gets a centre of zeros): ClusterSize and
+/// Centers are filled with 0, each row adds 1 to its size and its values to its centre, then
+/// the centres are divided (one OnChange per cell written). It stops when no row changes its
+/// cluster. The clusters are then renumbered by decreasing size (cluster 1
 /// the largest, ClusterSize descending) and the total within-cluster sum of squares returned.
 /// AbortMathProc, tested after each round, makes it return -1 at once (no renumbering; the
 /// flag stays set). NumClusters < 1 or a null Data returns -1, nothing changed. Raises
@@ -39,8 +42,9 @@ Integer kMeansEstimatedSteps(Integer a, Integer b, Integer c);
 /// Merges the closest pair of rows FirstRow..LastRow (clamped to the data) into their weighted
 /// mean until NumCenters rows are left, and copies them into rows 1.. of Centers (over
 /// Centers' own columns; Centers is not resized). MeanSeparation receives the mean distance
-/// of each centre to its nearest other centre (100000 for one centre). One ProcStat step per
-/// merge. Data is restored before returning. NumCenters < 1 or a null Data does nothing.
+/// of each centre to its nearest other centre (100000 for one centre; centres beyond Centers'
+/// rows read as zeros). One ProcStat step per merge. Data is restored before returning.
+/// NumCenters < 1 or a null Data does nothing.
 void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCenters,
                  TMatrix& Centers, double& MeanSeparation);
 

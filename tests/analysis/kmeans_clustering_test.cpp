@@ -139,6 +139,27 @@ TEST(kMeansClustering, HandCheckedCaseRenumbersBySize) {
   EXPECT_EQ(centers.GetVal(2, 2), 0.0);
 }
 
+TEST(kMeansClustering, WatchedContainersSeeEveryWriteOfTheRecount) {
+  TMatrix data(nullptr), centers(nullptr), plain(nullptr);
+  TIntVector ix(nullptr), sizes(nullptr), plainIx(nullptr), plainSizes(nullptr);
+  Load(data, {{1, 0}, {2, 0}, {10, 1}, {11, 1}, {12, 1}});
+  test::EventRecorder onCentres, onSizes;
+  centers.SetOnChange(onCentres.ChangeHandler());
+  sizes.SetOnChange(onSizes.ChangeHandler());
+  const double ssq = kMeansClustering(&data, 0, 0, 2, 0, centers, ix, sizes);
+  // N = 5 rows, p = 2 columns, K = 2 clusters, two rounds that recount (both clusters filled).
+  // Centres: resize, K·p initial cells, per recount a fill, N·p additions and K·p divisions,
+  // then K·p cells written by the renumbering.
+  EXPECT_EQ(onCentres.Changes, 1 + 4 + 2 * (1 + 10 + 4) + 4);
+  // Sizes: resize, per recount a fill and N increments, then the descending sort.
+  EXPECT_EQ(onSizes.Changes, 1 + 2 * (1 + 5) + 1);
+  // The watched run ends where the unwatched one does.
+  EXPECT_EQ(kMeansClustering(&data, 0, 0, 2, 0, plain, plainIx, plainSizes), ssq);
+  EXPECT_EQ(centers.CRCofData(), plain.CRCofData());
+  EXPECT_EQ(Elems(ix), Elems(plainIx));
+  EXPECT_EQ(Elems(sizes), Elems(plainSizes));
+}
+
 TEST(kMeansClustering, AgreesWithNaiveLloyd) {
   for (int K : {1, 3, 4, 7}) {
     SCOPED_TRACE(K);
@@ -274,6 +295,34 @@ TEST(kMeansClustering, AbortReturnsAtOnceWithoutRenumbering) {
   EXPECT_EQ(centers.GetVal(1, 2), 8.75);
 }
 
+TMatrix* gSwingCentres = nullptr;
+
+// Before every round puts the centres at 0 and 10, in an order that alternates with the
+// round, so that every row changes its cluster in every round.
+void SwingCentres(double Step) {
+  const bool odd = static_cast<long long>(Step) % 2 == 1;
+  gSwingCentres->SetVal(1, 1, odd ? 10.0 : 0.0);
+  gSwingCentres->SetVal(1, 2, odd ? 0.0 : 10.0);
+}
+
+TEST(kMeansClustering, MoreThan1000RoundsRaiseAfterTheRenumbering) {
+  HookGuard guard;
+  TMatrix data(nullptr), centers(nullptr);
+  TIntVector ix(nullptr), sizes(nullptr);
+  Load(data, {{0}, {1}, {10}});
+  gSwingCentres = &centers;
+  ProcStat = 0.0;
+  MathFeedBackProc = &SwingCentres;
+  NUV_EXPECT_THROW_MSG(kMeansClustering(&data, 0, 0, 2, 0, centers, ix, sizes), ENUVMath2Error,
+                       "kMeansClustering: max. number of iterations exceeded");
+  EXPECT_EQ(ProcStat.load(), 1001.0);
+  // Round 1001 puts 0 and 1 into old cluster 2 and 10 into old cluster 1; the larger becomes 1.
+  EXPECT_EQ(Elems(ix), (std::vector<Integer>{1, 1, 2}));
+  EXPECT_EQ(Elems(sizes), (std::vector<Integer>{2, 1}));
+  EXPECT_EQ(centers.GetVal(1, 1), 0.5);
+  EXPECT_EQ(centers.GetVal(1, 2), 10.0);
+}
+
 TEST(kMeansEstimatedSteps, FormulaAndBounds) {
   auto formula = [](double a, double b, double c) {
     return 0.18232 * std::sqrt(a * b) - 0.00092427 * a - 0.00017557 * a * c +
@@ -339,6 +388,21 @@ TEST(FindCenters, AsManyCentresAsRowsCopiesAndFewerThanOneDoesNothing) {
   FindCenters(&data, 1, 3, 0, centers, sep);
   EXPECT_EQ(sep, -1.0);
   EXPECT_EQ(centers.GetVal(1, 1), test::kSentinel);
+}
+
+TEST(FindCenters, CentresBeyondTheCentreMatrixCountAsOrigin) {
+  TMatrix data(nullptr), centers(nullptr);
+  Load(data, {{4}, {10}, {30}});
+  centers.Resize(1, 2);
+  double sep = 0.0;
+  // Centres 4 and 10, the third lies outside Centers and reads 0: nearest 4, 6 and 4.
+  FindCenters(&data, 1, 3, 3, centers, sep);
+  EXPECT_EQ(sep, 14.0 / 3.0);
+  // With many more, centre 4's nearest is the origin and the others have each other: 4 + 6.
+  FindCenters(&data, 1, 3, 2147483647, centers, sep);
+  EXPECT_EQ(sep, 10.0 / 2147483647.0);
+  EXPECT_EQ(centers.GetVal(1, 1), 4.0);
+  EXPECT_EQ(centers.GetVal(1, 2), 10.0);
 }
 
 }  // namespace
