@@ -281,7 +281,7 @@ struct TReferenceCase {
 };
 
 std::vector<TReferenceCase> ReadReference() {
-  std::ifstream in(test::ReferencePath("fourier_spectra.txt"));
+  std::ifstream in(test::ReferencePath("fourier_reference.txt"));
   std::vector<TReferenceCase> cases;
   std::string line;
   while (std::getline(in, line)) {

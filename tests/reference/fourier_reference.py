@@ -5,7 +5,7 @@ TFastFourier's forward transform uses the kernel exp(+2*pi*i*jk/N) without scali
 N * numpy.fft.ifft(x) (NumPy's fft uses the negative exponent). The window is applied here from
 its closed form before the transform.
 
-Writes fourier_spectra.txt: for each case a header line "case <name> <N> <window ordinal>",
+Writes fourier_reference.txt: for each case a header line "case <name> <N> <window ordinal>",
 then N lines "x_re x_im X_re X_im" with 17 significant digits.
 
 Run: /usr/bin/python3 tests/reference/fourier_reference.py (from the repository root).
@@ -59,7 +59,7 @@ def cases():
 
 
 def main():
-    out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fourier_spectra.txt")
+    out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fourier_reference.txt")
     with open(out, "w") as f:
         for name, window, x in cases():
             n = len(x)
