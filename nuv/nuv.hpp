@@ -3,6 +3,7 @@
 
 #include "nuv/analysis/NUV_fourier.hpp"
 #include "nuv/analysis/NUV_math2.hpp"
+#include "nuv/analysis/NUV_sline.hpp"
 #include "nuv/analysis/NUV_statis.hpp"
 #include "nuv/analysis/NUV_wavelet.hpp"
 #include "nuv/analysis/TCurveFit.hpp"
