@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -137,6 +138,12 @@ void TDataTable::Resize(Integer NrCols, Integer NrRows) {
   // was (counts, arrays and matrix always agree). The header arrays come first (they are
   // small), then the matrix (its single allocation fails at once for an impossible size),
   // and the state bytes last.
+  // A size whose cells the matrix cannot address fails before anything is allocated.
+  const std::uint64_t cells = static_cast<std::uint64_t>(std::max<Integer>(NrCols, 1)) *
+                              static_cast<std::uint64_t>(std::max<Integer>(NrRows, 1));
+  if (cells >
+      static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(double))
+    Raise("not enough memory on heap");
   std::vector<TDTNameStr> colName, rowName;
   std::vector<Integer> colAtt, rowAtt;
   try {

@@ -106,7 +106,7 @@ TEST(TDataTableResize, NegativeCountsAreZeroAndUnallocatableSizeChangesNothing) 
   t.SetName("dt");
   TableLog log;
   log.Attach(t);
-  NUV_EXPECT_THROW_MSG(t.Resize(std::numeric_limits<Integer>::max(), 1 << 30), ENUVDataTableError,
+  NUV_EXPECT_THROW_MSG(t.Resize(1 << 30, 1 << 30), ENUVDataTableError,
                        "Component \"dt\": not enough memory on heap");
   EXPECT_EQ(t.NrOfColumns(), 2);
   EXPECT_EQ(t.NrOfRows(), 2);
