@@ -49,14 +49,13 @@ void TDataTable::SetElemNominal(Integer ACol, Integer ARow, const TNominalIDStr&
 Integer TDataTable::AddNominalID(Integer Col, const TNominalIDStr& MScaleID) {
   if (!ColOk(Col)) return 0;
   if (const Integer k = OrdinalOfNominalID(Col, MScaleID, true); k >= 1) return k;
-  TVTypeSpec& spec = FVType[static_cast<std::size_t>(Col - 1)];
-  auto slot =
-      std::find_if(spec.IDs.begin(), spec.IDs.end(), [](const auto& s) { return s.empty(); });
-  if (slot == spec.IDs.end()) slot = spec.IDs.end() - 1;  // a full column loses label 150
+  TVTypeSpec& vt = FVType[static_cast<std::size_t>(Col - 1)];
+  auto slot = std::find_if(vt.IDs.begin(), vt.IDs.end(), [](const auto& s) { return s.empty(); });
+  if (slot == vt.IDs.end()) slot = vt.IDs.end() - 1;  // a full column loses label 150
   *slot = CutLabel(MScaleID);
-  spec.MScaleType = stNominal;
+  vt.MScaleType = stNominal;
   ChangedSetup();
-  return static_cast<Integer>(slot - spec.IDs.begin()) + 1;
+  return static_cast<Integer>(slot - vt.IDs.begin()) + 1;
 }
 
 void TDataTable::ClearNominalIDs(Integer Col) {
