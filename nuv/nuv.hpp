@@ -17,6 +17,7 @@
 #include "nuv/base/streams.hpp"
 #include "nuv/base/strings.hpp"
 #include "nuv/base/types.hpp"
+#include "nuv/datatable/NUV_datatable.hpp"
 #include "nuv/matrix/NUV_matrix.hpp"
 #include "nuv/openarrays/NUV_openarrays.hpp"
 #include "nuv/package/package.hpp"
