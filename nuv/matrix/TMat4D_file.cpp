@@ -173,7 +173,12 @@ class TRecordFile {
     FFile = std::fopen(Name.c_str(), how);
     if (FFile == nullptr) Fail("Cannot open file \"");
     struct stat info {};
-    if (fstat(fileno(FFile), &info) != 0 || S_ISDIR(info.st_mode)) Fail("Cannot open file \"");
+    if (fstat(fileno(FFile), &info) != 0 || S_ISDIR(info.st_mode)) {
+      // A directory opens for reading on POSIX but holds no records.
+      std::fclose(FFile);
+      FFile = nullptr;
+      Fail("Cannot open file \"");
+    }
     FBytes = static_cast<std::int64_t>(info.st_size);
   }
   ~TRecordFile() {
