@@ -3,5 +3,6 @@
 
 #include "nuv/matrix/TIntMatrix.hpp"
 #include "nuv/matrix/TMat3D.hpp"
+#include "nuv/matrix/TMat4D.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/matrix/matrix_errors.hpp"

@@ -1,0 +1,195 @@
+#pragma once
+// TMat4D: a component holding a four-dimensional array of doubles indexed by column, row,
+// layer and time slot (all 1-based), with its paged binary file of 4096-byte records.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "nuv/base/types.hpp"
+#include "nuv/matrix/matrix_errors.hpp"
+#include "nuv/platform/component.hpp"
+
+namespace nuv {
+
+/// One value read by TMat4D::ReadBinary: column, row, layer, time slot (counted from the first
+/// slot read) and the value.
+using TOnReadMat4DElementEvent = std::function<void(TObject* Sender, Integer ix, Integer iy,
+                                                    Integer il, Integer it, double Value)>;
+
+class TMat4D : public TComponent {
+ public:
+  /// One cell of each dimension holding 0. Raises ENUVMatrixError
+  /// `Component "<Name>": not enough memory on heap` when it cannot be allocated.
+  explicit TMat4D(TComponent* AOwner);
+
+  // ---- sizes, identifier, events ----
+  /// Number of columns, at least 1.
+  Integer NrOfColumns() const noexcept { return FNumX; }
+  /// Number of rows, at least 1.
+  Integer NrOfRows() const noexcept { return FNumY; }
+  /// Number of layers, at least 1.
+  Integer NrOfLayers() const noexcept { return FNumZ; }
+  /// Number of time slots, at least 1.
+  Integer NrOfTimeSlots() const noexcept { return FNumT; }
+  /// Writers of the four sizes: Resize with that size (below 1 taken as 1), the others kept.
+  void SetNCols(Integer Nc);
+  void SetNRows(Integer Nr);
+  void SetNLayers(Integer Nl);
+  void SetNTSlots(Integer Nt);
+  /// Free identifier of the data; stored in the header of the binary file.
+  const std::string& DataID() const noexcept { return FDataID; }
+  void SetDataID(const std::string& Value) { FDataID = Value; }
+  /// Change event; each operation says whether it fires it.
+  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  /// Progress of the checksum and of the file operations, in percent.
+  const TOnPercentDoneEvent& OnPercentDone() const noexcept { return FOnPercentDone; }
+  void SetOnPercentDone(TOnPercentDoneEvent Handler) { FOnPercentDone = std::move(Handler); }
+  /// One call per value read by ReadBinary.
+  const TOnReadMat4DElementEvent& OnReadElement() const noexcept { return FOnReadElement; }
+  void SetOnReadElement(TOnReadMat4DElementEvent Handler) { FOnReadElement = std::move(Handler); }
+
+  /// Sets the sizes to Nc by Nr by Nl by Nt; cells inside both the old and the new box keep
+  /// their values, new cells are 0; fires OnChange. Nothing happens (no event) when the sizes
+  /// are the current ones or any is below 1. Always true. A box that cannot be allocated
+  /// raises ENUVMatrixError `Component "<Name>": not enough memory on heap`, nothing changed.
+  bool Resize(Integer Nc, Integer Nr, Integer Nl, Integer Nt);
+  /// Resize, then Fill(0) (which fires OnChange even at the current sizes).
+  bool ResizeAndClear(Integer Nc, Integer Nr, Integer Nl, Integer Nt);
+
+  // ---- element access ----
+  /// Cell (Nx, Ny, Nz, Nt); 0 when an index lies outside its size.
+  double GetVal(Integer Nx, Integer Ny, Integer Nz, Integer Nt) const noexcept {
+    if (!Inside(Nx, Ny, Nz, Nt)) return 0.0;
+    return FData[Index(Nx, Ny, Nz, Nt)];
+  }
+  /// Same as GetVal (the indexed cell reader).
+  double Elem(Integer Nx, Integer Ny, Integer Nz, Integer Nt) const noexcept {
+    return GetVal(Nx, Ny, Nz, Nt);
+  }
+  /// Stores Value in cell (Nx, Ny, Nz, Nt); dropped outside the sizes. Fires no event.
+  void SetVal(Integer Nx, Integer Ny, Integer Nz, Integer Nt, double Value) noexcept {
+    if (Inside(Nx, Ny, Nz, Nt)) FData[Index(Nx, Ny, Nz, Nt)] = Value;
+  }
+
+  /// Ordered-range rule per dimension: (0, 0) is the whole extent, bounds <= 0 become 1,
+  /// bounds above the size become the size, a reversed pair is exchanged.
+  void MakeValidColRange(Integer& LowCol, Integer& HighCol) const noexcept;
+  void MakeValidRowRange(Integer& LowRow, Integer& HighRow) const noexcept;
+  void MakeValidLayerRange(Integer& LowLayer, Integer& HighLayer) const noexcept;
+  void MakeValidTSlotRange(Integer& LowTSlot, Integer& HighTSlot) const noexcept;
+
+  /// Fires OnChange with this array as sender when a handler is assigned.
+  void Changed();
+
+  /// 0-based address of (ix, iy, il) in one volume, layer fastest, then column, then row;
+  /// -2 when a volume has more than 2147483647 cells, -1 when an index is outside its size.
+  Integer Lin3DAddr(Integer ix, Integer iy, Integer il) const noexcept;
+  /// Inverse of Lin3DAddr; false (outputs untouched) when LinAddr is outside the volume.
+  bool ConvertLinTo3DAddr(Integer LinAddr, Integer& ix, Integer& iy, Integer& il) const noexcept;
+  /// Size of the cells in megabytes of 1048576 bytes.
+  double MemoryConsumed() const noexcept;
+
+  // ---- copying ----
+  /// From a TMat4D: copies sizes, DataID, cells and the three event handlers; fires no event.
+  /// Allocation failure raises std::bad_alloc. Any other source raises EConvertError.
+  void Assign(TPersistent* Source) override;
+  /// Resizes to MatSource's sizes, copies every cell (one ProcStat step per hundredth of the
+  /// column-row pairs), then fires OnChange. DataID and handlers stay; null does nothing.
+  void Clone(TMat4D* MatSource);
+
+  // ---- fills ----
+  /// Every cell := value (0 stores +0 everywhere), then OnChange.
+  void Fill(double value);
+  /// Cells (i, i, i, i) for i = 1..the smallest size := value, then OnChange.
+  void FillDiag(double value);
+  /// Every cell of layer Layer in every time slot := value; nothing when Layer lies outside
+  /// 1..NrOfLayers. Fires no event.
+  void FillLayer(Integer Layer, double value);
+  /// Every cell := RangeLow + (RangeHigh - RangeLow)·u, u uniform in [0, 1) from the
+  /// process-wide generator, columns outer, rows, layers, time slots inner; then OnChange.
+  void FillRandomUniform(double RangeLow, double RangeHigh);
+  /// Every cell := Mean + StdDev·GRandom() in the same cell order; then OnChange.
+  void FillRandomGauss(double Mean, double StdDev);
+
+  /// CRCofData(1): checksum over every cell.
+  std::string CRCofData();
+  /// Data checksum (64 upper-case hex digits) over columns outer, rows, the layers that are
+  /// multiples of the stride s = min(Sample, NrOfLayers div 2) (at least 1), time slots inner.
+  /// Fires OnPercentDone once per hundredth of the column-row pairs.
+  std::string CRCofData(Integer Sample);
+
+  // ---- paged binary file (4096-byte records) ----
+  /// Writes the header and the values of time slots TSlotStart..TSlotEnd (0 or below: all;
+  /// the end is clamped to NrOfTimeSlots; a start above the end writes no slot). A start
+  /// beyond NrOfTimeSlots raises ENUVMatrixError "specified time slot beyond data range"
+  /// before the file is touched. File failures raise EInOutError.
+  void SaveBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd);
+  /// Appends time slots TSlotStart..TSlotEnd of this array to an existing file of the same
+  /// column, row and layer counts, else ENUVMatrixError "X,Y,Z of matrices do not match".
+  /// The stored identifier is kept. The file is not changed when any check fails.
+  void AppendToBinaryFile(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd);
+  /// Reads the header of FileName; true when it holds at least one layer and one time slot.
+  /// A file shorter than one record raises EInOutError.
+  bool ReadBinaryHeader(const std::string& FileName, Integer& NrColumns, Integer& NrRows,
+                        Integer& NrLayers, Integer& NrTimeSlots, std::string& DataID);
+  /// Fires OnReadElement for each value of the stored slots TSlotStart..TSlotEnd (the slot
+  /// index counted from 1 for the first slot read); the cells are not touched.
+  void ReadBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd);
+  /// Resizes to the file's columns, rows, layers and the number of chosen slots, takes its
+  /// identifier and reads the values (no events besides Resize's OnChange). Any failure after
+  /// the slot check raises ENUVMatrixError "cannot resize, memory low"; a file too short for
+  /// its header raises it before anything changes.
+  void LoadBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd);
+  /// Reads layer Layer of stored slot TSlot into the same layer and slot of this array (no
+  /// event). The file's columns and rows must fit this array's ("X,Y,Z of matrices do not
+  /// match"), the slot its slots and the file's ("specified time slot beyond data range"),
+  /// the layer its layers and the file's ("specified layer beyond data range").
+  void ReadLayer(const std::string& FileName, Integer Layer, Integer TSlot);
+  /// Reads layer Layer of stored slot TSlot into Data, Data[x - 1][y - 1] for column x, row y.
+  void ReadLayer(const std::string& FileName, Integer Layer, Integer TSlot, TDouble2DArray& Data);
+
+ protected:
+  /// Assigns this array to a TMat4D Dest; other destinations raise EConvertError.
+  void AssignTo(TPersistent* Dest) override;
+  /// Fires OnPercentDone (this, Percent) when assigned; Sender is not passed on.
+  void PercDone(TObject* Sender, Integer Percent);
+  /// Fires OnReadElement (this, ix, iy, il, it, Value) when assigned.
+  void ReadElement(TObject* Sender, Integer ix, Integer iy, Integer il, Integer it, double Value);
+
+ private:
+  bool Inside(Integer Nx, Integer Ny, Integer Nz, Integer Nt) const noexcept {
+    return Nx >= 1 && Nx <= FNumX && Ny >= 1 && Ny <= FNumY && Nz >= 1 && Nz <= FNumZ && Nt >= 1 &&
+           Nt <= FNumT;
+  }
+  // Column fastest, then row, layer, time slot: the order of the binary file.
+  std::size_t Index(Integer Nx, Integer Ny, Integer Nz, Integer Nt) const noexcept {
+    const auto x = static_cast<std::size_t>(FNumX);
+    const auto y = static_cast<std::size_t>(FNumY);
+    const auto z = static_cast<std::size_t>(FNumZ);
+    return ((static_cast<std::size_t>(Nt - 1) * z + static_cast<std::size_t>(Nz - 1)) * y +
+            static_cast<std::size_t>(Ny - 1)) *
+               x +
+           static_cast<std::size_t>(Nx - 1);
+  }
+  /// Raises ENUVMatrixError with this component's message shape.
+  [[noreturn]] void Raise(const char* Text) const;
+  /// Cells of one volume and of the whole array.
+  std::size_t VolumeCells() const noexcept;
+  std::size_t TotalCells() const noexcept;
+
+  Integer FNumX = 1;
+  Integer FNumY = 1;
+  Integer FNumZ = 1;
+  Integer FNumT = 1;
+  std::string FDataID;
+  // The cells in one contiguous run: column x, row y, layer z, slot t at Index(x, y, z, t).
+  std::vector<double> FData;
+  TNotifyEvent FOnChange;
+  TOnPercentDoneEvent FOnPercentDone;
+  TOnReadMat4DElementEvent FOnReadElement;
+};
+
+}  // namespace nuv
