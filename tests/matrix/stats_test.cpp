@@ -104,22 +104,13 @@ TEST(MatrixStats, SmallBoxRules) {
   ASSERT_TRUE(m.Quartiles(0, 0, 0, 0, q1, q2, q3));
   EXPECT_EQ(q1 + q2 + q3, 27.0);
 
-  // Skewness and kurtosis: two cells are enough, a constant box keeps S3 = S4 = 0.
+  // Two cells are enough for SkewKurt (d = -1, 1; s = sqrt 2), not for the sample version.
   double skew = 1, kurt = 1;
   LoadColumn(m, {1, 3});
   m.SkewKurt(0, 0, 0, 0, skew, kurt);
-  // d = -1, 1; s = sqrt(2): S3 = 0, S4 / n / s^4 = 2 / 2 / 4.
   EXPECT_EQ(skew, 0.0);
   EXPECT_DOUBLE_EQ(kurt, 0.25 - 3);
   m.SkewKurtSample(0, 0, 0, 0, skew, kurt);
-  EXPECT_EQ(skew, 0.0);
-  EXPECT_EQ(kurt, 0.0);
-  LoadColumn(m, {4, 4, 4, 4, 4});
-  m.SkewKurt(0, 0, 0, 0, skew, kurt);
-  EXPECT_EQ(skew, 0.0);
-  EXPECT_EQ(kurt, 0.0);
-  LoadColumn(m, {4});
-  m.SkewKurt(0, 0, 0, 0, skew, kurt);
   EXPECT_EQ(skew + kurt, 0.0);
 }
 
@@ -150,11 +141,7 @@ TEST(MatrixStats, PercentileRanks) {
   LoadStatsFixture(big);
   for (double p : {0.0, 30.0, 50.0, 99.0, 100.0}) {
     const double v = big.Percentile(p, 0, 0, 0, 0, 20);
-    double lo = 0, hi = 0;
-    big.MinMax(0, 0, 0, 0, lo, hi);
-    EXPECT_GE(v, lo);
-    EXPECT_LE(v, hi);
-    EXPECT_EQ(big.CountValues(1, 6, 1, 9, v, v) > 0, true) << p;  // a drawn cell
+    EXPECT_GT(big.CountValues(1, 6, 1, 9, v, v), 0) << p;  // a drawn cell
   }
   // Mostly zeros: prob inside the drawn zeros gives 0.
   TMatrix zeros(nullptr);
@@ -176,16 +163,10 @@ TEST(MatrixStats, HistogramBins) {
   EXPECT_EQ(maxCnt, 2);
   const Integer want[11] = {2, 0, 0, 2, 0, 0, 0, 0, 0, 1, 1};
   for (Integer i = 1; i <= 11; ++i) EXPECT_EQ(h.GetVal(i), want[i - 1]) << i;
-  // A box of rows 1..2 only; the counters and bins start again from 0.
-  ASSERT_TRUE(m.Histogram(1, 1, 1, 2, 0, 10, 1, &h, under, over, maxCnt));
-  EXPECT_EQ(under + over + maxCnt, 2);
-  EXPECT_EQ(h.GetVal(11), 1);
-  EXPECT_EQ(h.GetVal(1), 0);
   // Too many bins, no width, no vector: false and nothing touched.
   under = over = maxCnt = kIntSentinel;
   EXPECT_FALSE(m.Histogram(0, 0, 0, 0, 0, 10, 0.01, &h, under, over, maxCnt));
   EXPECT_FALSE(m.Histogram(0, 0, 0, 0, 0, 10, 0, &h, under, over, maxCnt));
-  EXPECT_FALSE(m.Histogram(0, 0, 0, 0, 0, 10, -1, &h, under, over, maxCnt));
   EXPECT_FALSE(m.Histogram(0, 0, 0, 0, 0, 1e300, 1e-300, &h, under, over, maxCnt));
   EXPECT_FALSE(m.Histogram(0, 0, 0, 0, 0, 10, 1, nullptr, under, over, maxCnt));
   EXPECT_EQ(under, kIntSentinel);
@@ -205,7 +186,6 @@ TEST(MatrixStats, SearchingAndCounting) {
     for (Integer r = 5; r <= 9; ++r) naive += (m.GetVal(c, r) >= 1 && m.GetVal(c, r) <= 3);
   }
   EXPECT_EQ(m.CountValues(2, 4, 5, 9, 1, 3), naive);
-  EXPECT_EQ(m.CountValues(4, 2, 9, 5, 1, 3), naive);
 
   TBool2DArray flags;
   Integer above = 0;
@@ -223,9 +203,6 @@ TEST(MatrixStats, SearchingAndCounting) {
   t.Find(0, 0, 0, 0, 2.2, c, r);  // 2 at (1, 2) comes before 2 at (2, 3)
   EXPECT_EQ(c, 1);
   EXPECT_EQ(r, 2);
-  t.Find(2, 2, 0, 0, 8.6, c, r);
-  EXPECT_EQ(c, 2);
-  EXPECT_EQ(r, 2);
   t.Find(0, 0, 0, 0, std::nan(""), c, r);
   EXPECT_EQ(c + r, 0);
 
@@ -233,8 +210,6 @@ TEST(MatrixStats, SearchingAndCounting) {
   LoadRows(s, {{1, 7}, {3, 5}, {5, 3}, {7, 1}});
   EXPECT_EQ(s.FindInSortedColumn(1, true, 4), 3);
   EXPECT_EQ(s.FindInSortedColumn(1, true, 3), 2);
-  EXPECT_EQ(s.FindInSortedColumn(1, true, 0), 1);
-  EXPECT_EQ(s.FindInSortedColumn(1, true, 99), 4);
   EXPECT_EQ(s.FindInSortedColumn(2, false, 4), 3);
   EXPECT_EQ(s.FindInSortedColumn(2, false, 5.2), 2);
   s.Resize(2, 0);
@@ -265,12 +240,10 @@ TEST(MatrixStats, MeansRaiseAndEmptyBoxes) {
     EXPECT_FALSE(e.Quartiles(0, 0, 0, 0, q1, q2, q3));
     EXPECT_EQ(q1 + q2 + q3, 0.0);
     EXPECT_EQ(e.Percentile(50, 0, 0, 0, 0), 0.0);
-    EXPECT_EQ(e.Percentile(50, 0, 0, 0, 0, 3), 0.0);
     EXPECT_EQ(e.GeometricMean(0, 0, 0, 0) + e.HarmonicMean(0, 0, 0, 0), 0.0);
     e.MinMax(0, 0, 0, 0, lo, hi);
     EXPECT_EQ(lo, uc_MaxReal);
     EXPECT_EQ(hi, -uc_MaxReal);
-    EXPECT_EQ(e.CountValues(0, 0, 0, 0, -1, 1), 0);
   }
 }
 
@@ -290,56 +263,35 @@ TEST(MatrixStats, NormalisationsFireOnceAndFillTheVectors) {
     double mean = 0, var = 0;
     orig.MeanVar(c, 1, c, 9, mean, var);
     EXPECT_DOUBLE_EQ(means.GetVal(c), mean);
+    EXPECT_DOUBLE_EQ(sds.GetVal(c), std::sqrt(var));
     if (var > 0) {
-      EXPECT_DOUBLE_EQ(sds.GetVal(c), std::sqrt(var));
-      m.MeanVar(c, 1, c, 9, mean, var);
-      EXPECT_NEAR(mean, 0.0, 1e-14);
-      EXPECT_NEAR(var, 1.0, 1e-13);
+      EXPECT_DOUBLE_EQ(m.GetVal(c, 2), (orig.GetVal(c, 2) - mean) / std::sqrt(var));
     } else {  // column 4 is constant: left as it is
-      EXPECT_EQ(m.GetVal(c, 1), orig.GetVal(c, 1));
+      EXPECT_EQ(m.GetVal(c, 2), orig.GetVal(c, 2));
     }
   }
-
-  m.Assign(&orig);
+  m.Assign(&orig);  // also takes orig's (empty) handler
   events = 0;
   m.SetOnChange([&](TObject*) { ++events; });
   TVector rowMeans(nullptr);
   m.MeanCenterRows(&rowMeans);
   EXPECT_EQ(events, 1);
   ASSERT_EQ(rowMeans.NrOfElem(), 9);
-  for (Integer r = 1; r <= 9; ++r) {
-    double s = 0;
-    for (Integer c = 1; c <= 6; ++c) s += orig.GetVal(c, r);
-    EXPECT_DOUBLE_EQ(rowMeans.GetVal(r), s / 6);
-    EXPECT_NEAR(m.Sum(1, r, 6, r), 0.0, 1e-13);
-  }
-  m.Assign(&orig);
-  m.MeanCenterColumns(nullptr);
-  EXPECT_NEAR(m.Sum(2, 1, 2, 9), 0.0, 1e-13);
+  EXPECT_DOUBLE_EQ(rowMeans.GetVal(4), orig.Sum(1, 4, 6, 4) / 6);
+  EXPECT_NEAR(m.Sum(1, 4, 6, 4), 0.0, 1e-13);
 
   m.Assign(&orig);
   TVector med(nullptr), qd(nullptr);
   med.Resize(9);
   qd.Resize(9);
   m.QNormalizeRows(25, &med, &qd);
-  for (Integer r = 1; r <= 9; ++r) {
-    std::vector<double> row;
-    for (Integer c = 1; c <= 6; ++c) row.push_back(orig.GetVal(c, r));
-    std::sort(row.begin(), row.end());
-    const double median = row[3];  // rank Round(3) of 0..5
-    const double q = row[2];       // rank Round(1.5) = 2
-    EXPECT_EQ(med.GetVal(r), median);
-    EXPECT_EQ(qd.GetVal(r), std::fabs(median - q));
-    if (median != q) {
-      EXPECT_DOUBLE_EQ(m.GetVal(1, r), (orig.GetVal(1, r) - median) / std::fabs(median - q));
-    }
-  }
-  m.Assign(&orig);
-  m.StandardizeRows(nullptr, nullptr);
-  m.QNormalizeColumns(50, nullptr, nullptr);  // d = 0: nothing changes
-  double mean = 0, var = 0;
-  m.MeanVar(1, 3, 6, 3, mean, var);
-  EXPECT_NEAR(var, 1.0, 1e-13);
+  std::vector<double> row;
+  for (Integer c = 1; c <= 6; ++c) row.push_back(orig.GetVal(c, 7));
+  std::sort(row.begin(), row.end());
+  // Ranks Round(6·50/100) = 3 and Round(6·25/100) = 2 of 0..5.
+  EXPECT_EQ(med.GetVal(7), row[3]);
+  EXPECT_EQ(qd.GetVal(7), std::fabs(row[3] - row[2]));
+  EXPECT_DOUBLE_EQ(m.GetVal(1, 7), (orig.GetVal(1, 7) - row[3]) / std::fabs(row[3] - row[2]));
 }
 
 TEST(MatrixStats, MeanVecCorrelateEdgeVector) {
@@ -353,7 +305,6 @@ TEST(MatrixStats, MeanVecCorrelateEdgeVector) {
   m.MeanVec(dimRows, &v);
   ASSERT_EQ(v.NrOfElem(), 4);
   EXPECT_EQ(v.GetVal(4), 23.0);
-  m.MeanVec(dimRows, nullptr);
 
   m.EdgeVector(orColumns, eopMean, &v);
   ASSERT_EQ(v.NrOfElem(), 2);
@@ -364,9 +315,6 @@ TEST(MatrixStats, MeanVecCorrelateEdgeVector) {
   EXPECT_EQ(v.GetVal(3), 20.0);
   m.EdgeVector(orRows, eopMin, &v);
   EXPECT_EQ(v.GetVal(2), 2.0);
-  m.EdgeVector(orColumns, eopSum, &v);
-  EXPECT_EQ(v.GetVal(2), 100.0);
-  m.EdgeVector(orColumns, eopSum, nullptr);
 
   // Correlation against the two-pass formula.
   TMatrix a(nullptr), b(nullptr);
@@ -386,9 +334,6 @@ TEST(MatrixStats, MeanVecCorrelateEdgeVector) {
   TMatrix zero(nullptr);
   zero.Resize(3, 5);
   EXPECT_EQ(a.Correlate(&zero), 0.0);
-  TMatrix two(nullptr);
-  LoadRows(two, {{1, 2}});
-  EXPECT_EQ(two.Correlate(&two), 0.0);  // n = 2
   a.SetName("A");
   TMatrix other(nullptr);
   other.Resize(5, 3);
