@@ -14,6 +14,7 @@
 namespace nuv {
 
 class TVector;
+class TIntVector;
 class TMatrix;
 
 namespace detail {
@@ -26,6 +27,9 @@ using TOnCalcDistanceEvent =
 
 /// Matrix norms: largest column sum, largest row sum, Frobenius, largest singular value.
 enum TNormType : std::uint8_t { ntColwise, ntRowwise, ntFrobenius, ntSpectral };
+
+/// Edge operations of TMatrix::EdgeVector: smallest, largest, sum or mean of each column or row.
+enum TEdgeOp : std::uint8_t { eopMin, eopMax, eopSum, eopMean };
 
 class TMatrix : public TComponent {
  public:
@@ -170,6 +174,100 @@ class TMatrix : public TComponent {
   /// Replaces the rows by their consecutive differences Order times, then drops the last Order
   /// rows (fires OnChange). Nothing happens unless 1 <= Order <= 10 and Order < NrOfRows.
   void Diff(Integer Order);
+
+  // ---- square on worker threads, statistics over sub-ranges ----
+  /// MatRes := AᵀA / Norm (NrOfColumns by NrOfColumns, resized with Resize), one column of the
+  /// result per work unit: on the caller's thread when NThreads <= 1, otherwise on a pool of at
+  /// most min(NThreads, NrOfColumns) worker threads that the caller polls without sleeping.
+  /// Each column adds 1 to ProcStat; the result cells fire no OnChange. False for a null MatRes
+  /// or when AbortMathProc is seen (cells not reached keep their values); no worker outlives
+  /// the call. MatRes may be this matrix.
+  bool Square(TMatrix* MatRes, double Norm, Integer NThreads);
+  /// Square with as many threads as the machine has processors.
+  bool Square(TMatrix* MatRes, double Norm);
+
+  // Statistics over the box (LowCol, LowRow, HighCol, HighRow), normalised by
+  // MakeValidColRange and MakeValidRowRange and visited column by column, rows inner. A matrix
+  // without columns or rows has an empty box: the results are those of a matrix without storage.
+  /// Number of cells x with RangeLow <= x <= RangeHigh (note the argument order).
+  Integer CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                      double RangeLow, double RangeHigh) const;
+  /// Counts the box into Round(|LastBin - FirstBin| / BinWidth) + 1 bins of width BinWidth
+  /// from FirstBin (Histo resized when its size differs, cleared, bins incremented through
+  /// SetVal). Below FirstBin: Underflow; at or above LastBin + BinWidth, beyond the last bin, or
+  /// NaN: Overflow; MaxCnt the largest bin count. False, nothing touched, for more than 500
+  /// bins, BinWidth <= 0, non-finite bounds or width, or a null Histo.
+  bool Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
+                 double LastBin, double BinWidth, TIntVector* Histo, Integer& Underflow,
+                 Integer& Overflow, Integer& MaxCnt) const;
+  /// ResultArray := NrOfColumns by NrOfRows flags (outer index column), true where the cell
+  /// > Threshold; returns the number of true flags.
+  Integer Dichotomize(double Threshold, TBool2DArray& ResultArray) const;
+  /// Smallest and largest cell; uc_MaxReal and -uc_MaxReal for an empty box.
+  void MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Minimum,
+              double& Maximum) const;
+  /// The first cell (in visiting order) nearest to Value; 0 and 0 when no cell qualifies.
+  void Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, double Value,
+            Integer& ColIx, Integer& RowIx) const;
+  /// Bisection for Value in column Col, sorted ascending or descending; the row of an equal
+  /// cell met on the way, else the nearer of the two last rows (a tie gives the upper one).
+  /// 0 for a matrix without rows.
+  Integer FindInSortedColumn(Integer Col, bool ColIsAscending, double Value) const;
+  /// Sum of the box; 0 when empty.
+  double Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const;
+  /// Mean and variance (n - 1) in one pass; Variance 1 for fewer than three cells, never
+  /// negative. Both 0 for an empty box.
+  void MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Mean,
+               double& Variance) const;
+  /// Geometric mean; 0 when a cell is 0 or the box is empty. A negative cell raises
+  /// ENUVMatrixError `Component "<Name>": negative argument passed to GeometricMean`.
+  double GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  /// Harmonic mean; 0 when the box is empty. A cell <= 0 raises ENUVMatrixError
+  /// `Component "<Name>": negative or zero argument passed to HarmonicMean`.
+  double HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  /// Population skewness and excess kurtosis about the two-pass mean, scaled by the sample
+  /// deviation; both 0 for fewer than two cells.
+  void SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Skewness,
+                double& Kurtosis) const;
+  /// SkewKurt with the small-sample corrections; both 0 for fewer than four cells.
+  void SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                      double& Skewness, double& Kurtosis) const;
+  /// Quartiles at positions (n + 1)·p of the sorted box, interpolated; false (all 0) for an
+  /// empty box. Raises "not enough memory on heap" when the copy cannot be allocated.
+  bool Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Q1,
+                 double& Q2, double& Q3) const;
+  /// Value of 0-based rank Round(prob·n / 100) of the box (prob clamped into 0..100; a rank of
+  /// n gives the largest value); 0 when empty, NaN for a NaN prob.
+  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                    Integer HighRow) const;
+  /// With 0 < SampleSize < n: the percentile of SampleSize cells drawn with replacement after
+  /// Randomize, 0 when prob falls inside the drawn zeros; otherwise the plain Percentile.
+  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                    Integer SampleSize) const;
+
+  /// Per column: cells := (x - mean) / sqrt(variance) when variance > 0 (MeanVar of the
+  /// column); Means and StdDevs (optional) receive mean and sqrt(variance). One OnChange.
+  void StandardizeColumns(TVector* Means, TVector* StdDevs);
+  /// StandardizeColumns per row.
+  void StandardizeRows(TVector* Means, TVector* StdDevs);
+  /// Per column: cells := (x - median) / d with d = |median - Percentile(RefQuant)| when d > 0;
+  /// Medians and QuantDiffs (optional) receive them. One OnChange.
+  void QNormalizeColumns(double RefQuant, TVector* Medians, TVector* QuantDiffs);
+  /// QNormalizeColumns per row.
+  void QNormalizeRows(double RefQuant, TVector* Medians, TVector* QuantDiffs);
+  /// Subtracts each column's mean; Means (optional) is resized to NrOfColumns and receives
+  /// them. One OnChange.
+  void MeanCenterColumns(TVector* Means);
+  /// MeanCenterColumns per row (Means resized to NrOfRows).
+  void MeanCenterRows(TVector* Means);
+  /// Means := the column means (dimColumns) or the row means (dimRows); null Means does
+  /// nothing, an empty column or row has mean 0. No event.
+  void MeanVec(TDims Dim, TVector* Means) const;
+  /// Pearson correlation of all cells with those of OtherMat; 0 unless n > 2 and both sums of
+  /// squares are positive. Another size (or null) raises "matrices do not match".
+  double Correlate(TMatrix* OtherMat) const;
+  /// DestVec := min, max, sum or mean of each column (Orient non-zero) or row (Orient zero).
+  void EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const;
 
  protected:
   /// Assigns this matrix to a TMatrix Dest; other destinations raise EConvertError.

@@ -1,0 +1,527 @@
+// TMatrix: descriptive statistics over boxes of cells and the column and row normalisations.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "nuv/base/constants.hpp"
+#include "nuv/matrix/TMatrix.hpp"
+#include "nuv/matrix/detail/matrix_access.hpp"
+#include "nuv/platform/random.hpp"
+#include "nuv/platform/rounding.hpp"
+#include "nuv/scalar/TIntVector.hpp"
+#include "nuv/scalar/TVector.hpp"
+#include "nuv/scalar/math1_sort.hpp"
+
+namespace nuv {
+namespace {
+
+// Counts wrap like every Integer count.
+Integer Wrapped(std::uint64_t Count) {
+  return static_cast<Integer>(static_cast<std::uint32_t>(Count));
+}
+
+// A normalised box; empty when the matrix has no cell to offer.
+struct TBox {
+  Integer C1 = 1, C2 = 0, R1 = 1, R2 = 0;
+  bool Empty() const noexcept { return C2 < C1 || R2 < R1; }
+  Int64 Cols() const noexcept { return Empty() ? 0 : Int64{C2} - C1 + 1; }
+  Int64 Rows() const noexcept { return Empty() ? 0 : Int64{R2} - R1 + 1; }
+  Int64 Cells() const noexcept { return Cols() * Rows(); }
+};
+
+TBox MakeBox(const TMatrix& M, Integer LowCol, Integer LowRow, Integer HighCol,
+             Integer HighRow) noexcept {
+  TBox b;
+  // Without columns or rows the range rule would point at cell 0: the box is empty instead.
+  if (M.NrOfColumns() <= 0 || M.NrOfRows() <= 0) return b;
+  M.MakeValidColRange(LowCol, HighCol);
+  M.MakeValidRowRange(LowRow, HighRow);
+  b.C1 = LowCol;
+  b.C2 = HighCol;
+  b.R1 = LowRow;
+  b.R2 = HighRow;
+  return b;
+}
+
+// Cell (c, r) of a matrix with both sizes positive.
+double Cell(const TMatrix& M, Integer c, Integer r) noexcept {
+  return detail::TMatrixAccess::Cells(
+      M)[static_cast<std::size_t>(c - 1) * static_cast<std::size_t>(M.NrOfRows()) +
+         static_cast<std::size_t>(r - 1)];
+}
+
+// F(c, r, x) for every cell of the box, columns outer, rows inner.
+template <class Fn>
+void ForBox(const TMatrix& M, const TBox& B, Fn&& F) {
+  if (B.Empty()) return;
+  const double* cells = detail::TMatrixAccess::Cells(M);
+  const auto rows = static_cast<std::size_t>(M.NrOfRows());
+  for (Integer c = B.C1; c <= B.C2; ++c) {
+    const double* col = cells + static_cast<std::size_t>(c - 1) * rows;
+    for (Integer r = B.R1; r <= B.R2; ++r) F(c, r, col[static_cast<std::size_t>(r - 1)]);
+  }
+}
+
+[[noreturn]] void RaiseMatrix(const TMatrix& M, const char* Text) {
+  detail::RaiseComponent<ENUVMatrixError>(&M, Text);
+}
+
+// The cells of the box in visiting order.
+std::vector<double> BoxCopy(const TMatrix& M, const TBox& B) {
+  std::vector<double> v;
+  const auto n = static_cast<std::uint64_t>(B.Cells());
+  if (n > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(double)) {
+    RaiseMatrix(M, "not enough memory on heap");
+  }
+  try {
+    v.reserve(static_cast<std::size_t>(n));
+  } catch (const std::bad_alloc&) {
+    RaiseMatrix(M, "not enough memory on heap");
+  } catch (const std::length_error&) {
+    RaiseMatrix(M, "not enough memory on heap");
+  }
+  ForBox(M, B, [&](Integer, Integer, double x) { v.push_back(x); });
+  return v;
+}
+
+}  // namespace
+
+Integer TMatrix::CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                             double RangeLow, double RangeHigh) const {
+  std::uint64_t n = 0;
+  ForBox(*this, MakeBox(*this, LowCol, LowRow, HighCol, HighRow), [&](Integer, Integer, double x) {
+    if (RangeLow <= x && x <= RangeHigh) ++n;
+  });
+  return Wrapped(n);
+}
+
+bool TMatrix::Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
+                        double LastBin, double BinWidth, TIntVector* Histo, Integer& Underflow,
+                        Integer& Overflow, Integer& MaxCnt) const {
+  if (Histo == nullptr || !(BinWidth > 0) || !std::isfinite(BinWidth) || !std::isfinite(FirstBin) ||
+      !std::isfinite(LastBin)) {
+    return false;
+  }
+  // The bin count is tested as a double: the quotient may lie far beyond 32 bits.
+  const double span = std::fabs(LastBin - FirstBin) / BinWidth;
+  if (!std::isfinite(span) || std::nearbyint(span) + 1 > 500) return false;
+  const auto nb = static_cast<Integer>(Round(span)) + 1;
+  if (Histo->NrOfElem() != nb) Histo->Resize(nb);
+  Histo->Clear();
+  std::uint64_t under = 0;
+  std::uint64_t over = 0;
+  Underflow = 0;
+  Overflow = 0;
+  MaxCnt = 0;
+  const double top = LastBin + BinWidth;
+  ForBox(*this, MakeBox(*this, LoX, LoY, HiX, HiY), [&](Integer, Integer, double x) {
+    if (x < FirstBin) {
+      ++under;
+      return;
+    }
+    // The top edge need not be a whole number of bins above FirstBin: whatever lies past the
+    // last bin (and NaN) is overflow, so every cell is counted once.
+    const double b = std::floor((x - FirstBin) / BinWidth) + 1;
+    if (x >= top || !(b <= nb)) {
+      ++over;
+      return;
+    }
+    const auto bin = static_cast<Integer>(b);
+    const auto cnt = static_cast<Integer>(static_cast<std::uint32_t>(Histo->GetVal(bin)) + 1u);
+    Histo->SetVal(bin, cnt);
+    if (cnt > MaxCnt) MaxCnt = cnt;
+  });
+  Underflow = Wrapped(under);
+  Overflow = Wrapped(over);
+  return true;
+}
+
+Integer TMatrix::Dichotomize(double Threshold, TBool2DArray& ResultArray) const {
+  const Integer nc = std::max<Integer>(FNCol, 0);
+  const Integer nr = std::max<Integer>(FNRow, 0);
+  try {
+    ResultArray.assign(static_cast<std::size_t>(nc), TBoolArray(static_cast<std::size_t>(nr), 0));
+  } catch (const std::bad_alloc&) {
+    Raise("not enough memory on heap");
+  }
+  std::uint64_t n = 0;
+  ForBox(*this, MakeBox(*this, 0, 0, 0, 0), [&](Integer c, Integer r, double x) {
+    const bool above = x > Threshold;
+    ResultArray[static_cast<std::size_t>(c - 1)][static_cast<std::size_t>(r - 1)] = above ? 1 : 0;
+    if (above) ++n;
+  });
+  return Wrapped(n);
+}
+
+void TMatrix::MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                     double& Minimum, double& Maximum) const {
+  double lo = uc_MaxReal;
+  double hi = -uc_MaxReal;
+  ForBox(*this, MakeBox(*this, LowCol, LowRow, HighCol, HighRow), [&](Integer, Integer, double x) {
+    if (x < lo) lo = x;
+    if (x > hi) hi = x;
+  });
+  Minimum = lo;
+  Maximum = hi;
+}
+
+void TMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, double Value,
+                   Integer& ColIx, Integer& RowIx) const {
+  // Start at 0: a box of NaN cells (or distances beyond uc_MaxDouble) finds nothing.
+  ColIx = 0;
+  RowIx = 0;
+  double best = uc_MaxDouble;
+  ForBox(*this, MakeBox(*this, LowCol, LowRow, HighCol, HighRow),
+         [&](Integer c, Integer r, double x) {
+           const double d = std::fabs(x - Value);
+           if (d < best) {
+             best = d;
+             ColIx = c;
+             RowIx = r;
+           }
+         });
+}
+
+Integer TMatrix::FindInSortedColumn(Integer Col, bool ColIsAscending, double Value) const {
+  if (FNRow < 1) return 0;
+  Integer lo = 1;
+  Integer hi = FNRow;
+  while (hi - lo > 1) {
+    const auto mid = static_cast<Integer>((Int64{lo} + hi) / 2);
+    const double cell = GetVal(Col, mid);
+    if (cell == Value) return mid;
+    if ((Value < cell) == ColIsAscending) {
+      hi = mid;
+    } else {
+      lo = mid;
+    }
+  }
+  return std::fabs(GetVal(Col, hi) - Value) > std::fabs(GetVal(Col, lo) - Value) ? lo : hi;
+}
+
+double TMatrix::Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const {
+  double s = 0.0;
+  ForBox(*this, MakeBox(*this, LoC, LoR, HiC, HiR), [&](Integer, Integer, double x) { s += x; });
+  return s;
+}
+
+void TMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                      double& Mean, double& Variance) const {
+  Mean = 0.0;
+  Variance = 0.0;
+  const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return;
+  const auto n = static_cast<double>(b.Cells());
+  double s = 0.0;
+  double q = 0.0;
+  ForBox(*this, b, [&](Integer, Integer, double x) {
+    s += x;
+    q += x * x;
+  });
+  Mean = s / n;
+  Variance = 1.0;
+  if (n >= 3) {
+    Variance = (q - s * s / n) / (n - 1);
+    if (Variance < 0) Variance = 0.0;
+  }
+}
+
+double TMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,
+                              Integer HighRow) const {
+  const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return 0.0;
+  bool zero = false;
+  double s = 0.0;
+  ForBox(*this, b, [&](Integer, Integer, double x) {
+    if (x < 0) Raise("negative argument passed to GeometricMean");
+    if (x == 0) {
+      zero = true;
+    } else {
+      s += std::log(x);
+    }
+  });
+  if (zero) return 0.0;
+  return std::exp(s / static_cast<double>(b.Rows()) / static_cast<double>(b.Cols()));
+}
+
+double TMatrix::HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol,
+                             Integer HighRow) const {
+  const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return 0.0;
+  double s = 0.0;
+  ForBox(*this, b, [&](Integer, Integer, double x) {
+    if (x <= 0) Raise("negative or zero argument passed to HarmonicMean");
+    s += 1.0 / x;
+  });
+  return static_cast<double>(b.Cells()) / s;
+}
+
+void TMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                       double& Skewness, double& Kurtosis) const {
+  Skewness = 0.0;
+  Kurtosis = 0.0;
+  const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
+  const auto n = static_cast<double>(b.Cells());
+  if (n < 2) return;
+  double s = 0.0;
+  ForBox(*this, b, [&](Integer, Integer, double x) { s += x; });
+  const double m = s / n;
+  double d1 = 0, d2 = 0, d3 = 0, d4 = 0;
+  ForBox(*this, b, [&](Integer, Integer, double x) {
+    const double d = x - m;
+    const double dd = d * d;
+    d1 += d;
+    d2 += dd;
+    d3 += dd * d;
+    d4 += dd * dd;
+  });
+  const double sd = std::sqrt((d2 - d1 * d1 / n) / (n - 1));
+  if (sd != 0) {
+    Skewness = d3 / n / (sd * sd * sd);
+    Kurtosis = d4 / n / (sd * sd * sd * sd) - 3.0;
+  } else {
+    Skewness = d3;
+    Kurtosis = d4;
+  }
+}
+
+void TMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                             double& Skewness, double& Kurtosis) const {
+  double skew = 0.0;
+  double kurt = 0.0;
+  SkewKurt(LowCol, LowRow, HighCol, HighRow, skew, kurt);
+  const auto n = static_cast<double>(MakeBox(*this, LowCol, LowRow, HighCol, HighRow).Cells());
+  Skewness = 0.0;
+  Kurtosis = 0.0;
+  if (n < 4) return;
+  Kurtosis = (kurt + 3.0) * n * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
+             3.0 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
+  Skewness = skew * n * n / ((n - 1) * (n - 2));
+}
+
+bool TMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                        double& Q1, double& Q2, double& Q3) const {
+  Q1 = Q2 = Q3 = 0.0;
+  const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return false;
+  std::vector<double> s = BoxCopy(*this, b);
+  SortArray(std::span<double>(s), true);
+  const auto n = static_cast<Int64>(s.size());
+  if (n < 2) {
+    Q1 = Q2 = Q3 = s[0];
+    return true;
+  }
+  auto quartile = [&](double p) {
+    const double pos = static_cast<double>(n + 1) * p;
+    auto i = static_cast<Int64>(pos);
+    double f = pos - static_cast<double>(i);
+    if (i == 0) {
+      i = 1;
+      f = 0.0;
+    }
+    if (i > n - 1) return s[static_cast<std::size_t>(n - 1)];
+    const double lower = s[static_cast<std::size_t>(i - 1)];
+    return lower + (s[static_cast<std::size_t>(i)] - lower) * f;
+  };
+  Q1 = quartile(0.25);
+  Q2 = quartile(0.5);
+  Q3 = quartile(0.75);
+  return true;
+}
+
+double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                           Integer HighRow) const {
+  if (std::isnan(prob)) return prob;
+  prob = std::clamp(prob, 0.0, 100.0);
+  const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return 0.0;
+  std::vector<double> s = BoxCopy(*this, b);
+  const auto n = static_cast<Int64>(s.size());
+  // prob near 100 rounds to rank n, one past the last value: the largest value is meant.
+  const Int64 k = std::min<Int64>(Round(prob * static_cast<double>(n) / 100.0), n - 1);
+  return QuickSelect(std::span<double>(s), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
+}
+
+double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                           Integer HighRow, Integer SampleSize) const {
+  const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
+  // A negative sample size asks for no sample: the plain percentile, like 0.
+  if (std::isnan(prob) || SampleSize <= 0 || SampleSize >= b.Cells()) {
+    return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
+  }
+  prob = std::clamp(prob, 0.0, 100.0);
+  std::vector<double> s;
+  try {
+    s.reserve(static_cast<std::size_t>(SampleSize));
+  } catch (const std::bad_alloc&) {
+    Raise("not enough memory on heap");
+  }
+  Randomize();
+  const auto cols = static_cast<Integer>(b.Cols());
+  const auto rows = static_cast<Integer>(b.Rows());
+  Integer zeros = 0;
+  Integer negatives = 0;
+  for (Integer i = 0; i < SampleSize; ++i) {
+    const Integer c = b.C1 + Random(cols);
+    const Integer r = b.R1 + Random(rows);
+    const double x = FData[Index(c, r)];
+    if (x == 0) ++zeros;
+    if (x < 0) ++negatives;
+    s.push_back(x);
+  }
+  const double p = prob / 100.0;
+  const double n = SampleSize;
+  if (negatives / n < p && p < (negatives + zeros) / n) return 0.0;
+  const Int64 k = std::min<Int64>(Round(prob * n / 100.0), Int64{SampleSize} - 1);
+  return QuickSelect(std::span<double>(s), static_cast<Integer>(k), 0, SampleSize - 1);
+}
+
+// ---- normalisations ----
+
+void TMatrix::StandardizeColumns(TVector* Means, TVector* StdDevs) {
+  for (Integer c = 1; c <= FNCol && FNRow > 0; ++c) {
+    double mean = 0.0;
+    double var = 0.0;
+    MeanVar(c, 1, c, FNRow, mean, var);
+    const double sd = std::sqrt(var);
+    if (var > 0) {
+      for (Integer r = 1; r <= FNRow; ++r) FData[Index(c, r)] = (FData[Index(c, r)] - mean) / sd;
+    }
+    if (Means != nullptr) Means->SetVal(c, mean);
+    if (StdDevs != nullptr) StdDevs->SetVal(c, sd);
+  }
+  Changed();
+}
+
+void TMatrix::StandardizeRows(TVector* Means, TVector* StdDevs) {
+  for (Integer r = 1; r <= FNRow && FNCol > 0; ++r) {
+    double mean = 0.0;
+    double var = 0.0;
+    MeanVar(1, r, FNCol, r, mean, var);
+    const double sd = std::sqrt(var);
+    if (var > 0) {
+      for (Integer c = 1; c <= FNCol; ++c) FData[Index(c, r)] = (FData[Index(c, r)] - mean) / sd;
+    }
+    if (Means != nullptr) Means->SetVal(r, mean);
+    if (StdDevs != nullptr) StdDevs->SetVal(r, sd);
+  }
+  Changed();
+}
+
+void TMatrix::QNormalizeColumns(double RefQuant, TVector* Medians, TVector* QuantDiffs) {
+  for (Integer c = 1; c <= FNCol && FNRow > 0; ++c) {
+    const double q = Percentile(RefQuant, c, 1, c, FNRow);
+    const double med = Percentile(50, c, 1, c, FNRow);
+    const double d = std::fabs(med - q);
+    if (d > 0) {
+      for (Integer r = 1; r <= FNRow; ++r) FData[Index(c, r)] = (FData[Index(c, r)] - med) / d;
+    }
+    if (Medians != nullptr) Medians->SetVal(c, med);
+    if (QuantDiffs != nullptr) QuantDiffs->SetVal(c, d);
+  }
+  Changed();
+}
+
+void TMatrix::QNormalizeRows(double RefQuant, TVector* Medians, TVector* QuantDiffs) {
+  for (Integer r = 1; r <= FNRow && FNCol > 0; ++r) {
+    const double q = Percentile(RefQuant, 1, r, FNCol, r);
+    const double med = Percentile(50, 1, r, FNCol, r);
+    const double d = std::fabs(med - q);
+    if (d > 0) {
+      for (Integer c = 1; c <= FNCol; ++c) FData[Index(c, r)] = (FData[Index(c, r)] - med) / d;
+    }
+    if (Medians != nullptr) Medians->SetVal(r, med);
+    if (QuantDiffs != nullptr) QuantDiffs->SetVal(r, d);
+  }
+  Changed();
+}
+
+void TMatrix::MeanCenterColumns(TVector* Means) {
+  if (Means != nullptr) Means->Resize(FNCol);
+  for (Integer c = 1; c <= FNCol && FNRow > 0; ++c) {
+    double mean = 0.0;
+    double var = 0.0;
+    MeanVar(c, 1, c, FNRow, mean, var);
+    for (Integer r = 1; r <= FNRow; ++r) FData[Index(c, r)] -= mean;
+    if (Means != nullptr) Means->SetVal(c, mean);
+  }
+  Changed();
+}
+
+void TMatrix::MeanCenterRows(TVector* Means) {
+  if (Means != nullptr) Means->Resize(FNRow);
+  for (Integer r = 1; r <= FNRow && FNCol > 0; ++r) {
+    double mean = 0.0;
+    double var = 0.0;
+    MeanVar(1, r, FNCol, r, mean, var);
+    for (Integer c = 1; c <= FNCol; ++c) FData[Index(c, r)] -= mean;
+    if (Means != nullptr) Means->SetVal(r, mean);
+  }
+  Changed();
+}
+
+void TMatrix::MeanVec(TDims Dim, TVector* Means) const {
+  if (Means == nullptr) return;
+  const bool perColumn = Dim == dimColumns;
+  const Integer outer = perColumn ? FNCol : FNRow;
+  const Integer inner = perColumn ? FNRow : FNCol;
+  Means->Resize(outer);
+  for (Integer i = 1; i <= outer; ++i) {
+    double s = 0.0;
+    for (Integer j = 1; j <= inner; ++j) s += perColumn ? FData[Index(i, j)] : FData[Index(j, i)];
+    // A matrix without rows (or columns) has nothing to average: 0 rather than 0/0.
+    Means->SetVal(i, inner > 0 ? s / inner : 0.0);
+  }
+}
+
+double TMatrix::Correlate(TMatrix* OtherMat) const {
+  if (OtherMat == nullptr || OtherMat->FNCol != FNCol || OtherMat->FNRow != FNRow) {
+    Raise("matrices do not match");
+  }
+  const TBox b = MakeBox(*this, 0, 0, 0, 0);
+  const auto n = static_cast<double>(b.Cells());
+  double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+  ForBox(*this, b, [&](Integer c, Integer r, double x) {
+    const double y = Cell(*OtherMat, c, r);
+    sx += x;
+    sy += y;
+    sxx += x * x;
+    syy += y * y;
+    sxy += x * y;
+  });
+  if (!(n > 2 && sxx > 0 && syy > 0)) return 0.0;
+  const double vx = sxx - sx * sx / n;
+  const double vy = syy - sy * sy / n;
+  if (vx == 0 || vy == 0) return 0.0;
+  return (sxy - sx * sy / n) / std::sqrt(std::fabs(vx * vy));
+}
+
+void TMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const {
+  if (DestVec == nullptr) return;
+  const bool perColumn = Orient != 0;
+  const Integer outer = perColumn ? FNCol : FNRow;
+  const Integer inner = perColumn ? FNRow : FNCol;
+  DestVec->Resize(outer);
+  for (Integer i = 1; i <= outer; ++i) {
+    double v = EdgeOp == eopMin ? uc_MaxDouble : EdgeOp == eopMax ? -uc_MaxDouble : 0.0;
+    for (Integer j = 1; j <= inner; ++j) {
+      const double x = perColumn ? FData[Index(i, j)] : FData[Index(j, i)];
+      if (EdgeOp == eopMin) {
+        if (x < v) v = x;
+      } else if (EdgeOp == eopMax) {
+        if (x > v) v = x;
+      } else {
+        v += x;
+      }
+    }
+    if (EdgeOp == eopMean) v = inner > 0 ? v / inner : 0.0;
+    DestVec->SetVal(i, v);
+  }
+}
+
+}  // namespace nuv
