@@ -1,6 +1,6 @@
 #pragma once
 // Unit NUV_math2: least squares, pseudo-inverse and Mahalanobis distance, k-means clustering
-// and nearest neighbours, covariance and principal components,
+// and nearest neighbours, covariance and principal components, smoothing and derivative filters,
 // the curve fit, and the unit's error class.
 
 #include "nuv/analysis/TCurveFit.hpp"
@@ -9,6 +9,7 @@
 #include "nuv/analysis/math2_knn.hpp"
 #include "nuv/analysis/math2_lsq.hpp"
 #include "nuv/analysis/math2_pca.hpp"
+#include "nuv/analysis/math2_smooth.hpp"
 
 #include "nuv/analysis/NUV_statis.hpp"
 
