@@ -1,12 +1,15 @@
 #pragma once
 // Unit NUV_math2: least squares, pseudo-inverse and Mahalanobis distance, k-means clustering
-// and nearest neighbours, the curve fit, and the unit's error class.
+// and nearest neighbours, covariance and principal components, smoothing and derivative filters,
+// the curve fit, and the unit's error class.
 
 #include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/analysis/math2_errors.hpp"
 #include "nuv/analysis/math2_kmeans.hpp"
 #include "nuv/analysis/math2_knn.hpp"
 #include "nuv/analysis/math2_lsq.hpp"
+#include "nuv/analysis/math2_pca.hpp"
+#include "nuv/analysis/math2_smooth.hpp"
 
 #include "nuv/analysis/NUV_statis.hpp"
 

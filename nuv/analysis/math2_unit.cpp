@@ -1,3 +1,4 @@
+#include "nuv/analysis/math2_pca.hpp"
 #include "nuv/base/hooks.hpp"
 #include "nuv/package/units.hpp"
 
@@ -13,6 +14,7 @@ void InitNUV_math2() {
 
 void FinalNUV_math2() {
   if (!gCounter.Leave()) return;
+  FinalEigenStore();
 }
 
 }  // namespace nuv::detail
