@@ -10,6 +10,7 @@
 #include "nuv/datatable/NUV_datatable.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/platform/component.hpp"
+#include "nuv/scalar/TVector.hpp"
 
 namespace nuv {
 
@@ -197,6 +198,103 @@ class TDataTable : public TComponent {
   void InvertCellStates(Byte StateMask);
   /// Bits 6 and 7 of every state change places; OnChangeCellState.
   void ExchangeMarkings();
+
+  // ---- statistics over blocks ----
+  // Blocks (LowCol, LowRow, HighCol, HighRow) are made valid by MakeValidColRange and
+  // MakeValidRowRange and visited column by column, rows inner. A cell is valid when its state
+  // has bits 0 and 1 clear, numeric when it is valid and its column is stInterval or stRatio,
+  // and marked by a mask when it is valid and shares one of the mask's bits 2 to 7.
+
+  /// Number of numeric cells of the block.
+  Integer CountNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  /// Number of valid cells of the block, whatever the column's scale.
+  Integer CountValidCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  /// Number of cells of the block with the empty bit (1) set.
+  Integer CountEmptyCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  /// Number of cells of the block with the imputed bit (5) set, whatever the other bits.
+  Integer CountImputedCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  /// Sum of the numeric cells; NumData := their number.
+  double SumOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                       Integer& NumData) const;
+  /// Sum of the cells of numeric columns marked by CellState; NumData := their number.
+  double SumOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                          Byte CellState, Integer& NumData) const;
+  /// Least and greatest numeric cell; the number of cells seen. With none, Minimum stays
+  /// uc_MaxReal and Maximum -uc_MaxReal.
+  Integer MinMaxOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                           double& Minimum, double& Maximum) const;
+  /// MinMaxOfNumCells over the cells marked by CellState, in columns of any scale.
+  Integer MinMaxOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                              Byte CellState, double& Minimum, double& Maximum) const;
+  /// MinMaxOfNumCells over the valid cells of any column; nominal and ordinal values are
+  /// rounded to integers (halves to even) first.
+  Integer MinMaxOfValidCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                             double& Minimum, double& Maximum) const;
+  /// Mean (0 without cells) and variance (Sxx - Sx^2/n) / (n - 1) of the numeric cells;
+  /// Variance is 1 for n <= 2. Returns n.
+  Integer MeanVarOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                            double& Mean, double& Variance) const;
+  /// MeanVarOfNumCells over the cells of numeric columns marked by CellState.
+  Integer MeanVarOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                               Byte CellState, double& Mean, double& Variance) const;
+  /// exp of the mean log of the positive numeric cells, NumData := their number; 0 when a cell
+  /// is 0 or no cell counts. A negative cell raises ENUVMatrixError `Component "<Name>":
+  /// negative argument passed to GeometricMean` (NumData untouched).
+  double GeometricMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                                 Integer& NumData) const;
+  /// NumData / sum(1/x) over the numeric cells, 0 without cells. A cell <= 0 raises
+  /// ENUVMatrixError `Component "<Name>": negative or zero argument passed to HarmonicMean`.
+  double HarmonicMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                                Integer& NumData) const;
+  /// Quartiles of the numeric cells at positions (n + 1)p of the sorted values, p = 1/4, 1/2,
+  /// 3/4, interpolated linearly and held to the smallest and largest value; all 0 without
+  /// cells. True; lack of memory raises ENUVDataTableError "not enough memory on heap".
+  bool QuartilesOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                           double& Q1, double& Q2, double& Q3, Integer& NumData) const;
+  /// Percentile prob (clamped into 0..100) of the numeric cells: the sorted values
+  /// interpolated at position (n - 1) prob / 100 from the smallest; 0 without cells, NaN for
+  /// a NaN prob. Lack of memory raises ENUVMatrixError "not enough memory on heap".
+  double PercentileOfNumCells(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                              Integer HighRow, Integer& NumData) const;
+  /// PercentileOfNumCells over the cells of numeric columns marked by CellState.
+  double PercentileOfMarkedCells(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                                 Integer HighRow, Byte CellState, Integer& NumData) const;
+
+  /// Each numeric column with variance v > 0 becomes (x - mean) / sqrt(v) in its valid cells
+  /// (one OnChange per cell). Element c of Means and StdDevs (when given) := mean and
+  /// sqrt(max(v, 0)) for every numeric column. OnChange once more when a column changed.
+  void StandardizeNumCellColumns(TVector* Means, TVector* StdDevs);
+  /// Every row with a numeric variance v > 0 becomes (x - mean) / sqrt(v) in all its valid
+  /// cells; element r of Means and StdDevs as for the columns; OnChange once more at the end.
+  /// With a nominal or ordinal column: ENUVDataTableError "standardization of rows is not
+  /// possible with nominal or ordinal variables" and nothing changes.
+  void StandardizeNumCellRows(TVector* Means, TVector* StdDevs);
+  /// Subtracts its numeric mean from the valid cells of every numeric column; element c of
+  /// Means := that mean; OnChange once more at the end.
+  void MeanCenterNumCellColumns(TVector* Means);
+  /// Subtracts its numeric mean from all valid cells of every row; element r of Means := that
+  /// mean; OnChange once more at the end. With a nominal or ordinal column: ENUVDataTableError
+  /// "mean centering of rows is not possible with nominal or ordinal variables".
+  void MeanCenterNumCellRows(TVector* Means);
+
+  /// Whether column col holds exactly two distinct values (states ignored): v1 the value of
+  /// row 1, v2 the first other value (0 when none). False with fewer than two rows.
+  bool CheckDichotomousColumn(Integer col, double& v1, double& v2) const;
+  /// Whether every row of column ColIx equals row 1; false outside the table.
+  bool IsConstantColumn(Integer ColIx) const;
+  /// Copies the valid cells of the block whose state shares a bit with CellState (every valid
+  /// cell for 255) into DestVect, in block order, and sizes DestVect to their number (one
+  /// element when there are none). Returns the number; 0 for a null DestVect.
+  Integer CopyCellsToVector(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                            Byte CellState, TVector* DestVect) const;
+  /// Matrix of columns LoC..HiC over rows LoR..HiR, each pair using only the rows where both
+  /// cells are valid (nominal and ordinal values rounded). Mode 0: sum of products / (m - 1);
+  /// 1: covariance about the column means; 2: Pearson r; 3: r^2; 4: mean squared difference
+  /// over m - 1; other modes 0. A pair with fewer than two common rows gives 0. Stores both
+  /// halves into CovarMat; steps ProcStat per column mean and per row of the result; false
+  /// when CovarMat is null or smaller than the range, HiC < LoC, or AbortMathProc stopped it.
+  bool CalcCovar(TMatrix* CovarMat, Integer LoC, Integer HiC, Integer LoR, Integer HiR,
+                 Integer Mode) const;
 
  private:
   bool ColOk(Integer c) const noexcept { return c >= 1 && c <= FNrOfCols; }

@@ -1,0 +1,563 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "nuv/base/constants.hpp"
+#include "nuv/base/hooks.hpp"
+#include "nuv/datatable/TDataTable.hpp"
+#include "nuv/matrix/matrix_errors.hpp"
+#include "nuv/scalar/math1_sort.hpp"
+
+namespace nuv {
+
+namespace {
+
+constexpr Byte kInvalidBits = 3;
+constexpr Byte kEmptyBit = 2;
+constexpr Byte kImputedBit = 32;
+// Only bits 2 to 7 of a caller's mask select marked cells.
+constexpr Byte kMarkBits = 252;
+
+bool Valid(Byte State) noexcept {
+  return (State & kInvalidBits) == 0;
+}
+
+bool Marked(Byte State, Byte Mask) noexcept {
+  return Valid(State) && (State & Mask & kMarkBits) != 0;
+}
+
+bool NumericScale(TMScaleType s) noexcept {
+  return s == stInterval || s == stRatio;
+}
+
+struct MinMax {
+  double& Minimum;
+  double& Maximum;
+  Integer n = 0;
+  void Add(double x) noexcept {
+    if (x < Minimum) Minimum = x;
+    if (x > Maximum) Maximum = x;
+    ++n;
+  }
+};
+
+// Value of the sorted array s (1-based position k) as the algorithms index it.
+double S(const std::vector<double>& s, std::size_t k) noexcept {
+  return s[k - 1];
+}
+
+// (Sxx - Sx^2/n) / (n - 1), or 1 for n <= 2; the mean is 0 without cells.
+Integer MeanVarFromSums(Integer n, double Sx, double Sxx, double& Mean, double& Variance) {
+  Mean = n > 0 ? Sx / n : 0.0;
+  Variance = n <= 2 ? 1.0 : (Sxx - Sx * Sx / n) / (n - 1);
+  return n;
+}
+
+// Visits the cells of the block made valid, column by column, rows inner, as f(c, r, state).
+// A table without rows or columns turns every block into an empty one.
+template <class F>
+void ForEachBlockCell(const TDataTable& t, Integer LowCol, Integer LowRow, Integer HighCol,
+                      Integer HighRow, F f) {
+  t.MakeValidColRange(LowCol, HighCol);
+  t.MakeValidRowRange(LowRow, HighRow);
+  if (LowCol < 1 || LowRow < 1 || HighCol > t.NrOfColumns() || HighRow > t.NrOfRows()) return;
+  for (Integer c = LowCol; c <= HighCol; ++c)
+    for (Integer r = LowRow; r <= HighRow; ++r) f(c, r, t.GetCellState(c, r));
+}
+
+bool NumericColumn(const TDataTable& t, Integer c) noexcept {
+  return NumericScale(t.GetMScaleType(c));
+}
+
+// Values of the numeric cells (marked by Mask when UseMask) of the block, sorted ascending.
+std::vector<double> SortedNumCells(const TDataTable& t, Integer LowCol, Integer LowRow,
+                                   Integer HighCol, Integer HighRow, bool UseMask, Byte Mask) {
+  std::vector<double> v;
+  const TMatrix& m = *t.NumericData();
+  ForEachBlockCell(t, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if ((UseMask ? Marked(st, Mask) : Valid(st)) && NumericColumn(t, c))
+      v.push_back(m.GetVal(c, r));
+  });
+  SortArray(std::span<double>(v), true);
+  return v;
+}
+
+// Percentile prob of the numeric cells (marked by Mask when UseMask); see PercentileOfNumCells.
+double PercentileOfCells(const TDataTable& t, double prob, Integer LowCol, Integer LowRow,
+                         Integer HighCol, Integer HighRow, bool UseMask, Byte Mask,
+                         Integer& NumData) {
+  std::vector<double> s;
+  try {
+    s = SortedNumCells(t, LowCol, LowRow, HighCol, HighRow, UseMask, Mask);
+  } catch (const std::bad_alloc&) {
+    detail::RaiseComponent<ENUVMatrixError>(&t, "not enough memory on heap");
+  } catch (const std::length_error&) {
+    detail::RaiseComponent<ENUVMatrixError>(&t, "not enough memory on heap");
+  }
+  const std::size_t n = s.size();
+  NumData = static_cast<Integer>(n);
+  if (n == 0) return 0.0;
+  if (n == 1) return s[0];
+  // A NaN probability has no position; converting it to an index would be undefined.
+  if (std::isnan(prob)) return std::numeric_limits<double>::quiet_NaN();
+  prob = std::clamp(prob, 0.0, 100.0);
+  if (prob == 100.0) return s.back();
+  const double pos = (static_cast<double>(n) - 1.0) * prob / 100.0;
+  const double kp = std::trunc(pos);
+  const double f = pos - kp;
+  // pos < n - 1 for prob < 100, so k + 2 <= n; the min guards against a rounding step.
+  const std::size_t k = std::min(static_cast<std::size_t>(kp), n - 2);
+  return S(s, k + 1) + (S(s, k + 2) - S(s, k + 1)) * f;
+}
+
+// Replaces every valid cell x of the column c (Column) or of the row r by (x - m) / d through
+// the matrix's SetVal. The bounds are read again per cell: an OnChange handler may resize the
+// table.
+void RescaleValidCells(TDataTable& t, bool Column, Integer Index, double m, double d) {
+  for (Integer k = 1; k <= (Column ? t.NrOfRows() : t.NrOfColumns()); ++k) {
+    const Integer c = Column ? Index : k;
+    const Integer r = Column ? k : Index;
+    if (!t.GetIsNumber(c, r)) continue;
+    TMatrix& mat = *t.NumericData();
+    mat.SetVal(c, r, (mat.GetVal(c, r) - m) / d);
+  }
+}
+
+// The plain-message refusal of the row transformations when any column is categorical.
+void RefuseCategoricalRows(const TDataTable& t, const char* Text) {
+  for (Integer c = 1; c <= t.NrOfColumns(); ++c) {
+    const TMScaleType s = t.GetMScaleType(c);
+    if (s == stNominal || s == stOrdinal) throw ENUVDataTableError(Text);
+  }
+}
+
+}  // namespace
+
+// ---- counts ----
+
+Integer TDataTable::CountNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                  Integer HighRow) const {
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer, Byte st) {
+    if (Valid(st) && NumericColumn(*this, c)) ++n;
+  });
+  return n;
+}
+
+Integer TDataTable::CountValidCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                    Integer HighRow) const {
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, Byte st) {
+    if (Valid(st)) ++n;
+  });
+  return n;
+}
+
+Integer TDataTable::CountEmptyCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                    Integer HighRow) const {
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, Byte st) {
+    if ((st & kEmptyBit) != 0) ++n;
+  });
+  return n;
+}
+
+Integer TDataTable::CountImputedCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                      Integer HighRow) const {
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, Byte st) {
+    if ((st & kImputedBit) != 0) ++n;
+  });
+  return n;
+}
+
+// ---- sums and extremes ----
+
+double TDataTable::SumOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                                 Integer& NumData) const {
+  double sum = 0.0;
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (Valid(st) && NumericColumn(*this, c)) {
+      sum += FNumericData->GetVal(c, r);
+      ++n;
+    }
+  });
+  NumData = n;
+  return sum;
+}
+
+double TDataTable::SumOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                    Integer HighRow, Byte CellState, Integer& NumData) const {
+  double sum = 0.0;
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (Marked(st, CellState) && NumericColumn(*this, c)) {
+      sum += FNumericData->GetVal(c, r);
+      ++n;
+    }
+  });
+  NumData = n;
+  return sum;
+}
+
+Integer TDataTable::MinMaxOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                     Integer HighRow, double& Minimum, double& Maximum) const {
+  Minimum = uc_MaxReal;
+  Maximum = -uc_MaxReal;
+  MinMax mm{Minimum, Maximum};
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (Valid(st) && NumericColumn(*this, c)) mm.Add(FNumericData->GetVal(c, r));
+  });
+  return mm.n;
+}
+
+Integer TDataTable::MinMaxOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                        Integer HighRow, Byte CellState, double& Minimum,
+                                        double& Maximum) const {
+  Minimum = uc_MaxReal;
+  Maximum = -uc_MaxReal;
+  MinMax mm{Minimum, Maximum};
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (Marked(st, CellState)) mm.Add(FNumericData->GetVal(c, r));
+  });
+  return mm.n;
+}
+
+Integer TDataTable::MinMaxOfValidCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                       Integer HighRow, double& Minimum, double& Maximum) const {
+  Minimum = uc_MaxReal;
+  Maximum = -uc_MaxReal;
+  MinMax mm{Minimum, Maximum};
+  // GetElem rounds the values of nominal and ordinal columns.
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (Valid(st)) mm.Add(GetElem(c, r));
+  });
+  return mm.n;
+}
+
+// ---- means and spreads ----
+
+Integer TDataTable::MeanVarOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                      Integer HighRow, double& Mean, double& Variance) const {
+  double sx = 0.0, sxx = 0.0;
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (Valid(st) && NumericColumn(*this, c)) {
+      const double x = FNumericData->GetVal(c, r);
+      sx += x;
+      sxx += x * x;
+      ++n;
+    }
+  });
+  return MeanVarFromSums(n, sx, sxx, Mean, Variance);
+}
+
+Integer TDataTable::MeanVarOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                         Integer HighRow, Byte CellState, double& Mean,
+                                         double& Variance) const {
+  double sx = 0.0, sxx = 0.0;
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (Marked(st, CellState) && NumericColumn(*this, c)) {
+      const double x = FNumericData->GetVal(c, r);
+      sx += x;
+      sxx += x * x;
+      ++n;
+    }
+  });
+  return MeanVarFromSums(n, sx, sxx, Mean, Variance);
+}
+
+double TDataTable::GeometricMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                           Integer HighRow, Integer& NumData) const {
+  double sumLn = 0.0;
+  Integer n = 0;
+  bool zero = false;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (!Valid(st) || !NumericColumn(*this, c)) return;
+    const double x = FNumericData->GetVal(c, r);
+    if (x < 0.0)
+      detail::RaiseComponent<ENUVMatrixError>(this, "negative argument passed to GeometricMean");
+    if (x == 0.0) {
+      zero = true;
+    } else {
+      sumLn += std::log(x);
+      ++n;
+    }
+  });
+  NumData = n;
+  // Without any usable cell the mean log is 0/0; 0 like the other means of an empty block.
+  if (zero || n == 0) return 0.0;
+  return std::exp(sumLn / n);
+}
+
+double TDataTable::HarmonicMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                          Integer HighRow, Integer& NumData) const {
+  double sumInv = 0.0;
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (!Valid(st) || !NumericColumn(*this, c)) return;
+    const double x = FNumericData->GetVal(c, r);
+    if (x <= 0.0)
+      detail::RaiseComponent<ENUVMatrixError>(this,
+                                              "negative or zero argument passed to HarmonicMean");
+    sumInv += 1.0 / x;
+    ++n;
+  });
+  NumData = n;
+  return n == 0 ? 0.0 : n / sumInv;
+}
+
+bool TDataTable::QuartilesOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                     Integer HighRow, double& Q1, double& Q2, double& Q3,
+                                     Integer& NumData) const {
+  std::vector<double> s;
+  try {
+    s = SortedNumCells(*this, LowCol, LowRow, HighCol, HighRow, false, 0);
+  } catch (const std::bad_alloc&) {
+    Raise("not enough memory on heap");
+  } catch (const std::length_error&) {
+    Raise("not enough memory on heap");
+  }
+  const std::size_t n = s.size();
+  NumData = static_cast<Integer>(n);
+  if (n == 0) {
+    Q1 = Q2 = Q3 = 0.0;
+    return true;
+  }
+  if (n == 1) {
+    Q1 = Q2 = Q3 = s[0];
+    return true;
+  }
+  const auto quart = [&](double p) {
+    const double pos = (static_cast<double>(n) + 1.0) * p;
+    const double ip = std::trunc(pos);
+    const double f = pos - ip;
+    const auto i = static_cast<std::size_t>(ip);
+    if (i == 0) return s.front();
+    if (i > n - 1) return s.back();
+    return S(s, i) + (S(s, i + 1) - S(s, i)) * f;
+  };
+  Q1 = quart(0.25);
+  Q2 = quart(0.5);
+  Q3 = quart(0.75);
+  return true;
+}
+
+double TDataTable::PercentileOfNumCells(double prob, Integer LowCol, Integer LowRow,
+                                        Integer HighCol, Integer HighRow, Integer& NumData) const {
+  return PercentileOfCells(*this, prob, LowCol, LowRow, HighCol, HighRow, false, 0, NumData);
+}
+
+double TDataTable::PercentileOfMarkedCells(double prob, Integer LowCol, Integer LowRow,
+                                           Integer HighCol, Integer HighRow, Byte CellState,
+                                           Integer& NumData) const {
+  return PercentileOfCells(*this, prob, LowCol, LowRow, HighCol, HighRow, true, CellState, NumData);
+}
+
+// ---- in-place transformations ----
+
+void TDataTable::StandardizeNumCellColumns(TVector* Means, TVector* StdDevs) {
+  bool changed = false;
+  for (Integer c = 1; c <= FNrOfCols; ++c) {
+    if (!NumericColumn(*this, c)) continue;
+    double m = 0.0, v = 0.0;
+    MeanVarOfNumCells(c, 1, c, FNrOfRows, m, v);
+    // A variance made slightly negative by cancellation is a spread of 0.
+    const double sd = std::sqrt(std::max(v, 0.0));
+    if (v > 0.0) {
+      RescaleValidCells(*this, true, c, m, sd);
+      changed = true;
+    }
+    if (Means != nullptr) Means->SetVal(c, m);
+    if (StdDevs != nullptr) StdDevs->SetVal(c, sd);
+  }
+  if (changed) ChangedData();
+}
+
+void TDataTable::StandardizeNumCellRows(TVector* Means, TVector* StdDevs) {
+  RefuseCategoricalRows(
+      *this, "standardization of rows is not possible with nominal or ordinal variables");
+  for (Integer r = 1; r <= FNrOfRows; ++r) {
+    double m = 0.0, v = 0.0;
+    MeanVarOfNumCells(1, r, FNrOfCols, r, m, v);
+    const double sd = std::sqrt(std::max(v, 0.0));
+    if (v > 0.0) RescaleValidCells(*this, false, r, m, sd);
+    if (Means != nullptr) Means->SetVal(r, m);
+    if (StdDevs != nullptr) StdDevs->SetVal(r, sd);
+  }
+  ChangedData();
+}
+
+void TDataTable::MeanCenterNumCellColumns(TVector* Means) {
+  for (Integer c = 1; c <= FNrOfCols; ++c) {
+    if (!NumericColumn(*this, c)) continue;
+    double m = 0.0, v = 0.0;
+    MeanVarOfNumCells(c, 1, c, FNrOfRows, m, v);
+    RescaleValidCells(*this, true, c, m, 1.0);
+    if (Means != nullptr) Means->SetVal(c, m);
+  }
+  ChangedData();
+}
+
+void TDataTable::MeanCenterNumCellRows(TVector* Means) {
+  RefuseCategoricalRows(*this,
+                        "mean centering of rows is not possible with nominal or ordinal variables");
+  for (Integer r = 1; r <= FNrOfRows; ++r) {
+    double m = 0.0, v = 0.0;
+    MeanVarOfNumCells(1, r, FNrOfCols, r, m, v);
+    RescaleValidCells(*this, false, r, m, 1.0);
+    if (Means != nullptr) Means->SetVal(r, m);
+  }
+  ChangedData();
+}
+
+// ---- column tests ----
+
+bool TDataTable::CheckDichotomousColumn(Integer col, double& v1, double& v2) const {
+  v1 = 0.0;
+  v2 = 0.0;
+  if (FNrOfRows < 2) return false;
+  v1 = FNumericData->GetVal(col, 1);
+  bool second = false;
+  for (Integer r = 2; r <= FNrOfRows; ++r) {
+    const double x = FNumericData->GetVal(col, r);
+    if (!second) {
+      if (x != v1) {
+        v2 = x;
+        second = true;
+      }
+    } else if (x != v1 && x != v2) {
+      return false;
+    }
+  }
+  return second;
+}
+
+bool TDataTable::IsConstantColumn(Integer ColIx) const {
+  if (ColIx < 1 || ColIx > FNrOfCols) return false;
+  const double first = FNumericData->GetVal(ColIx, 1);
+  for (Integer r = 2; r <= FNrOfRows; ++r)
+    if (FNumericData->GetVal(ColIx, r) != first) return false;
+  return true;
+}
+
+// ---- selection ----
+
+Integer TDataTable::CopyCellsToVector(Integer LowCol, Integer LowRow, Integer HighCol,
+                                      Integer HighRow, Byte CellState, TVector* DestVect) const {
+  if (DestVect == nullptr) return 0;
+  Integer lc = LowCol, hc = HighCol, lr = LowRow, hr = HighRow;
+  MakeValidColRange(lc, hc);
+  MakeValidRowRange(lr, hr);
+  // Formed in 64 bits: a block of more than 2^31 cells is cut to what a vector can index.
+  const Int64 cells = std::max<Int64>(0, static_cast<Int64>(hc) - lc + 1) *
+                      std::max<Int64>(0, static_cast<Int64>(hr) - lr + 1);
+  DestVect->Resize(static_cast<Integer>(std::min<Int64>(cells, INT32_MAX)));
+  Integer n = 0;
+  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+    if (Valid(st) && (CellState == 255 || (st & CellState) != 0) && n < INT32_MAX)
+      DestVect->SetVal(++n, FNumericData->GetVal(c, r));
+  });
+  // A vector keeps at least one element.
+  DestVect->Resize(std::max<Integer>(n, 1));
+  return n;
+}
+
+// ---- covariance with pairwise deletion ----
+
+bool TDataTable::CalcCovar(TMatrix* CovarMat, Integer LoC, Integer HiC, Integer LoR, Integer HiR,
+                           Integer Mode) const {
+  AbortMathProc = false;
+  if (CovarMat == nullptr) return false;
+  const Int64 n64 = static_cast<Int64>(HiC) - LoC + 1;
+  if (n64 < 1 || CovarMat->NrOfColumns() < n64 || CovarMat->NrOfRows() < n64) return false;
+  const auto n = static_cast<Integer>(n64);
+
+  std::vector<double> mean(static_cast<std::size_t>(n), 0.0);
+  if (Mode > 0) {
+    for (Integer i = 1; i <= n; ++i) {
+      const Integer c = LoC + i - 1;
+      double v = 0.0;
+      MeanVarOfNumCells(c, LoR, c, HiR, mean[static_cast<std::size_t>(i - 1)], v);
+      StepProcStat();
+    }
+  }
+
+  // Rows outside the table are never valid, so only the table's rows are visited.
+  const Integer r0 = std::max<Integer>(LoR, 1);
+  const Integer r1 = std::min<Integer>(HiR, FNrOfRows);
+  for (Integer i = 1; i <= n; ++i) {
+    if (AbortMathProc) break;
+    StepProcStat();
+    const Integer a = LoC + i - 1;
+    for (Integer j = 1; j <= i; ++j) {
+      const Integer b = LoC + j - 1;
+      Integer m = 0;
+      double s = 0.0, sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
+      if (a >= 1 && a <= FNrOfCols && b >= 1 && b <= FNrOfCols) {
+        for (Integer r = r0; r <= r1; ++r) {
+          if (!Valid(GetCellState(a, r)) || !Valid(GetCellState(b, r))) continue;
+          ++m;
+          const double x = GetElem(a, r);
+          const double y = GetElem(b, r);
+          switch (Mode) {
+            case 0:
+              s += x * y;
+              break;
+            case 1:
+              s += (x - mean[static_cast<std::size_t>(i - 1)]) *
+                   (y - mean[static_cast<std::size_t>(j - 1)]);
+              break;
+            case 2:
+            case 3:
+              sx += x;
+              sy += y;
+              sxx += x * x;
+              syy += y * y;
+              sxy += x * y;
+              break;
+            case 4:
+              s += (x - y) * (x - y);
+              break;
+            default:
+              break;
+          }
+        }
+      }
+      double value = 0.0;
+      switch (Mode) {
+        case 0:
+        case 1:
+        case 4:
+          // Fewer than two common rows leave the divisor m - 1 at 0 or -1: no estimate.
+          value = m >= 2 ? s / (m - 1) : 0.0;
+          break;
+        case 2:
+        case 3: {
+          if (m < 3 || !(sxx > 0.0) || !(syy > 0.0)) break;
+          const double ssx = sxx - sx * sx / m;
+          const double ssy = syy - sy * sy / m;
+          if (ssx != 0.0 && ssy != 0.0) {
+            value = (sxy - sx * sy / m) / std::sqrt(std::fabs(ssx * ssy));
+            if (Mode == 3) value *= value;
+          }
+          break;
+        }
+        default:
+          break;
+      }
+      CovarMat->SetVal(j, i, value);
+      CovarMat->SetVal(i, j, value);
+      if (i == j && (Mode == 2 || Mode == 3)) CovarMat->SetVal(i, i, 1.0);
+    }
+  }
+  return !AbortMathProc;
+}
+
+}  // namespace nuv
