@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "nuv/base/types.hpp"
@@ -30,6 +31,19 @@ enum TNormType : std::uint8_t { ntColwise, ntRowwise, ntFrobenius, ntSpectral };
 
 /// Edge operations of TMatrix::EdgeVector: smallest, largest, sum or mean of each column or row.
 enum TEdgeOp : std::uint8_t { eopMin, eopMax, eopSum, eopMean };
+
+class TIntMatrix;
+class TMat3D;
+
+/// Distance modes of TMatrix::DistanceOfObjects and CalcDistMat.
+enum TDistMode : std::uint8_t { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice, dmUserDef };
+
+inline namespace NUV_matrix {
+/// Display name of each distance mode, indexed by TDistMode.
+inline constexpr std::array<std::string_view, 6> DistModeId{
+    "Jaccard coefficient", "Manhattan",        "Euclidean",
+    "squared Euclidean",   "Dice coefficient", "user defined"};
+}  // namespace NUV_matrix
 
 class TMatrix : public TComponent {
  public:
@@ -268,6 +282,80 @@ class TMatrix : public TComponent {
   double Correlate(TMatrix* OtherMat) const;
   /// DestVec := min, max, sum or mean of each column (Orient non-zero) or row (Orient zero).
   void EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const;
+
+  // ---- sorting and exchanging rows and columns ----
+  /// Comb sort of rows LowRow..HighRow by the cells of column SortColIx, moving the cells of
+  /// columns LowCol..HighCol along (and the key cell when SortColIx lies outside them). Ranges
+  /// follow MakeValidColRange and MakeValidRowRange. Each exchange of rows i < j fires
+  /// OnSortExchange (2, i, j, LowCol, HighCol); OnChange fires once at the end. Fewer than two
+  /// rows: nothing, no event. A key column outside the matrix reads 0: nothing moves.
+  void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow);
+  /// SortRows for columns LowCol..HighCol keyed by row SortRowIx, moving rows LowRow..HighRow;
+  /// exchanges fire OnSortExchange (1, i, j, LowRow, HighRow).
+  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow);
+  /// Reverses the order of the columns, then fires OnChange.
+  void MirrorColumns();
+  /// Reverses the order of the rows, then fires OnChange.
+  void MirrorRows();
+  /// Exchanges columns c1 and c2, then fires OnChange. An index outside 1..NrOfColumns does
+  /// nothing and fires nothing.
+  void ExchangeColumns(Integer c1, Integer c2);
+  /// Exchanges rows r1 and r2, then fires OnChange; an index outside the rows does nothing.
+  void ExchangeRows(Integer r1, Integer r2);
+
+  // ---- distances between rows ----
+  /// Distance of rows obj1 and obj2 over all columns (cells read through GetVal): Jaccard
+  /// Σxy / (Σx² + Σy² - Σxy), Manhattan Σ|x - y|, Euclidean √Σ(x - y)², squared Euclidean,
+  /// Dice 2Σxy / (Σx² + Σy²); dmUserDef gives what OnCalcDistance leaves in a Distance started
+  /// at 0 (0 without a handler). Jaccard and Dice of two all-zero rows are NaN (0 / 0).
+  double DistanceOfObjects(TDistMode Mode, Integer obj1, Integer obj2);
+  /// Writes the symmetric n by n distance matrix of the n rows into DMat through SetVal (zero
+  /// diagonal); 0. Nothing is written and the result is -2 when DMat is null or has not n
+  /// columns, -1 when it has n columns but not n rows. DMat may be this matrix.
+  Integer CalcDistMat(TDistMode Mode, TMatrix* DMat);
+
+  // ---- copies between containers ----
+  // The block copies clamp each source bound into 1..size (so (0, 0) is the first cell, not
+  // the whole extent) and put reversed pairs in order; source cell (i, j) is written through
+  // SetVal to (i + DestCol - SourceColLo, j + DestRow - SourceRowLo), cells falling outside
+  // this matrix are dropped and the size never changes. Null sources do nothing; otherwise
+  // OnChange fires once more at the end. A source without cells copies nothing.
+  /// Block copy from a matrix; the source may be this matrix (overlapping blocks copy the
+  /// values from before the copy).
+  void CopyFrom(TMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo, Integer SourceColHi,
+                Integer SourceRowHi, Integer DestCol, Integer DestRow);
+  /// Block copy from an integer matrix, dense or sparse.
+  void CopyFrom(TIntMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
+                Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow);
+  /// Block copy from layer SourceLayer of a 3D array (<= 0 is layer 1, beyond the layers the
+  /// last layer).
+  void CopyFrom(TMat3D* MatSource, Integer SourceColLo, Integer SourceRowLo, Integer SourceColHi,
+                Integer SourceRowHi, Integer SourceLayer, Integer DestCol, Integer DestRow);
+  /// Copies elements Source1stElem..SourceLastElem (MakeValidElemRange of the vector) through
+  /// SetVal: dimColumns along row DestRow (element e to column e + DestCol - Source1stElem),
+  /// dimRows down column DestCol (element e to row e + DestRow - Source1stElem). Then
+  /// OnChange; a null vector does nothing.
+  void CopyFromVec(TDims Dim, TVector* VecSource, Integer Source1stElem, Integer SourceLastElem,
+                   Integer DestCol, Integer DestRow);
+  /// CopyFromVec down column DestCol.
+  void CopyFromVec(TVector* VecSource, Integer Source1stElem, Integer SourceLastElem,
+                   Integer DestCol, Integer DestRow);
+  /// Fills DestVec with 0 (size kept), then element k := cell (FirstCol + k - 1, Row) for the
+  /// columns of MakeValidColRange cut to DestVec's length; Row is clamped into the rows.
+  /// Writes through the vector's Fill and SetVal; a null vector does nothing.
+  void CopyRowToVec(TVector* DestVec, Integer Row, Integer FirstCol, Integer LastCol) const;
+  /// CopyRowToVec down column Col over rows FirstRow..LastRow.
+  void CopyColToVec(TVector* DestVec, Integer Col, Integer FirstRow, Integer LastRow) const;
+  /// DestArray := the box as HighCol - LowCol + 1 arrays of HighRow - LowRow + 1 cells,
+  /// DestArray[i - LowCol][j - LowRow] = cell (i, j), ranges made valid (note the argument
+  /// order). Raises "not enough memory on heap" when the array cannot be allocated.
+  void CopyToArray(TDouble2DArray& DestArray, Integer LowCol, Integer HighCol, Integer LowRow,
+                   Integer HighRow) const;
+  /// SrcArray[i][j] goes to cell (Col + i, Row + j) through SetVal (cells outside dropped; no
+  /// further OnChange). Every inner array supplies at most as many cells as the first one.
+  void CopyFromArray(const TDouble2DArray& SrcArray, Integer Col, Integer Row);
 
  protected:
   /// Assigns this matrix to a TMatrix Dest; other destinations raise EConvertError.

@@ -1,0 +1,184 @@
+// TMatrix: sorting and exchanging rows and columns, distances between rows.
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "nuv/matrix/TMatrix.hpp"
+#include "nuv/scalar/math1_sort.hpp"
+
+namespace nuv {
+
+void TMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
+                       Integer HighCol, Integer HighRow) {
+  if (FNCol < 1 || FNRow < 1) return;
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  if (HighRow - LowRow <= 0) return;
+  const bool keyOutside = SortColIx < LowCol || SortColIx > HighCol;
+  // Every cell access is range-checked: an exchange handler may resize the matrix.
+  auto key = [this, SortColIx](Int64 r) { return GetVal(SortColIx, static_cast<Integer>(r)); };
+  auto swapCell = [this](Integer c, Integer r1, Integer r2) {
+    if (c < 1 || c > FNCol || r1 > FNRow || r2 > FNRow) return;
+    std::swap(FData[Index(c, r1)], FData[Index(c, r2)]);
+  };
+  detail::CombSort(
+      LowRow, [this, HighRow] { return static_cast<Int64>(std::min(HighRow, FNRow)); },
+      HighRow - LowRow,
+      [&](Int64 i, Int64 j) { return Ascending ? key(i) > key(j) : key(j) > key(i); },
+      [&](Int64 i, Int64 j) {
+        const auto r1 = static_cast<Integer>(i);
+        const auto r2 = static_cast<Integer>(j);
+        for (Integer c = LowCol; c <= HighCol; ++c) swapCell(c, r1, r2);
+        if (keyOutside) swapCell(SortColIx, r1, r2);
+        SortExchange(2, r1, r2, LowCol, HighCol);
+      },
+      [] {});
+  Changed();
+}
+
+void TMatrix::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
+                       Integer HighCol, Integer HighRow) {
+  if (FNCol < 1 || FNRow < 1) return;
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  if (HighCol - LowCol <= 0) return;
+  const bool keyOutside = SortRowIx < LowRow || SortRowIx > HighRow;
+  auto key = [this, SortRowIx](Int64 c) { return GetVal(static_cast<Integer>(c), SortRowIx); };
+  auto swapCell = [this](Integer r, Integer c1, Integer c2) {
+    if (r < 1 || r > FNRow || c1 > FNCol || c2 > FNCol) return;
+    std::swap(FData[Index(c1, r)], FData[Index(c2, r)]);
+  };
+  detail::CombSort(
+      LowCol, [this, HighCol] { return static_cast<Int64>(std::min(HighCol, FNCol)); },
+      HighCol - LowCol,
+      [&](Int64 i, Int64 j) { return Ascending ? key(i) > key(j) : key(j) > key(i); },
+      [&](Int64 i, Int64 j) {
+        const auto c1 = static_cast<Integer>(i);
+        const auto c2 = static_cast<Integer>(j);
+        for (Integer r = LowRow; r <= HighRow; ++r) swapCell(r, c1, c2);
+        if (keyOutside) swapCell(SortRowIx, c1, c2);
+        SortExchange(1, c1, c2, LowRow, HighRow);
+      },
+      [] {});
+  Changed();
+}
+
+void TMatrix::MirrorColumns() {
+  if (FNRow > 0) {
+    for (Integer c1 = 1, c2 = FNCol; c1 < c2; ++c1, --c2) {
+      for (Integer r = 1; r <= FNRow; ++r) std::swap(FData[Index(c1, r)], FData[Index(c2, r)]);
+    }
+  }
+  Changed();
+}
+
+void TMatrix::MirrorRows() {
+  if (FNCol > 0) {
+    for (Integer r1 = 1, r2 = FNRow; r1 < r2; ++r1, --r2) {
+      for (Integer c = 1; c <= FNCol; ++c) std::swap(FData[Index(c, r1)], FData[Index(c, r2)]);
+    }
+  }
+  Changed();
+}
+
+void TMatrix::ExchangeColumns(Integer c1, Integer c2) {
+  if (c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol || FNRow < 1) return;
+  for (Integer r = 1; r <= FNRow; ++r) std::swap(FData[Index(c1, r)], FData[Index(c2, r)]);
+  Changed();
+}
+
+void TMatrix::ExchangeRows(Integer r1, Integer r2) {
+  if (r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow || FNCol < 1) return;
+  for (Integer c = 1; c <= FNCol; ++c) std::swap(FData[Index(c, r1)], FData[Index(c, r2)]);
+  Changed();
+}
+
+double TMatrix::DistanceOfObjects(TDistMode Mode, Integer obj1, Integer obj2) {
+  if (Mode == dmUserDef) {
+    double distance = 0.0;
+    if (FOnCalcDist) FOnCalcDist(this, obj1, obj2, distance);
+    return distance;
+  }
+  double sxy = 0.0;
+  double sxx = 0.0;
+  double syy = 0.0;
+  double sum = 0.0;
+  for (Integer c = 1; c <= FNCol; ++c) {
+    const double x = GetVal(c, obj1);
+    const double y = GetVal(c, obj2);
+    switch (Mode) {
+      case dmJaccard:
+      case dmDice:
+        sxy += x * y;
+        sxx += x * x;
+        syy += y * y;
+        break;
+      case dmManhattan:
+        sum += std::fabs(x - y);
+        break;
+      case dmEuclid:
+      case dmEuclidSqr:
+        sum += (x - y) * (x - y);
+        break;
+      default:
+        break;
+    }
+  }
+  switch (Mode) {
+    case dmJaccard:
+      return sxy / (sxx + syy - sxy);
+    case dmDice:
+      return 2.0 * sxy / (sxx + syy);
+    case dmManhattan:
+    case dmEuclidSqr:
+      return sum;
+    case dmEuclid:
+      return std::sqrt(sum);
+    default:
+      return 0.0;
+  }
+}
+
+Integer TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DMat) {
+  const Integer n = FNRow;
+  if (DMat == nullptr || DMat->NrOfColumns() != n) return -2;
+  if (DMat->NrOfRows() != n) return -1;
+  if (DMat != this) {
+    for (Integer i = 1; i < n; ++i) {
+      DMat->SetVal(i, i, 0.0);
+      for (Integer j = i + 1; j <= n; ++j) {
+        const double d = DistanceOfObjects(Mode, i, j);
+        DMat->SetVal(i, j, d);
+        DMat->SetVal(j, i, d);
+      }
+    }
+    DMat->SetVal(n, n, 0.0);
+    return 0;
+  }
+  // Written into itself, later distances would read cells already overwritten: all distances
+  // are formed first (fewer than the n by n cells the matrix already holds), then stored in the
+  // usual order.
+  std::vector<double> dist;
+  try {
+    dist.reserve(static_cast<std::size_t>(n) * static_cast<std::size_t>(n - 1) / 2);
+  } catch (const std::bad_alloc&) {
+    Raise("not enough memory on heap");
+  }
+  for (Integer i = 1; i < n; ++i) {
+    for (Integer j = i + 1; j <= n; ++j) dist.push_back(DistanceOfObjects(Mode, i, j));
+  }
+  std::size_t k = 0;
+  for (Integer i = 1; i < n; ++i) {
+    SetVal(i, i, 0.0);
+    for (Integer j = i + 1; j <= n; ++j, ++k) {
+      SetVal(i, j, dist[k]);
+      SetVal(j, i, dist[k]);
+    }
+  }
+  SetVal(n, n, 0.0);
+  return 0;
+}
+
+}  // namespace nuv
