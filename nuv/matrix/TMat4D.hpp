@@ -18,11 +18,95 @@ namespace nuv {
 using TOnReadMat4DElementEvent = std::function<void(TObject* Sender, Integer ix, Integer iy,
                                                     Integer il, Integer it, double Value)>;
 
+class TMat3D;
+class TMatrix;
+
 class TMat4D : public TComponent {
  public:
   /// One cell of each dimension holding 0. Raises ENUVMatrixError
   /// `Component "<Name>": not enough memory on heap` when it cannot be allocated.
   explicit TMat4D(TComponent* AOwner);
+
+  // ---- reshaping (each fires OnChange once at the end) ----
+  /// The array becomes the box LowCol..HighCol by LowRow..HighRow by LowLayer..HighLayer by
+  /// LowTimeslot..HighTimeslot (ordered-range rule per dimension). OnPercentDone counts the
+  /// (time slot, layer) pairs of the box twice. std::bad_alloc leaves the array unchanged.
+  void Cut(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
+           Integer HighLayer, Integer LowTimeslot, Integer HighTimeslot);
+  /// One cell per block of XDiv by YDiv by ZDiv by TDiv cells; block x' starts after column
+  /// (x' - 1)·XDiv + XOffset (offsets taken modulo their divisors), and so on. Average: the
+  /// sum of the block's cells divided by the full block size; else the block's first cell.
+  /// Block cells outside the array count as 0. Sizes become (X - XOffset - 1) div XDiv + 1 ...
+  /// A divisor of 0 raises EMathError "Division by zero", a negative one EMathError
+  /// "Invalid argument to Resample", both before anything changes. OnPercentDone counts the
+  /// new (time slot, layer) pairs.
+  void Resample(Integer XDiv, Integer XOffset, Integer YDiv, Integer YOffset, Integer ZDiv,
+                Integer ZOffset, Integer TDiv, Integer TOffset, bool Average);
+  /// Exchanges columns and rows in every layer and time slot: true. OnPercentDone counts the
+  /// (column, row) pairs twice; AbortMathProc is tested before each column, and an aborted
+  /// transpose returns false with the array unchanged and no OnChange. Raises ENUVMatrixError
+  /// "not enough memory on heap" when the working copy cannot be allocated.
+  bool Transpose();
+  /// Reverse the order of the columns, rows, layers or time slots in place (a middle position
+  /// stays). ProcStat steps once per step + 1 moved lines, step = Trunc(X·0.005·Y·Z) (time
+  /// slots: Trunc(X·0.005·Y·T)).
+  void MirrorColumns();
+  void MirrorRows();
+  void MirrorLayers();
+  void MirrorTimeSlots();
+
+  // ---- copies between containers and dynamic arrays ----
+  /// Copies the box of MatSource (ordered-range rule against MatSource) to this array with its
+  /// low corner at (DestCol, DestRow, DestLayer, DestTSlot); targets outside are skipped, an
+  /// overlapping box of this array itself is read before it is written. ProcStat steps once
+  /// per Trunc(C·R/100) + 1 source (column, row) pairs; then OnChange. Null does nothing.
+  void CopyFrom(TMat4D* MatSource, Integer SrcLowCol, Integer SrcHighCol, Integer SrcLowRow,
+                Integer SrcHighRow, Integer SrcLowLayer, Integer SrcHighLayer, Integer SrcLowTSlot,
+                Integer SrcHighTSlot, Integer DestCol, Integer DestRow, Integer DestLayer,
+                Integer DestTSlot);
+  /// DestMat := the box (ordered-range rule) of time slot TimeSlot, C by R by L,
+  /// DestMat[x][y][z] 0-based from the box corner. A time slot outside 1..NrOfTimeSlots raises
+  /// ENUVMatrixError "specified time slot beyond data range", DestMat untouched.
+  void CopyTimeSlotToArray(TDouble3DArray& DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
+                           Integer HighRow, Integer LowLay, Integer HighLay, Integer TimeSlot);
+  /// The same box into DestMat: Resize(C, R, L), then SetVal per cell. Null does nothing.
+  void CopyTimeSlotToMat3D(TMat3D* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
+                           Integer HighRow, Integer LowLay, Integer HighLay, Integer TimeSlot);
+  /// Box of layer Layer of slot TimeSlot into DestMat: Resize(C, R), then SetVal per cell
+  /// (DestMat's OnChange per cell). Raises ENUVMatrixError "specified layer beyond data range",
+  /// then "specified time slot beyond data range", before DestMat is touched. Null: nothing.
+  void CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
+                         Integer HighRow, Integer Layer, Integer TimeSlot);
+  /// The same box into DestArray, C by R, DestArray[x][y].
+  void CopyLayerToArray(TDouble2DArray& DestArray, Integer LowCol, Integer HighCol, Integer LowRow,
+                        Integer HighRow, Integer Layer, Integer TimeSlot);
+  /// SetVal(Col + i, Row + j, Layer, TimeSlot, SrcArray[i][j]) for every i and every j below
+  /// the length of SrcArray[0] that SrcArray[i] holds. Checks layer, then time slot. No event.
+  void CopyArrayToLayer(const TDouble2DArray& SrcArray, Integer Col, Integer Row, Integer Layer,
+                        Integer TimeSlot);
+  /// Src[0], Src[1], ... into layers FirstLayer, FirstLayer + 1, ... of cell (Col, Row) of
+  /// slot TimeSlot, up to the last layer. Checks column, row, layer, time slot. No event.
+  void Copy1DArrayToPixel(const TDoubleArray& Src, Integer Col, Integer Row, Integer FirstLayer,
+                          Integer TimeSlot);
+  /// Matrix cells (c, r) of the box (ordered-range rule against this array's columns and rows;
+  /// cells outside SrcMat read 0) to (c + LayLowCol - SrcLowCol, r + LayLowRow - SrcLowRow) of
+  /// layer Layer, slot TimeSlot; targets outside are skipped. Checks layer, then time slot.
+  /// No event. Null does nothing.
+  void CopyMatrixToLayer(TMatrix* SrcMat, Integer SrcLowCol, Integer SrcHighCol, Integer SrcLowRow,
+                         Integer SrcHighRow, Integer Layer, Integer TimeSlot, Integer LayLowCol,
+                         Integer LayLowRow);
+  /// Box of SrcMat (ordered-range rule against SrcMat) to slot TimeSlot with its low corner at
+  /// (DestCol, DestRow, DestLayer); targets outside are skipped. Checks the time slot. No
+  /// event. Null does nothing.
+  void CopyMat3DToTimeSlot(TMat3D* SrcMat, Integer SrcLowCol, Integer SrcHighCol, Integer SrcLowRow,
+                           Integer SrcHighRow, Integer SrcLowLay, Integer SrcHighLay,
+                           Integer TimeSlot, Integer DestCol, Integer DestRow, Integer DestLayer);
+  /// The same from SrcMat[c - 1][r - 1][z - 1], the box made valid against this array's sizes;
+  /// positions SrcMat does not hold read 0. Checks the time slot. No event.
+  void CopyArrayToTimeSlot(const TDouble3DArray& SrcMat, Integer SrcLowCol, Integer SrcHighCol,
+                           Integer SrcLowRow, Integer SrcHighRow, Integer SrcLowLay,
+                           Integer SrcHighLay, Integer TimeSlot, Integer DestCol, Integer DestRow,
+                           Integer DestLayer);
 
   // ---- sizes, identifier, events ----
   /// Number of columns, at least 1.
@@ -192,4 +276,24 @@ class TMat4D : public TComponent {
   TOnReadMat4DElementEvent FOnReadElement;
 };
 
+}  // namespace nuv
+
+namespace nuv {
+inline namespace NUV_matrix {
+
+/// matrix := array[i][j][Third] for i = Low1..High1 (columns), j = Low2..High2 (rows):
+/// Resize(High1 - Low1 + 1, High2 - Low2 + 1), then SetVal per cell, i outer. Bounds are taken
+/// as given; positions the array does not hold read 0, a reversed pair gives an empty side.
+void CopyArr3DLayerToMatrix(const TDouble3DArray& Array, TMatrix* Matrix, Integer Low1,
+                            Integer High1, Integer Low2, Integer High2, Integer Third);
+/// Array := the box LowCol..HighCol by LowRow..HighRow of Matrix (bounds as given),
+/// Array[c - LowCol][r - LowRow]; cells outside the matrix read 0. Null Matrix: zeros.
+void CopyMatrixToArray(TMatrix* Matrix, TDouble2DArray& Array, Integer LowCol, Integer HighCol,
+                       Integer LowRow, Integer HighRow);
+/// Array2[i - Low1][j - Low2] := Array3[i][j][Third] for the box taken as given; positions
+/// Array3 does not hold read 0.
+void CopyArr3DLayerToArr2D(const TDouble3DArray& Array3, TDouble2DArray& Array2, Integer Low1,
+                           Integer High1, Integer Low2, Integer High2, Integer Third);
+
+}  // namespace NUV_matrix
 }  // namespace nuv
