@@ -11,6 +11,8 @@
 #include "nuv/platform/types.hpp"
 #include "nuv/scalar/TVector.hpp"
 
+#include "nuv/analysis/TCrossValidator.hpp"
+
 namespace nuv {
 
 /// Significance levels of the Kolmogorov-Smirnov tables: 0.20, 0.15, 0.10, 0.05, 0.01.

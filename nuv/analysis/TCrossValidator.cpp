@@ -1,0 +1,185 @@
+// TCrossValidator: cross-validation through application events.
+
+#include "nuv/analysis/TCrossValidator.hpp"
+
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+#include "nuv/analysis/statis_errors.hpp"
+#include "nuv/base/bitfield.hpp"
+#include "nuv/base/errors.hpp"
+#include "nuv/platform/random.hpp"
+#include "nuv/platform/rounding.hpp"
+
+namespace nuv {
+
+namespace {
+
+// A handler that keeps refusing models would otherwise have test sets drawn without end.
+constexpr Integer kMaxRefusals = 1000;
+// A prediction this close to the response counts as correct.
+constexpr double kHitTol = 0.001;
+
+Integer PercentDone(Integer Tested, Integer N) {
+  if (N <= 0) return 0;
+  return static_cast<Integer>(Round(static_cast<double>(Tested) / N * 100.0));
+}
+
+// Clears FIsRunning however Execute is left.
+class RunningFlag {
+ public:
+  explicit RunningFlag(bool& Flag) : FFlag(Flag) { FFlag = true; }
+  ~RunningFlag() { FFlag = false; }
+  RunningFlag(const RunningFlag&) = delete;
+  RunningFlag& operator=(const RunningFlag&) = delete;
+
+ private:
+  bool& FFlag;
+};
+
+}  // namespace
+
+TCrossValidator::TCrossValidator(TComponent* AOwner)
+    : TComponent(AOwner),
+      FPress(std::make_unique<TVector>(nullptr)),
+      FTPCnt(std::make_unique<TVector>(nullptr)),
+      FFPCnt(std::make_unique<TVector>(nullptr)),
+      FTNCnt(std::make_unique<TVector>(nullptr)),
+      FFNCnt(std::make_unique<TVector>(nullptr)) {}
+
+TCrossValidator::~TCrossValidator() = default;
+
+void TCrossValidator::FillResults(double Value) {
+  for (TVector* v : {FPress.get(), FTPCnt.get(), FFPCnt.get(), FTNCnt.get(), FFNCnt.get()}) {
+    v->Fill(Value);
+  }
+}
+
+void TCrossValidator::SetTestSize(Integer v) {
+  FTestSize = v <= 0 ? 1 : v;
+  FillResults(-1.0);
+}
+
+bool TCrossValidator::Execute() {
+  if (FXMat == nullptr || FYMat == nullptr) {
+    detail::RaiseFunction<ENUVStatisError>("TCrossValidator.Execute", "data matrix not assigned");
+  }
+  if (FXMat->NrOfRows() != FYMat->NrOfRows()) {
+    detail::RaiseFunction<ENUVStatisError>("TCrossValidator.Execute",
+                                           "number of rows of XMat and YMat not equal");
+  }
+  if (!FOnModelApplyRequest) {
+    detail::RaiseFunction<ENUVStatisError>("TCrossValidator",
+                                           "OnModelApplyRequest event is not assigned");
+  }
+  if (!FOnModelCreateRequest) {
+    detail::RaiseFunction<ENUVStatisError>("TCrossValidator",
+                                           "OnModelCreateRequest event is not assigned");
+  }
+  // Handlers may reassign the properties; the run keeps the matrices it started with.
+  TMatrix* xMat = FXMat;
+  TMatrix* yMat = FYMat;
+  const Integer N = xMat->NrOfRows();
+  if (N / 2 + 1 < FTestSize) FTestSize = N / 2 + 1;
+
+  TBitFld used(nullptr);
+  TBitFld test(nullptr);
+  used.SetSize(N);
+  test.SetSize(N);
+  used.Clear();
+  const Integer nX = xMat->NrOfColumns();
+  const Integer nY = yMat->NrOfColumns();
+  TDoubleArray predictors(static_cast<std::size_t>(nX), 0.0);
+  TDoubleArray response(static_cast<std::size_t>(nY), 0.0);
+  Integer tested = 0;
+  for (TVector* v : {FPress.get(), FTPCnt.get(), FFPCnt.get(), FTNCnt.get(), FFNCnt.get()}) {
+    v->SetVecSize(nY);
+  }
+  FillResults(0.0);
+  bool abort = false;
+  Integer refusals = 0;
+  const RunningFlag running(FIsRunning);
+
+  TIntArray testRows;
+  TIntArray trainRows;
+  do {
+    test.Clear();
+    if (FTestSize < N - used.CountTrueBits()) {
+      for (Integer t = 1; t <= FTestSize; ++t) {
+        Integer r = Random(N) + 1;
+        while (used.GetBit(r)) r = r == N ? 1 : r + 1;
+        used.SetBit(r, true);
+        test.SetBit(r, true);
+      }
+    } else {
+      for (Integer r = 1; r <= N; ++r) {
+        test.SetBit(r, !used.GetBit(r));
+        used.SetBit(r, true);
+      }
+    }
+    testRows.clear();
+    trainRows.clear();
+    for (Integer r = 1; r <= N; ++r) (test.GetBit(r) ? testRows : trainRows).push_back(r);
+
+    bool success = false;
+    FOnModelCreateRequest(this, PercentDone(tested, N), trainRows, success);
+    if (success) {
+      refusals = 0;
+      for (Integer r : testRows) {
+        if (abort) break;
+        ++tested;
+        for (Integer c = 1; c <= nX; ++c) {
+          predictors[static_cast<std::size_t>(c - 1)] = xMat->GetVal(c, r);
+        }
+        FOnModelApplyRequest(this, PercentDone(tested, N), predictors, response);
+        // A handler that shortened the array predicts 0 for the missing columns.
+        if (response.size() < static_cast<std::size_t>(nY)) {
+          response.resize(static_cast<std::size_t>(nY), 0.0);
+        }
+        for (Integer k = 1; k <= nY; ++k) {
+          const double pred = response[static_cast<std::size_t>(k - 1)];
+          const double y = yMat->GetVal(k, r);
+          FPress->SetVal(k, FPress->GetVal(k) + (pred - y) * (pred - y));
+          const bool hit = std::fabs(pred - y) < kHitTol;
+          TVector* counter = nullptr;
+          if (y == 1.0) {
+            counter = hit ? FTPCnt.get() : FFNCnt.get();
+          } else {
+            counter = hit ? FTNCnt.get() : FFPCnt.get();
+          }
+          counter->SetVal(k, counter->GetVal(k) + 1.0);
+        }
+        if (FOnCheckAbort) FOnCheckAbort(this, abort);
+      }
+    } else {
+      // The refused rows go back into the pool and are drawn anew.
+      used.CombineWith(&test, loAndNot);
+      if (FOnCheckAbort) FOnCheckAbort(this, abort);
+      if (++refusals >= kMaxRefusals) abort = true;
+    }
+  } while (used.CountTrueBits() < N && !abort);
+
+  if (abort) FillResults(-1.0);
+  return !abort;
+}
+
+double TCrossValidator::GetRMSEP(Integer ix) const {
+  const Integer n = FXMat != nullptr ? FXMat->NrOfRows() : 0;
+  if (n <= 0) return std::numeric_limits<double>::quiet_NaN();
+  return std::sqrt(FPress->GetVal(ix) / n);
+}
+
+double TCrossValidator::GetTPRate(Integer ix) const {
+  const double tp = FTPCnt->GetVal(ix);
+  const double sum = tp + FFNCnt->GetVal(ix);
+  return sum == 0.0 ? 0.0 : tp / sum;
+}
+
+double TCrossValidator::GetFPRate(Integer ix) const {
+  const double fp = FFPCnt->GetVal(ix);
+  const double sum = fp + FTNCnt->GetVal(ix);
+  return sum == 0.0 ? 1.0 : fp / sum;
+}
+
+}  // namespace nuv

@@ -1,0 +1,278 @@
+// Windowed-sinc kernels, the moving kernel filter and recursive Chebyshev filters.
+
+#include "nuv/analysis/math2_kernel.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <numbers>
+#include <utility>
+#include <vector>
+
+#include "nuv/analysis/math2_errors.hpp"
+
+namespace nuv {
+inline namespace NUV_math2 {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+std::size_t CentreIndex(std::size_t n) {
+  return n / 2;
+}
+
+std::vector<double> LowPass(Integer N, double Fc, Integer WindowType) {
+  const std::size_t n = N > 0 ? static_cast<std::size_t>(N) : 0;
+  std::vector<double> h(n, 0.0);
+  if (n == 0) return h;
+  if (Fc < 0.0) Fc = 0.0;
+  if (Fc > 0.5) Fc = 0.5;
+  const double w = 2.0 * kPi * Fc;
+  const auto centre = static_cast<std::int64_t>(CentreIndex(n)) + 1;
+  for (std::size_t j = 0; j < n; ++j) {
+    const auto i = static_cast<std::int64_t>(j) + 1;
+    const auto k = static_cast<double>(i - centre);
+    h[j] = i == centre ? w : std::sin(w * k) / k;
+    const double a = 2.0 * kPi * static_cast<double>(i) / (static_cast<double>(n) + 1.0);
+    if (WindowType == 1) {
+      h[j] *= 0.54 - 0.46 * std::cos(a);
+    } else if (WindowType == 2) {
+      h[j] *= 0.42 - 0.5 * std::cos(a) + 0.08 * std::cos(2.0 * a);
+    }
+  }
+  double sum = 0.0;
+  for (double v : h) sum += v;
+  if (sum != 0.0) {
+    for (double& v : h) v /= sum;
+  }
+  return h;
+}
+
+// Spectral inversion: turns a kernel into its complement (all-pass minus the kernel).
+void Invert(std::vector<double>& h) {
+  if (h.empty()) return;
+  for (double& v : h) v = -v;
+  h[CentreIndex(h.size())] += 1.0;
+}
+
+std::vector<double> HighPass(Integer N, double Fc, Integer WindowType) {
+  std::vector<double> h = LowPass(N, Fc, WindowType);
+  Invert(h);
+  return h;
+}
+
+std::vector<double> BandStop(Integer N, double F1, double F2, Integer WindowType) {
+  if (F1 > F2) std::swap(F1, F2);
+  std::vector<double> h = LowPass(N, F1, WindowType);
+  const std::vector<double> hp = HighPass(N, F2, WindowType);
+  for (std::size_t j = 0; j < h.size(); ++j) h[j] += hp[j];
+  return h;
+}
+
+std::vector<double> BandPass(Integer N, double F1, double F2, Integer WindowType) {
+  std::vector<double> h = BandStop(N, F1, F2, WindowType);
+  Invert(h);
+  return h;
+}
+
+void Store(const std::vector<double>& h, TVector* Kernel) {
+  if (Kernel == nullptr || h.empty()) return;
+  Kernel->SetVecSize(static_cast<Integer>(h.size()));
+  for (std::size_t j = 0; j < h.size(); ++j) Kernel->SetVal(static_cast<Integer>(j) + 1, h[j]);
+}
+
+}  // namespace
+
+void CalcSincLPKernel(Integer N, double Fc, Integer WindowType, TVector* Kernel) {
+  if (Kernel != nullptr && N > 0) Store(LowPass(N, Fc, WindowType), Kernel);
+}
+void CalcSincLPKernel(Integer N, double Fc, Integer WindowType, TDoubleArray& Kernel) {
+  Kernel = LowPass(N, Fc, WindowType);
+}
+void CalcSincHPKernel(Integer N, double Fc, Integer WindowType, TVector* Kernel) {
+  if (Kernel != nullptr && N > 0) Store(HighPass(N, Fc, WindowType), Kernel);
+}
+void CalcSincHPKernel(Integer N, double Fc, Integer WindowType, TDoubleArray& Kernel) {
+  Kernel = HighPass(N, Fc, WindowType);
+}
+void CalcSincBSKernel(Integer N, double F1, double F2, Integer WindowType, TVector* Kernel) {
+  if (Kernel != nullptr && N > 0) Store(BandStop(N, F1, F2, WindowType), Kernel);
+}
+void CalcSincBSKernel(Integer N, double F1, double F2, Integer WindowType, TDoubleArray& Kernel) {
+  Kernel = BandStop(N, F1, F2, WindowType);
+}
+void CalcSincBPKernel(Integer N, double F1, double F2, Integer WindowType, TVector* Kernel) {
+  if (Kernel != nullptr && N > 0) Store(BandPass(N, F1, F2, WindowType), Kernel);
+}
+void CalcSincBPKernel(Integer N, double F1, double F2, Integer WindowType, TDoubleArray& Kernel) {
+  Kernel = BandPass(N, F1, F2, WindowType);
+}
+
+void MovingKernelFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem, TVector* DestVec,
+                        TVector* FilterKernel) {
+  constexpr const char* kFunc = "MovingKernelfilter";
+  if (SourceVec == nullptr || DestVec == nullptr || FilterKernel == nullptr) {
+    detail::RaiseFunction<ENUVMath2Error>(kFunc,
+                                          "SourceVec, DestVec and/or FilterKernel is undefined");
+  }
+  const Integer n = SourceVec->NrOfElem();
+  FirstElem = std::clamp(FirstElem, 1, n);
+  LastElem = std::clamp(LastElem, 1, n);
+  if (FirstElem > LastElem) std::swap(FirstElem, LastElem);
+  const Integer K = FilterKernel->NrOfElem();
+  if (LastElem - FirstElem < K) {
+    detail::RaiseFunction<ENUVMath2Error>(
+        kFunc, "specified range for smoothing is smaller than the length of the kernel");
+  }
+  // The whole result is formed before DestVec is touched: it may be the source or the kernel.
+  std::vector<double> result(static_cast<std::size_t>(LastElem - FirstElem + 1));
+  const Integer shift = K / 2 + 1;
+  for (Integer p = FirstElem; p <= LastElem; ++p) {
+    double sum = 0.0;
+    for (Integer i = 1; i <= K; ++i) {
+      const Integer q = std::clamp(p + i - shift, FirstElem, LastElem);
+      sum += SourceVec->GetVal(q) * FilterKernel->GetVal(i);
+    }
+    result[static_cast<std::size_t>(p - FirstElem)] = sum;
+  }
+  DestVec->SetVecSize(n);
+  for (std::size_t j = 0; j < result.size(); ++j) {
+    DestVec->SetVal(static_cast<Integer>(j) + 1, result[j]);
+  }
+  DestVec->Changed();
+}
+
+void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double Ripple, double& a0,
+                          TMatrix* Coeffs) {
+  constexpr const char* kFunc = "CalcChebFilterCoeffs";
+  constexpr Integer kMaxPoles = 20;  // the cascade below holds 23 coefficients
+  if (NPoles % 2 != 0) detail::RaiseFunction<ENUVMath2Error>(kFunc, "NPoles must be even");
+  if (NPoles < 0 || NPoles > kMaxPoles) {
+    detail::RaiseFunction<ENUVMath2Error>(kFunc, "NPoles must be in the range 0 to 20");
+  }
+  if (!(Ripple >= 0.0 && Ripple <= 29.0)) {
+    detail::RaiseFunction<ENUVMath2Error>(kFunc, "invalid Ripple value");
+  }
+  // At 0 and 0.5 the poles land on the unit circle and the gain scaling divides by zero.
+  if (!(CutOff > 0.0 && CutOff < 0.5)) {
+    detail::RaiseFunction<ENUVMath2Error>(kFunc, "invalid cutoff frequency");
+  }
+  constexpr std::size_t kLen = 23;
+  std::array<double, kLen> A{};
+  std::array<double, kLen> B{};
+  A[2] = 1.0;
+  B[2] = 1.0;
+  const auto np = static_cast<double>(NPoles);
+  for (Integer p = 1; p <= NPoles / 2; ++p) {
+    // Pole pair of the analogue prototype with -3 dB at 1 rad/s.
+    const double angle = kPi / (2.0 * np) + static_cast<double>(p - 1) * kPi / np;
+    double rp = -std::cos(angle);
+    double ip = std::sin(angle);
+    if (Ripple != 0.0) {
+      // Warp the circle to the Chebyshev ellipse, keeping -3 dB at 1 rad/s.
+      const double es = std::sqrt(std::pow(100.0 / (100.0 - Ripple), 2.0) - 1.0);
+      const double vx = std::log(1.0 / es + std::sqrt(1.0 / (es * es) + 1.0)) / np;
+      double kx = std::log(1.0 / es + std::sqrt(1.0 / (es * es) - 1.0)) / np;
+      kx = std::cosh(kx);
+      rp = rp * std::sinh(vx) / kx;
+      ip = ip * std::cosh(vx) / kx;
+    }
+    // Bilinear transform to a digital low pass with cut-off 1 rad/sample.
+    const double t = 2.0 * std::tan(0.5);
+    const double m = rp * rp + ip * ip;
+    double d = 4.0 - 4.0 * rp * t + m * t * t;
+    const double x0 = t * t / d;
+    const double x1 = 2.0 * t * t / d;
+    const double x2 = t * t / d;
+    const double y1 = (8.0 - 2.0 * m * t * t) / d;
+    const double y2 = (-4.0 - 4.0 * rp * t - m * t * t) / d;
+    // Low-pass to low-pass or high-pass transform in the z domain.
+    const double w = 2.0 * kPi * CutOff;
+    const double k = HighPass ? -std::cos(w / 2.0 + 0.5) / std::cos(w / 2.0 - 0.5)
+                              : std::sin(0.5 - w / 2.0) / std::sin(0.5 + w / 2.0);
+    d = 1.0 + y1 * k - y2 * k * k;
+    const double ca0 = (x0 - x1 * k + x2 * k * k) / d;
+    double ca1 = (-2.0 * x0 * k + x1 + x1 * k * k - 2.0 * x2 * k) / d;
+    const double ca2 = (x0 * k * k - x1 * k + x2) / d;
+    double cb1 = (2.0 * k + y1 + y1 * k * k - 2.0 * y2 * k) / d;
+    const double cb2 = (-k * k - y1 * k + y2) / d;
+    if (HighPass) {
+      ca1 = -ca1;
+      cb1 = -cb1;
+    }
+    // Cascade the biquad onto the polynomials built so far.
+    const std::array<double, kLen> ta = A;
+    const std::array<double, kLen> tb = B;
+    for (std::size_t i = 2; i < kLen; ++i) {
+      A[i] = ca0 * ta[i] + ca1 * ta[i - 1] + ca2 * ta[i - 2];
+      B[i] = tb[i] - cb1 * tb[i - 1] - cb2 * tb[i - 2];
+    }
+  }
+  B[2] = 0.0;
+  for (std::size_t i = 0; i <= 20; ++i) {
+    A[i] = A[i + 2];
+    B[i] = -B[i + 2];
+  }
+  // Unit gain at frequency 0 (low pass) or 0.5 (high pass, alternating signs).
+  double sa = 0.0;
+  double sb = 0.0;
+  for (std::size_t i = 0; i <= 20; ++i) {
+    const double sign = HighPass && i % 2 == 1 ? -1.0 : 1.0;
+    sa += A[i] * sign;
+    sb += B[i] * sign;
+  }
+  const double gain = sa / (1.0 - sb);
+  for (std::size_t i = 0; i <= 20; ++i) A[i] /= gain;
+  a0 = A[0];
+  if (Coeffs == nullptr) return;
+  Coeffs->Resize(2, NPoles);
+  for (Integer r = 1; r <= NPoles; ++r) {
+    Coeffs->SetVal(1, r, A[static_cast<std::size_t>(r)]);
+    Coeffs->SetVal(2, r, B[static_cast<std::size_t>(r)]);
+  }
+}
+
+void ChebychevFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem, TVector* DestVec,
+                     double a0, TMatrix* Coeffs) {
+  if (SourceVec == nullptr || DestVec == nullptr || Coeffs == nullptr) return;
+  // Held within the source so that the work arrays stay bounded by the data.
+  FirstElem = std::max(FirstElem, 1);
+  LastElem = std::min(LastElem, SourceVec->NrOfElem());
+  if (FirstElem > LastElem) return;
+  const auto P = static_cast<std::size_t>(Coeffs->NrOfRows());
+  const std::size_t s = P + 1;
+  const auto L = static_cast<std::size_t>(LastElem - FirstElem + 1);
+  const std::size_t len = L + 2 * s;
+  std::vector<double> a(P + 1);
+  std::vector<double> b(P + 1);
+  for (std::size_t r = 1; r <= P; ++r) {
+    a[r] = Coeffs->GetVal(1, static_cast<Integer>(r));
+    b[r] = Coeffs->GetVal(2, static_cast<Integer>(r));
+  }
+  // 1-based work arrays of the padded stretch: x holds the data at s + 1 .. s + L.
+  std::vector<double> x(len + 1, 0.0);
+  for (std::size_t j = 1; j <= L; ++j) {
+    x[s + j] = SourceVec->GetVal(FirstElem + static_cast<Integer>(j) - 1);
+  }
+  std::vector<double> f(len + 1, 0.0);
+  for (std::size_t e = 1; e <= len; ++e) {
+    double sum = a0 * x[e];
+    for (std::size_t r = 1; r <= P && r < e; ++r) sum += a[r] * x[e - r] + b[r] * f[e - r];
+    f[e] = sum;
+  }
+  std::vector<double> g(len + 2, 0.0);
+  for (std::size_t e = len; e >= 1; --e) {
+    double sum = a0 * f[e];
+    for (std::size_t r = 1; r <= P && e + r <= len; ++r) sum += a[r] * f[e + r] + b[r] * g[e + r];
+    g[e] = sum;
+  }
+  for (std::size_t j = 1; j <= L; ++j) {
+    DestVec->SetVal(FirstElem + static_cast<Integer>(j) - 1, g[s + j]);
+  }
+}
+
+}  // namespace NUV_math2
+}  // namespace nuv
