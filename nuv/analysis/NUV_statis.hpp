@@ -126,11 +126,11 @@ namespace nuv {
 inline namespace NUV_statis {
 
 /// One-way analysis of variance of Data with the group identifier of observation i in
-/// Groups(i) (identifiers numbered in order of first appearance). Returns the p-value, or -1
-/// for fewer than two groups (also for a null vector), -2 for as many groups as observations
-/// or more (the outputs are then not written), -3 when neither groups nor observations vary
-/// (F = 0). Groups constant within but differing between give F = uc_MaxReal and 0. The sums
-/// of squares are formed about the group and grand means.
+/// Groups(i) (identifiers numbered in order of first appearance; beyond the end of Groups they
+/// read 0). Returns the p-value, or -1 for fewer than two groups (also for a null vector), -2
+/// for as many groups as observations or more (the outputs are then not written), -3 when
+/// neither groups nor observations vary (F = 0). Groups constant within but differing between
+/// give F = uc_MaxReal and 0. The sums of squares are formed about the group and grand means.
 double Anova1F(const TVector* Data, const TIntVector* Groups, double& SSbetween, double& SSwithin,
                double& SStotal, Integer& DFbetween, Integer& DFwithin, Integer& DFtotal, double& F);
 /// Wald-Wolfowitz runs test on bits 0..Size(): p is the probability of at most the observed

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -13,118 +14,67 @@
 namespace nuv {
 namespace {
 
-TEST(TRandGen, DefaultsResolutionAndProbabilities) {
+TEST(TRandGen, TableResolutionAndBorders) {
   TRandGen rg(nullptr);
   EXPECT_EQ(rg.Resolution(), 500);
-  EXPECT_EQ(rg.LowBorder(), 0.0);
-  EXPECT_EQ(rg.HighBorder(), 0.0);
   for (Integer i = 1; i <= 500; ++i) ASSERT_EQ(rg.Probability(i), 1.0) << i;
   EXPECT_EQ(rg.Probability(0), 0.0);
   EXPECT_EQ(rg.GetProbability(501), 0.0);
-
-  rg.SetProbability(3, 1.7);
-  EXPECT_EQ(rg.Probability(3), 1.0);
-  rg.SetProbability(4, -0.3);
-  EXPECT_EQ(rg.Probability(4), 0.0);
-  rg.SetProbability(5, std::nan(""));
-  EXPECT_EQ(rg.Probability(5), 0.0);
-  rg.SetProbability(6, 0.25);
-  EXPECT_EQ(rg.Probability(6), 0.25);
-  rg.SetProbability(0, 0.5);  // ignored
-  rg.SetProbability(501, 0.5);
-  EXPECT_EQ(rg.Probability(0), 0.0);
+  const std::pair<double, double> clamps[] = {{1.7, 1.0}, {-0.3, 0.0}, {NAN, 0.0}, {0.25, 0.25}};
+  for (auto [in, out] : clamps) {
+    rg.SetProbability(3, in);
+    EXPECT_EQ(rg.Probability(3), out) << in;
+  }
+  rg.SetProbability(501, 0.5);  // ignored
+  EXPECT_EQ(rg.Probability(501), 0.0);
 
   rg.SetResolution(5);
   EXPECT_EQ(rg.Resolution(), 10);
-  EXPECT_EQ(rg.Probability(4), 1.0);  // reset
-  EXPECT_EQ(rg.Probability(11), 0.0);
+  EXPECT_EQ(rg.Probability(3), 1.0);  // reset
   rg.SetProbability(10, 0.5);
   rg.SetResolution(5000);
   EXPECT_EQ(rg.Resolution(), 4000);
   EXPECT_EQ(rg.Probability(10), 1.0);
-  EXPECT_EQ(rg.Probability(4000), 1.0);
-}
 
-TEST(TRandGen, LambdaAndIndexOfLambda) {
-  TRandGen rg(nullptr);
   rg.SetResolution(10);
   rg.SetLowBorder(2.0);
   rg.SetHighBorder(12.0);
   EXPECT_EQ(rg.Lambda(-3), 2.0);
-  EXPECT_EQ(rg.Lambda(1), 2.0);
-  EXPECT_EQ(rg.GetLambda(4), 5.0);
-  EXPECT_EQ(rg.Lambda(10), 11.0);
+  EXPECT_EQ(rg.Lambda(4), 5.0);
   EXPECT_EQ(rg.Lambda(11), 12.0);
-  EXPECT_EQ(rg.IndexOfLambda(1.99), 0);
-  EXPECT_EQ(rg.IndexOfLambda(2.0), 1);
-  EXPECT_EQ(rg.IndexOfLambda(4.5), 3);
-  EXPECT_EQ(rg.IndexOfLambda(11.999), 10);
-  EXPECT_EQ(rg.IndexOfLambda(12.0), 11);
-  EXPECT_EQ(rg.IndexOfLambda(1e300), 11);
-  EXPECT_EQ(rg.IndexOfLambda(std::nan("")), 0);
+  const std::pair<double, Integer> bins[] = {{1.99, 0},    {2.0, 1},   {4.5, 3},
+                                             {11.999, 10}, {12.0, 11}, {NAN, 0}};
+  for (auto [x, ix] : bins) EXPECT_EQ(rg.IndexOfLambda(x), ix) << x;
   rg.SetHighBorder(2.0);  // empty range: no division by zero
   EXPECT_EQ(rg.IndexOfLambda(2.0), 11);
-  rg.SetLowBorder(-INFINITY);
-  rg.SetHighBorder(INFINITY);
-  const Integer ix = rg.IndexOfLambda(0.0);
-  EXPECT_TRUE(ix >= 1 && ix <= 11);
 }
 
-TEST(TRandGen, NormalizeAndStandardize) {
-  TRandGen rg(nullptr);
-  rg.SetResolution(10);
-  for (Integer i = 1; i <= 10; ++i) rg.SetProbability(i, 0.2 + 0.05 * i);
-  rg.Normalize();
-  EXPECT_EQ(rg.Probability(1), 0.0);
-  EXPECT_EQ(rg.Probability(10), 1.0);
-  EXPECT_NEAR(rg.Probability(4), 1.0 / 3.0, 1e-15);
-
-  rg.UniformDistri();
-  rg.Normalize();  // all equal: unchanged
-  EXPECT_EQ(rg.Probability(7), 1.0);
-
-  for (Integer i = 1; i <= 10; ++i) rg.SetProbability(i, 0.05 * i);
-  EXPECT_TRUE(rg.Standardize());
-  EXPECT_EQ(rg.Probability(10), 1.0);
-  EXPECT_NEAR(rg.Probability(2), 0.2, 1e-15);
-
-  for (Integer i = 1; i <= 10; ++i) rg.SetProbability(i, 0.0);
-  EXPECT_FALSE(rg.Standardize());
-  EXPECT_EQ(rg.Probability(5), 0.0);
-}
-
-TEST(TRandGen, ShapeFillersAtLowerBinEdges) {
+TEST(TRandGen, ScalingAndShapeFillers) {
   TRandGen rg(nullptr);
   rg.SetResolution(20);
+  for (Integer i = 1; i <= 20; ++i) rg.SetProbability(i, 0.2 + 0.02 * i);
+  rg.Normalize();
+  EXPECT_EQ(rg.Probability(1), 0.0);
+  EXPECT_EQ(rg.Probability(20), 1.0);
+  EXPECT_NEAR(rg.Probability(5), 4.0 / 19.0, 1e-15);
+  for (Integer i = 1; i <= 20; ++i) rg.SetProbability(i, 0.0);
+  EXPECT_FALSE(rg.Standardize());
+
   rg.SetLowBorder(-2.0);
   rg.SetHighBorder(8.0);  // bin i starts at -2 + 0.5 (i - 1)
-  auto x = [](Integer i) { return -2.0 + 0.5 * (i - 1); };
-
   rg.NormalDistri(1.0, 2.0);
-  for (Integer i = 1; i <= 20; ++i)
-    EXPECT_NEAR(rg.Probability(i), std::exp(-0.125 * (x(i) - 1.0) * (x(i) - 1.0)), 1e-15);
-
+  EXPECT_NEAR(rg.Probability(1), std::exp(-0.125 * 9.0), 1e-15);
+  EXPECT_TRUE(rg.Standardize());
+  EXPECT_EQ(rg.Probability(7), 1.0);  // the bin starting at the mean
   rg.Chi2Distri(3.0);
-  for (Integer i = 1; i <= 4; ++i) EXPECT_EQ(rg.Probability(i), 0.0);
-  EXPECT_EQ(rg.Probability(5), 0.0);  // density of 3 degrees of freedom at 0
+  for (Integer i = 1; i <= 5; ++i) EXPECT_EQ(rg.Probability(i), 0.0);  // left of 0, and at 0
   // chi-square(3) density sqrt(x) exp(-x/2) / sqrt(2 pi) at x = 2
   EXPECT_NEAR(rg.Probability(9), std::sqrt(2.0) * std::exp(-1.0) / std::sqrt(2.0 * M_PI), 1e-9);
-
-  rg.FDistri(1.0, 5.0);  // +inf at 0 for df1 = 1, but the filler writes 0 at and left of 0
+  rg.FDistri(1.0, 5.0);  // +inf at 0 for df1 = 1, but the filler writes 0 there
   EXPECT_EQ(rg.Probability(5), 0.0);
   EXPECT_EQ(rg.Probability(6), FDistriDensity(0.5, 1.0, 5.0));
-
-  rg.tDistri(4.0);
-  // t(4) density 3 / 8 (1 + x^2 / 4)^(-5/2)
-  EXPECT_NEAR(rg.Probability(1), 0.375 * std::pow(2.0, -2.5), 1e-9);
-
-  rg.WeibullDistri(2.0, 3.0);
-  EXPECT_EQ(rg.Probability(2), 0.0);
-  // shape 2, scale 3: (2 / 3) (x / 3) exp(-(x / 3)^2) at x = 3
+  rg.WeibullDistri(2.0, 3.0);  // (2 / 3) (x / 3) exp(-(x / 3)^2) at x = 3
   EXPECT_NEAR(rg.Probability(11), 2.0 / 3.0 * std::exp(-1.0), 1e-12);
-
-  rg.UniformDistri();
-  for (Integer i = 1; i <= 20; ++i) EXPECT_EQ(rg.Probability(i), 1.0);
 }
 
 // Mass of the interpolated table density over cells of `sub` equal parts per bin: the
@@ -164,21 +114,16 @@ TEST(TRandGen, FreshComponentDrawsUniformly) {
   std::vector<double> model = ModelMass(std::vector<double>(500, 1.0), 1);
   std::vector<double> pooled(20, 0.0);
   for (std::size_t i = 0; i < model.size(); ++i) pooled[i / 25] += model[i];
-  for (Integer seed : {1, 4711, 20261208}) {
-    SetRandSeed(seed);
-    const int n = 100000;
-    std::vector<int> counts(20, 0);
-    double sum = 0.0;
-    for (int i = 0; i < n; ++i) {
-      const double r = rg.Random();
-      ASSERT_TRUE(r >= 0.0 && r < 10.0) << r;
-      ++counts[static_cast<std::size_t>(r / 0.5)];
-      sum += r;
-    }
-    EXPECT_GT(ChiSquareP(counts, pooled, n), 1e-3) << seed;
-    EXPECT_NEAR(sum / n, 5.0, 0.03);  // 4 standard errors
-    EXPECT_EQ(RandSeed(), seed);      // drawing never reseeds
+  SetRandSeed(4711);
+  const int n = 100000;
+  std::vector<int> counts(20, 0);
+  for (int i = 0; i < n; ++i) {
+    const double r = rg.Random();
+    ASSERT_TRUE(r >= 0.0 && r < 10.0) << r;
+    ++counts[static_cast<std::size_t>(r / 0.5)];
   }
+  EXPECT_GT(ChiSquareP(counts, pooled, n), 1e-3);
+  EXPECT_EQ(RandSeed(), 4711);  // drawing never reseeds
 }
 
 TEST(TRandGen, DrawsFollowTheInterpolatedTable) {
@@ -206,7 +151,7 @@ TEST(TRandGen, DrawsFollowTheInterpolatedTable) {
     for (int i = 0; i < n; ++i) {
       const double r = rg.GetRandNum();
       ASSERT_TRUE(r >= -1.0 && r < 4.0) << r;
-      ++counts[static_cast<std::size_t>((r + 1.0) / 0.125)];
+      ++counts[std::min<std::size_t>(static_cast<std::size_t>((r + 1.0) / 0.125), 39)];
     }
     EXPECT_GT(ChiSquareP(counts, tent, n), 1e-3) << seed;
     EXPECT_LT(ChiSquareP(counts, steps, n), 1e-12) << seed;
