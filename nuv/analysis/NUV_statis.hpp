@@ -115,3 +115,57 @@ double KolmogSmir1SampleTestStat(Integer n, TSignifLevel level);
 
 }  // namespace NUV_statis
 }  // namespace nuv
+
+// ---- variance analysis, runs tests, percentile and density estimate; random generator ---
+
+#include <span>
+
+#include "nuv/analysis/TRandGen.hpp"
+#include "nuv/base/bitfield.hpp"
+#include "nuv/scalar/TIntVector.hpp"
+
+namespace nuv {
+inline namespace NUV_statis {
+
+/// One-way analysis of variance of Data with the group identifier of observation i in
+/// Groups(i) (identifiers numbered in order of first appearance; beyond the end of Groups they
+/// read 0). Returns the p-value, or -1 for fewer than two groups (also for a null vector), -2
+/// for as many groups as observations or more (the outputs are then not written), -3 when
+/// neither groups nor observations vary (F = 0). Groups constant within but differing between
+/// give F = uc_MaxReal and 0. The sums of squares are formed about the group and grand means.
+double Anova1F(const TVector* Data, const TIntVector* Groups, double& SSbetween, double& SSwithin,
+               double& SStotal, Integer& DFbetween, Integer& DFwithin, Integer& DFtotal, double& F);
+/// Wald-Wolfowitz runs test on bits 0..Size(): p is the probability of at most the observed
+/// number of runs (exact for at most 25 ones and 25 zeros, else normal); true when p < 0.05.
+/// All-equal bits give p = 0 and true. A null or empty field gives p = -1 and false.
+bool RunsTest(const TBitFld* Bits, double& p);
+/// RunsTest on the signs of Data about its median (values equal to it count as below);
+/// p = -1 and false for a null vector.
+bool RunsTestSerial(const TVector* Data, double& p);
+/// Probability of at most runs runs among N1 and N2 items arranged at random; 0 for runs < 2
+/// or a negative count. Computed in floating point, so any counts are fine.
+double ExactRunsTest(Integer N1, Integer N2, Integer runs);
+/// Percentile of data[first..last] (0-based): the element that sorting the stretch would
+/// place at first + Round(percentile/100 * (last - first + 1)), capped at last. Reorders
+/// the stretch in place. Status 0; -1 for an index outside data, -3 for last < first, -2 for a
+/// percentile outside 0..100 or NaN (the later test wins); result 0 unless the status is 0.
+Integer PercentileOfArray(std::span<double> data, double percentile, Integer first, Integer last,
+                          double& result);
+
+/// Progress of EstimateProbDensity: (sender, step, percent); the sender is null.
+using TStatisProgressProc = void (*)(TObject* Sender, double Step, double Percent);
+
+/// Gaussian kernel estimate of the density of Data at NumPoints + 1 equidistant abscissae from
+/// LowX to HighX (NumPoints clamped to 10..10000), written to Density(1..NumPoints + 1).
+/// Sorts Data ascending in place (its events fire). The width of point i is the mean gap
+/// between consecutive data values within Radius of x(i) (Radius over the gap count when those
+/// gaps are all 0, Radius when there is none), times WidthScale (<= 0 or NaN: 1); a width that
+/// is not positive is replaced by WidthScale. IxMin and IxMax receive the 1-based positions of
+/// the first smallest and first largest density (0 when none). Progress is called after each
+/// data point and each abscissa, percent reaching 100 at the last. Null vectors do nothing.
+void EstimateProbDensity(TVector* Data, TVector* Density, double LowX, double HighX,
+                         double WidthScale, double Radius, Integer NumPoints, Integer& IxMin,
+                         Integer& IxMax, TStatisProgressProc Progress);
+
+}  // namespace NUV_statis
+}  // namespace nuv
