@@ -129,14 +129,14 @@ class TCurveFit : public TComponent {
   /// Precision). Line 1 is Comment with line feeds as blanks, or a note naming the file when
   /// that is empty. Returns "" on success, the error message when the file cannot be created
   /// (nothing written); a failing write raises EInOutError.
-  std::string ExportAsASC(const std::string& FName, const std::string& Comment,
+  std::string ExportAsASC(const std::string& FileName, const std::string& Comment,
                           Integer Precision) const;
   /// Replaces the pairs by those of an ASC text file. 0 on success; a non-zero code of
   /// ReadHeaderOfASC; -5 a row attribute, -6 a value is not a number (or is missing); -7 the
   /// header sets the unsupported fourth flag. Any failure leaves the pairs, sums and bounds as
   /// they were. A header with other than 2 columns raises ENUVMath2Error
   /// "TCurveFit.ImportASC: number of columns must be 2 (is actually <n>)." (no change).
-  Integer ImportASC(const std::string& FName);
+  Integer ImportASC(const std::string& FileName);
 
  private:
   friend struct detail::TCurveFitAccess;
