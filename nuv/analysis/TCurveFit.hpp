@@ -96,6 +96,48 @@ class TCurveFit : public TComponent {
   void CalcStatistics(Integer& NumData, double& MeanX, double& MeanY, double& StdevX,
                       double& StdevY, double& MeanDiff, double& StdevDiff, double& rxy) const;
 
+  // ---- fits and ASC files ----
+  /// Line y = k·x + d by least squares on mean-centred data; FitQual is r². Outputs are 0 when
+  /// it raises ENUVMath2Error "CalcLinFit: not enough data points" (fewer than 2 pairs) or
+  /// "CalcLinFit: slope is infinite" (all x equal).
+  void CalcLinFit(double& k, double& d, double& FitQual) const;
+  /// Parabola y = k0 + k1·x + k2·x² by least squares on mean-centred data; a singular system
+  /// gives zero coefficients. Raises ENUVMath2Error "CalcParabolFit: not enough data points"
+  /// for fewer than 3 pairs (outputs 0).
+  void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
+  /// Polynomial y = kArray[0] + sum kArray[j]·x^j (j = 1..nOrder) by least squares through a
+  /// singular value decomposition; Alpha[j] is the two-sided significance level of kArray[j]
+  /// (0 without residual degrees of freedom). False, nothing written, when nOrder is negative
+  /// or not below NumData; otherwise the solver's result (false when stopped through
+  /// AbortMathProc). kArray grows to nOrder + 1 elements when it is shorter; Alpha gets exactly
+  /// nOrder + 1. NearSingular reports dropped singular values.
+  bool CalcPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& Alpha, double& FitQual,
+                   bool& NearSingular) const;
+  bool CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQual, bool& NearSingular) const;
+  /// As CalcPolyFit in powers of (x - XShift), solved on centred and scaled x for accuracy.
+  /// XShift 0 on entry becomes the mean of x; any other value is used as given.
+  bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& alpha,
+                           double& XShift, double& FitQual, bool& NearSingular) const;
+  bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, double& XShift, double& FitQual,
+                           bool& NearSingular) const;
+  /// Circle of radius r about (dx, dy) from the running sums. Outputs are 0 when it raises
+  /// ENUVMath2Error "CalcCircleFit: not enough data points" (fewer than 3 pairs) or
+  /// "CalcCircleFit: radius is infinite" (collinear points).
+  void CalcCircleFit(double& r, double& dx, double& dy) const;
+
+  /// Writes the pairs as an ASC text file (two columns "x" and "y", numbers by strff with 1 and
+  /// Precision). Line 1 is Comment with line feeds as blanks, or a note naming the file when
+  /// that is empty. Returns "" on success, the error message when the file cannot be created
+  /// (nothing written); a failing write raises EInOutError.
+  std::string ExportAsASC(const std::string& FileName, const std::string& Comment,
+                          Integer Precision) const;
+  /// Replaces the pairs by those of an ASC text file. 0 on success; a non-zero code of
+  /// ReadHeaderOfASC; -5 a row attribute, -6 a value is not a number (or is missing); -7 the
+  /// header sets the unsupported fourth flag. Any failure leaves the pairs, sums and bounds as
+  /// they were. A header with other than 2 columns raises ENUVMath2Error
+  /// "TCurveFit.ImportASC: number of columns must be 2 (is actually <n>)." (no change).
+  Integer ImportASC(const std::string& FileName);
+
  private:
   friend struct detail::TCurveFitAccess;
 

@@ -147,6 +147,15 @@ TTextReadStatus TTextFileReader::ReadLinePart(std::string& Part, bool& LineEnded
   return trOk;
 }
 
+TTextReadStatus TTextFileReader::ReadChar(char& Ch) {
+  const int c = Peek();
+  if (c == -2) return trError;
+  if (c == -1) return trEndOfFile;
+  Advance();
+  Ch = static_cast<char>(c);
+  return trOk;
+}
+
 TTextFileWriter::~TTextFileWriter() {
   Close();
 }

@@ -53,6 +53,8 @@ class TTextFileReader {
   /// true when the piece ends the line (at LF or at the end of the file). Returns trEndOfFile
   /// only when no byte is left at all.
   TTextReadStatus ReadLinePart(std::string& Part, bool& LineEnded);
+  /// Next single character, whatever it is.
+  TTextReadStatus ReadChar(char& Ch);
 
  private:
   // -1 at end of file, -2 on a read error.
