@@ -13,6 +13,22 @@ void StripCR(std::string& s) {
   if (!s.empty() && s.back() == '\r') s.pop_back();
 }
 
+// Reads one line, keeping at most kMaxLine characters: a hostile header cannot make the
+// reader hold a whole file in memory.
+constexpr std::size_t kMaxLine = 65536;
+
+bool ReadLine(std::istream& in, std::string& line) {
+  line.clear();
+  int c = 0;
+  bool any = false;
+  while ((c = in.get()) != std::char_traits<char>::eof()) {
+    any = true;
+    if (c == '\n') return true;
+    if (line.size() < kMaxLine) line += static_cast<char>(c);
+  }
+  return any;
+}
+
 bool LeadingCount(const std::string& line, Integer& value) {
   std::size_t i = line.find_first_not_of(" \t");
   if (i == std::string::npos) return false;
@@ -34,7 +50,7 @@ Integer ReadHeaderOfASC(const std::string& FileName, std::string& Comment, Integ
   if (!in) return -1;
   std::string lines[4];
   for (std::string& line : lines) {
-    if (!std::getline(in, line)) return -2;
+    if (!ReadLine(in, line)) return -2;
     StripCR(line);
   }
   Integer cols = 0;

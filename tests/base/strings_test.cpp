@@ -83,6 +83,10 @@ TEST(ReadHeaderOfASC, ReadsCountsAndFlags) {
     WriteFile(path, text);
     EXPECT_EQ(ReadHeaderOfASC(path, comment, nc, nr, ra, cn, rn, fourth), code);
   }
+  // A huge comment line is cut, not held whole.
+  WriteFile(path, std::string(1 << 20, 'c') + "\n2\n3\nFALSE\n");
+  EXPECT_EQ(ReadHeaderOfASC(path, comment, nc, nr, ra, cn, rn, fourth), 0);
+  EXPECT_EQ(comment.size(), 65536u);
   std::remove(path.c_str());
   EXPECT_EQ(ReadHeaderOfASC(path, comment, nc, nr, ra, cn, rn, fourth), -1);
 }
