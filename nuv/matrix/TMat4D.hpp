@@ -235,6 +235,84 @@ class TMat4D : public TComponent {
   /// Reads layer Layer of stored slot TSlot into Data, Data[x - 1][y - 1] for column x, row y.
   void ReadLayer(const std::string& FileName, Integer Layer, Integer TSlot, TDouble2DArray& Data);
 
+  // ---- layer statistics (worker threads) ----
+  // Each reduces the layers and time slots of the box (bounds made valid per dimension) to
+  // DestMat, resized to the box's columns by rows and filled with 0 first: cell
+  // (c - LowCol + 1, r - LowRow + 1) for column c and row r. Columns are spread over at most
+  // NThreads worker threads (default CPUCount()); with 1 or fewer they run on the caller's
+  // thread. The cells are written through TMatrix::SetVal, so DestMat's OnChange fires per cell
+  // on the workers. ProcStat grows by 100 per call (threads) or by 1 per hundredth of the cells.
+  // One call runs in the process at a time; a second one waits. A null DestMat does nothing.
+  /// Mean over the layers and time slots of the box.
+  void MeanOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
+                            Integer HighRow, Integer LowLayer, Integer HighLayer,
+                            Integer LowTimeSlot, Integer HighTimeSlot);
+  void MeanOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
+                            Integer HighRow, Integer LowLayer, Integer HighLayer,
+                            Integer LowTimeSlot, Integer HighTimeSlot, Integer NThreads);
+  /// Largest value (starting at -uc_MaxReal).
+  void MaximumOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
+                               Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
+                               Integer LowTimeSlot, Integer HighTimeSlot);
+  void MaximumOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
+                               Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
+                               Integer LowTimeSlot, Integer HighTimeSlot, Integer NThreads);
+  /// Smallest value (starting at uc_MaxReal).
+  void MinimumOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
+                               Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
+                               Integer LowTimeSlot, Integer HighTimeSlot);
+  void MinimumOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
+                               Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
+                               Integer LowTimeSlot, Integer HighTimeSlot, Integer NThreads);
+  /// Population standard deviation sqrt(max(0, mean of squares - squared mean)).
+  void StdDevOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
+                              Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
+                              Integer LowTimeSlot, Integer HighTimeSlot);
+  void StdDevOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
+                              Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
+                              Integer LowTimeSlot, Integer HighTimeSlot, Integer NThreads);
+
+  // ---- box statistics ----
+  // The box comes as LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot,
+  // HighTimeSlot, each pair made valid; it is visited with columns outermost, then rows,
+  // layers, time slots innermost. MinMax, MeanVar, Sum and SquaredSum add 1 to ProcStat per
+  // hundredth of the column-row pairs.
+  /// Indices of the first cell nearest to Value (all 0 when none is nearer than uc_MaxDouble).
+  void Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
+            Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot, double Value,
+            Integer& ColIx, Integer& RowIx, Integer& LayerIx, Integer& TimeSlotIx) const;
+  /// Number of cells v with RangeLow <= v <= RangeHigh.
+  Integer CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                      Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
+                      Integer HighTimeSlot, double RangeLow, double RangeHigh) const;
+  /// Smallest and largest cell (starting at uc_MaxReal and -uc_MaxReal).
+  void MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
+              Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot, double& Minimum,
+              double& Maximum) const;
+  /// Mean and sample variance of the box; a box of fewer than three cells reports variance 1.
+  void MeanVar(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
+               Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot, double& Mean,
+               double& Variance) const;
+  /// Sum of the cells.
+  double Sum(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
+             Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot) const;
+  /// Sum of the squares of the cells.
+  double SquaredSum(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                    Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
+                    Integer HighTimeSlot) const;
+  /// The value at 0-based position Round(prob·N/100) (at most N - 1) of the N cells of the box
+  /// in ascending order, prob clamped to 0..100 (NaN gives NaN). Draws 15 cells from the
+  /// process-wide generator to guess a frequent value. A box too large for a scratch copy
+  /// raises ENUVMatrixError `Component "<Name>": not enough memory on heap`.
+  double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                    Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
+                    Integer HighTimeSlot) const;
+  /// The same over SampleSize cells drawn with replacement after reseeding the process-wide
+  /// generator from the clock; a SampleSize below 1 or not below N takes the whole box.
+  double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                    Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,
+                    Integer SampleSize) const;
+
  protected:
   /// Assigns this array to a TMat4D Dest; other destinations raise EConvertError.
   void AssignTo(TPersistent* Dest) override;

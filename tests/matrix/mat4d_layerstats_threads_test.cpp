@@ -1,0 +1,246 @@
+// TMat4D layer statistics on the caller's thread and on worker threads.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "nuv/base/constants.hpp"
+#include "nuv/base/hooks.hpp"
+#include "nuv/matrix/TMat4D.hpp"
+#include "nuv/matrix/TMatrix.hpp"
+#include "nuv/platform/random.hpp"
+#include "tests/support/support.hpp"
+
+namespace nuv::test {
+namespace {
+
+enum Op { kMean, kMax, kMin, kStd };
+
+void RunOp(Op op, TMat4D& m, TMatrix* d, const std::vector<Integer>& b, Integer threads) {
+  switch (op) {
+    case kMean:
+      m.MeanOfLayersToMatrix(d, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], threads);
+      break;
+    case kMax:
+      m.MaximumOfLayersToMatrix(d, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], threads);
+      break;
+    case kMin:
+      m.MinimumOfLayersToMatrix(d, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], threads);
+      break;
+    case kStd:
+      m.StdDevOfLayersToMatrix(d, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], threads);
+      break;
+  }
+}
+
+// Naive statistic over an already valid box, layers outer and slots inner like the routine.
+double Reference(Op op, const TMat4D& m, Integer x, Integer y, const std::vector<Integer>& b) {
+  std::vector<double> v;
+  for (Integer z = b[4]; z <= b[5]; ++z)
+    for (Integer t = b[6]; t <= b[7]; ++t) v.push_back(m.GetVal(x, y, z, t));
+  const double n = static_cast<double>(v.size());
+  double s = 0.0, q = 0.0;
+  for (double e : v) {
+    s += e;
+    q += e * e;
+  }
+  switch (op) {
+    case kMean:
+      return s / n;
+    case kMax:
+      return *std::max_element(v.begin(), v.end());
+    case kMin:
+      return *std::min_element(v.begin(), v.end());
+    case kStd:
+      return std::sqrt(std::max(0.0, q / n - (s / n) * (s / n)));
+  }
+  return 0.0;
+}
+
+void RandomArray(TMat4D& m, Integer nx, Integer ny, Integer nz, Integer nt) {
+  m.Resize(nx, ny, nz, nt);
+  SetRandSeed(4711);
+  m.FillRandomUniform(-5.0, 5.0);
+}
+
+TEST(Mat4DLayerStats, EveryOpAndPoolSizeMatchesNaiveReference) {
+  HookGuard hooks;
+  TMat4D m(nullptr);
+  RandomArray(m, 9, 5, 4, 3);
+  // Reversed and out-of-range bounds are made valid: columns 2..8, rows 1..5, layers 2..4,
+  // slots 1..3.
+  const std::vector<Integer> asked{8, 2, -1, 7, 2, 9, 0, 3};
+  const std::vector<Integer> valid{2, 8, 1, 5, 2, 4, 1, 3};
+  for (Op op : {kMean, kMax, kMin, kStd}) {
+    for (Integer threads : {1, 2, 3, 7, 64, 0, -4}) {
+      SCOPED_TRACE(testing::Message() << "op " << op << " threads " << threads);
+      TMatrix d(nullptr);
+      d.Resize(2, 2);
+      d.Fill(kSentinel);
+      RunOp(op, m, &d, asked, threads);
+      ASSERT_EQ(d.NrOfColumns(), 7);
+      ASSERT_EQ(d.NrOfRows(), 5);
+      for (Integer x = 2; x <= 8; ++x)
+        for (Integer y = 1; y <= 5; ++y)
+          ASSERT_EQ(d.GetVal(x - 1, y), Reference(op, m, x, y, valid)) << x << "," << y;
+    }
+  }
+}
+
+TEST(Mat4DLayerStats, ClosedFormCases) {
+  TMat4D m(nullptr);
+  m.Resize(3, 2, 2, 2);
+  m.Fill(-7.0);
+  m.SetVal(2, 1, 1, 2, -3.0);
+  m.SetVal(2, 1, 2, 1, 1.0);
+  m.SetVal(2, 1, 2, 2, 3.0);
+  TMatrix d(nullptr);
+  // All bounds 0: the whole array, NrOfLayers·NrOfTimeSlots values per cell.
+  m.MeanOfLayersToMatrix(&d, 0, 0, 0, 0, 0, 0, 0, 0, 2);
+  EXPECT_EQ(d.NrOfColumns(), 3);
+  EXPECT_EQ(d.NrOfRows(), 2);
+  EXPECT_EQ(d.GetVal(1, 1), -7.0);
+  EXPECT_EQ(d.GetVal(2, 1), (-7.0 - 3.0 + 1.0 + 3.0) / 4.0);
+  // All values negative: the largest of them, not 0 nor -uc_MaxReal.
+  m.MaximumOfLayersToMatrix(&d, 0, 0, 0, 0, 1, 1, 0, 0, 3);
+  EXPECT_EQ(d.GetVal(1, 2), -7.0);
+  EXPECT_EQ(d.GetVal(2, 1), -3.0);
+  m.MinimumOfLayersToMatrix(&d, 2, 2, 1, 1, 0, 0, 0, 0, 2);
+  EXPECT_EQ(d.NrOfColumns(), 1);
+  EXPECT_EQ(d.GetVal(1, 1), -7.0);
+  // One layer and one slot: 0 everywhere; values 1 and 3: population deviation 1.
+  m.StdDevOfLayersToMatrix(&d, 0, 0, 0, 0, 1, 1, 2, 2, 4);
+  for (Integer x = 1; x <= 3; ++x) EXPECT_EQ(d.GetVal(x, 1), 0.0);
+  m.StdDevOfLayersToMatrix(&d, 2, 2, 1, 1, 2, 2, 0, 0, 4);
+  EXPECT_EQ(d.GetVal(1, 1), 1.0);
+  // A null destination is left alone.
+  m.MeanOfLayersToMatrix(nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 2);
+}
+
+std::atomic<int> gFeedbacks{0};
+std::atomic<bool> gFeedbackOffCaller{false};
+std::thread::id gCaller;
+void CountFeedback(double) {
+  ++gFeedbacks;
+  if (std::this_thread::get_id() != gCaller) gFeedbackOffCaller = true;
+}
+
+TEST(Mat4DLayerStats, EventsRunOnWorkersAndProgressOnCaller) {
+  HookGuard hooks;
+  TMat4D m(nullptr);
+  RandomArray(m, 12, 3, 2, 2);
+  TMatrix d(nullptr);
+  std::atomic<int> changes{0};
+  std::mutex idsLock;
+  std::set<std::thread::id> ids;
+  d.SetOnChange([&](TObject* s) {
+    EXPECT_EQ(s, &d);
+    ++changes;
+    const std::lock_guard<std::mutex> g(idsLock);
+    ids.insert(std::this_thread::get_id());
+  });
+  gCaller = std::this_thread::get_id();
+  gFeedbacks = 0;
+  gFeedbackOffCaller = false;
+  MathFeedBackProc = CountFeedback;
+  ProcStat = 0.0;
+  m.StdDevOfLayersToMatrix(&d, 0, 0, 0, 0, 0, 0, 0, 0, 3);
+  // Resize (new size) + Fill + one per result cell.
+  EXPECT_EQ(changes.load(), 1 + 1 + 12 * 3);
+  EXPECT_NEAR(ProcStat.load(), 100.0, 1e-9);  // twelve additions of 100/12
+  EXPECT_GE(gFeedbacks.load(), 2);            // at least one pass and the final call
+  EXPECT_FALSE(gFeedbackOffCaller.load());
+  // Resize and Fill fired on the caller, the cell writes on the workers.
+  EXPECT_GE(ids.size(), 2u);
+
+  // Same size again: no Resize event; caller's thread: 1 step per cell (36 / 1).
+  changes = 0;
+  ids.clear();
+  ProcStat = 0.0;
+  gFeedbacks = 0;
+  m.MeanOfLayersToMatrix(&d, 0, 0, 0, 0, 0, 0, 0, 0, 1);
+  EXPECT_EQ(changes.load(), 1 + 12 * 3);
+  EXPECT_EQ(ProcStat.load(), 36.0);
+  EXPECT_EQ(gFeedbacks.load(), 36);
+  EXPECT_EQ(ids, std::set<std::thread::id>{gCaller});
+}
+
+TEST(Mat4DLayerStats, SingleThreadProgressStepsEveryHundredthCell) {
+  HookGuard hooks;
+  MathFeedBackProc = nullptr;
+  TMat4D m(nullptr);
+  m.Resize(25, 9, 1, 1);  // 225 cells: a step every Trunc(225/100) + 1 = 3 cells
+  TMatrix d(nullptr);
+  ProcStat = 0.0;
+  m.MaximumOfLayersToMatrix(&d, 0, 0, 0, 0, 0, 0, 0, 0, 1);
+  EXPECT_EQ(ProcStat.load(), 75.0);
+}
+
+TEST(Mat4DLayerStats, ConcurrentCallsRunOneAfterTheOther) {
+  HookGuard hooks;
+  MathFeedBackProc = nullptr;
+  TMat4D a(nullptr);
+  RandomArray(a, 16, 6, 3, 2);
+  TMat4D b(nullptr);
+  b.Resize(10, 4, 2, 5);
+  b.FillRandomGauss(1.0, 2.0);
+  TMatrix ra(nullptr), rb(nullptr), ea(nullptr), eb(nullptr);
+  a.MeanOfLayersToMatrix(&ea, 0, 0, 0, 0, 0, 0, 0, 0, 1);
+  b.StdDevOfLayersToMatrix(&eb, 0, 0, 0, 0, 0, 0, 0, 0, 1);
+  // A handler that is slow enough for the calls to overlap if nothing kept them apart.
+  std::atomic<int> inside{0};
+  std::atomic<bool> overlapped{false};
+  auto slow = [&](TObject*) {
+    if (++inside > 4) overlapped = true;
+    std::this_thread::yield();
+    --inside;
+  };
+  ra.SetOnChange(slow);
+  rb.SetOnChange(slow);
+  std::thread t1([&] {
+    for (int i = 0; i < 5; ++i) a.MeanOfLayersToMatrix(&ra, 0, 0, 0, 0, 0, 0, 0, 0, 4);
+  });
+  std::thread t2([&] {
+    for (int i = 0; i < 5; ++i) b.StdDevOfLayersToMatrix(&rb, 0, 0, 0, 0, 0, 0, 0, 0, 4);
+  });
+  t1.join();
+  t2.join();
+  EXPECT_FALSE(overlapped.load());  // never more than one call's four workers at once
+  for (Integer x = 1; x <= 16; ++x)
+    for (Integer y = 1; y <= 6; ++y) ASSERT_EQ(ra.GetVal(x, y), ea.GetVal(x, y));
+  for (Integer x = 1; x <= 10; ++x)
+    for (Integer y = 1; y <= 4; ++y) ASSERT_EQ(rb.GetVal(x, y), eb.GetVal(x, y));
+}
+
+TEST(Mat4DLayerStats, WorkerFailureKeepsWhatWasStored) {
+  TMat4D m(nullptr);
+  m.Resize(3, 4, 1, 1);
+  m.Fill(2.0);
+  TMatrix d(nullptr);
+  d.Resize(3, 4);
+  // Each column's worker is a new thread: its second cell write throws after the cell was
+  // stored, ending that worker; rows 1-2 hold the mean, rows 3-4 keep 0.
+  d.SetOnChange([](TObject*) {
+    static thread_local int seen = 0;
+    if (std::this_thread::get_id() == gCaller) return;
+    if (++seen == 2) throw std::runtime_error("handler failed");
+  });
+  gCaller = std::this_thread::get_id();
+  m.MeanOfLayersToMatrix(&d, 0, 0, 0, 0, 0, 0, 0, 0, 8);
+  for (Integer x = 1; x <= 3; ++x) {
+    EXPECT_EQ(d.GetVal(x, 1), 2.0);
+    EXPECT_EQ(d.GetVal(x, 2), 2.0);  // stored before its handler threw
+    EXPECT_EQ(d.GetVal(x, 3), 0.0);
+    EXPECT_EQ(d.GetVal(x, 4), 0.0);
+  }
+}
+
+}  // namespace
+}  // namespace nuv::test
