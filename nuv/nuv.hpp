@@ -2,6 +2,7 @@
 // Umbrella header: every unit of the library.
 
 #include "nuv/analysis/NUV_fourier.hpp"
+#include "nuv/analysis/NUV_kohonen.hpp"
 #include "nuv/analysis/NUV_math2.hpp"
 #include "nuv/analysis/NUV_sline.hpp"
 #include "nuv/analysis/NUV_statis.hpp"
