@@ -72,7 +72,7 @@ TEST(DeanDixonCriticalValues, AgreeWithIntegratedDistribution) {
       }
     }
   }
-  // Dixon's one-sided 5 % values for r10 (McBane's recomputation agrees to 0.002).
+  // Dixon's published one-sided values for r10.
   EXPECT_NEAR(DeanDixonCriticalValues(5, Dot050), 0.642, 0.001);
   EXPECT_NEAR(DeanDixonCriticalValues(6, Dot010), 0.698, 0.001);
 }
@@ -90,11 +90,14 @@ TEST(DeanDixonTest, SuspectEndLevelAndIndex) {
   EXPECT_EQ(DeanDixonTest(c.get(), Dot500, q), 0);
   EXPECT_EQ(q, 0.0);
 
-  // Low end, value occurring twice among 8..10 values: r11 = (x2 - x1)/(x(n-1) - x1) is 0, so
-  // the doubled low value is not suspected; a single low one is, at its first occurrence.
+  // r11 for 9 values: the low end (5 - 0)/(5.2 - 0) beats the high (5.3 - 5.2)/(5.3 - 5).
   auto d = Make({5.1, 5.0, 5.2, 5.3, 0.0, 5.1, 5.2, 5.0, 5.1});
   EXPECT_EQ(DeanDixonTest(d.get(), Dot010, q), 5);
   EXPECT_NEAR(q, 5.0 / 5.2, 1e-12);
+  // r21 for 11 values sees past a doubled top; the first occurrence is reported.
+  auto t = Make({1, 2, 50, 3, 4, 5, 6, 50, 7, 8, 9});
+  EXPECT_EQ(DeanDixonTest(t.get(), Dot050, q), 3);
+  EXPECT_NEAR(q, 41.0 / 48.0, 1e-15);
   auto e = Make({9, 1, 2, 3, 20, 20, 4});
   EXPECT_EQ(DeanDixonTest(e.get(), Dot500, q), 0);  // two equal tops: high ratio 0
   auto f = Make({1, 2, 3, 30, 2.5, 30});
