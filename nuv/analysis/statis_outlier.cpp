@@ -1,7 +1,6 @@
 // Outlier tests of Dean-Dixon and Grubbs, and the critical value of Wilcoxon's signed-rank
 // statistic.
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
