@@ -169,3 +169,54 @@ void EstimateProbDensity(TVector* Data, TVector* Density, double LowX, double Hi
 
 }  // namespace NUV_statis
 }  // namespace nuv
+
+// ---- outlier tests and the signed-rank quantile ------------------------------------------
+
+namespace nuv {
+
+/// Significance levels of the outlier tables: 0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2,
+/// 0.5.
+enum TSignifLevelEx : std::uint8_t {
+  Dot001,
+  Dot002,
+  Dot005,
+  Dot010,
+  Dot020,
+  Dot050,
+  Dot100,
+  Dot200,
+  Dot500
+};
+
+inline namespace NUV_statis {
+
+/// The numeric value of each TSignifLevelEx, indexed by its ordinal.
+inline constexpr double NumericSigLevel[9] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5};
+
+/// One-sided critical value of Dixon's ratio for n = 3..100 observations; -1 for any other n
+/// or a level outside Dot001..Dot500.
+double DeanDixonCriticalValues(Integer n, TSignifLevelEx level);
+/// Dean-Dixon (Q) test on the elements of data (left unchanged): Q receives the larger of the
+/// ratios at the low and the high end (the low end on a tie; a zero denominator gives 0).
+/// Returns the 1-based position of the first element equal to the suspect when Q exceeds the
+/// critical value, else 0 (also for a level outside Dot001..Dot500). Raises ENUVStatisError
+/// "DeanDixonTest: number of data points is too low" for fewer than 3 values (or a null data),
+/// "DeanDixonTest: number of data points is too high" for more than 100.
+Integer DeanDixonTest(const TVector* data, TSignifLevelEx level, double& Q);
+/// Critical value of Grubbs' statistic for n values at level alpha (two-sided or one-sided);
+/// -1 unless 0 < alpha < 1 and n > 2.
+double GrubbsCriticalValues(Integer n, double alpha, bool TwoSided);
+/// Two-sided Grubbs test: G receives max |x(i) - mean| / s (0 for constant data); returns the
+/// 1-based position of the first element with that deviation when G exceeds the critical
+/// value, else 0. Raises ENUVStatisError "GrubbsTest: invalid level of significance" unless
+/// 0 < alpha < 1 (also NaN), "GrubbsTest: number of data points is too low" for fewer than 4
+/// values (or a null data).
+Integer GrubbsTest(const TVector* data, double alpha, double& G);
+/// Critical value of Wilcoxon's signed-rank statistic for n pairs at level alpha (two-sided or
+/// one-sided), smoothed through the tabulated levels for n <= 100 and from the normal
+/// approximation above; -1 unless 8 <= n <= 1000000 and 0.000499999 <= alpha <= 0.20000001, or
+/// when the value does not fit a 32-bit integer (n above about 92000).
+Integer WilcoxonSRQuantile(Integer n, double alpha, bool TwoSided);
+
+}  // namespace NUV_statis
+}  // namespace nuv

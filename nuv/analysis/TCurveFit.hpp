@@ -138,6 +138,45 @@ class TCurveFit : public TComponent {
   /// "TCurveFit.ImportASC: number of columns must be 2 (is actually <n>)." (no change).
   Integer ImportASC(const std::string& FileName);
 
+  // ---- rank and distribution statistics ----
+  /// Spearman's rank correlation with tie correction (ranks of equal values averaged); 0 for
+  /// fewer than 3 pairs or when all x or all y are equal.
+  double SpearmanRankCorr() { return GetSpearman(); }
+  double GetSpearman();
+  /// Kendall's tau-b; p receives its two-sided significance from the normal approximation.
+  /// Both 0 when every pair is tied (also with fewer than 3 pairs).
+  double KendallsTau(double& p);
+  /// Goodman and Kruskal's gamma (C - D)/(C + D) from the concordant and discordant pairs; 0
+  /// when there are none.
+  double KruskalGamma() { return GetKruskalGamma(); }
+  double GetKruskalGamma();
+  /// Quartiles of x (of y) over the stored pairs, interpolated at (n + 1)·p; false and all 0
+  /// without pairs.
+  bool QuartilesX(double& q1, double& q2, double& q3) const;
+  bool QuartilesY(double& q1, double& q2, double& q3) const;
+  /// Sample skewness and excess kurtosis of x or y; 0 for fewer than four pairs.
+  double SkewnessX() const;
+  double SkewnessY() const;
+  double KurtosisX() const;
+  double KurtosisY() const;
+  /// Circular mean of x (of y) read as angles in degrees, in [0, 360); NaN without pairs.
+  double MeanAngleX() const { return GetMeanXDegrees(); }
+  double MeanAngleY() const { return GetMeanYDegrees(); }
+  double GetMeanXDegrees() const { return CalcMeanDegrees(1); }
+  double GetMeanYDegrees() const { return CalcMeanDegrees(2); }
+  /// Analysis of variance of a regression whose pairs are (observed, fitted) with NumVars
+  /// regressors. A mean square whose degrees of freedom are not positive is 0; F is 0 when
+  /// MSR = 0, 1e10 when MSE = 0 and MSR is not, else MSR/MSE.
+  void CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,
+                    Integer& dftotal, double& SSE, double& SSR, double& SST, double& MSE,
+                    double& MSR, double& F) const;
+
+ private:
+  /// Counts concordant, discordant and singly tied pairs into the cache.
+  void BasicRankCounts() noexcept;
+  /// Circular mean of column Nc (1 = x, 2 = y) in degrees.
+  double CalcMeanDegrees(Integer Nc) const;
+
  private:
   friend struct detail::TCurveFitAccess;
 
@@ -178,7 +217,8 @@ class TCurveFit : public TComponent {
   double FPSplineFQ = 0.0;
   bool FPenSplineValid = false;
   bool FKendallValid = false;
-  Integer FKendallConcord = 0, FKendallDiscord = 0, FKendallTies1 = 0, FKendallTies2 = 0;
+  // 64-bit: n(n - 1)/2 pairs exceed the 32-bit range from n = 65537 on.
+  Int64 FKendallConcord = 0, FKendallDiscord = 0, FKendallTies1 = 0, FKendallTies2 = 0;
 };
 
 }  // namespace nuv

@@ -1,0 +1,209 @@
+// TCurveFit: rank correlations, order statistics, circular means and the regression analysis of
+// variance.
+
+#include <cmath>
+#include <limits>
+
+#include "nuv/analysis/NUV_statis.hpp"
+#include "nuv/analysis/TCurveFit.hpp"
+#include "nuv/base/constants.hpp"
+#include "nuv/scalar/TKahanSum.hpp"
+
+namespace nuv {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kHugeF = 1e10;
+
+// Replaces each run of equal keys (column KeyCol, rows sorted by it) in column RankCol by the
+// mean of its ranks and returns the tie correction sum of t(t² - 1)/12 over the runs.
+double AverageTiedRanks(TMatrix& M, Integer n, Integer KeyCol, Integer RankCol) {
+  double corr = 0.0;
+  Integer first = 1;
+  while (first <= n) {
+    Integer last = first;
+    while (last < n && M.GetVal(KeyCol, last + 1) == M.GetVal(KeyCol, first)) ++last;
+    if (last > first) {
+      const double t = static_cast<double>(last - first + 1);
+      const double mean = 0.5 * (static_cast<double>(first) + static_cast<double>(last));
+      for (Integer i = first; i <= last; ++i) M.SetVal(RankCol, i, mean);
+      corr += t * (t * t - 1.0) / 12.0;
+    }
+    first = last + 1;
+  }
+  return corr;
+}
+
+}  // namespace
+
+void TCurveFit::BasicRankCounts() noexcept {
+  FKendallConcord = 0;
+  FKendallDiscord = 0;
+  FKendallTies1 = 0;
+  FKendallTies2 = 0;
+  const Integer n = FNumData;
+  if (n > 2) {
+    for (Integer i = 1; i < n; ++i) {
+      const double xi = FData->GetVal(1, i);
+      const double yi = FData->GetVal(2, i);
+      for (Integer j = i + 1; j <= n; ++j) {
+        const double dx = xi - FData->GetVal(1, j);
+        const double dy = yi - FData->GetVal(2, j);
+        const double f = dx * dy;
+        if (f > 0.0) {
+          ++FKendallConcord;
+        } else if (f < 0.0) {
+          ++FKendallDiscord;
+        } else {
+          if (dx != 0.0) ++FKendallTies1;
+          if (dy != 0.0) ++FKendallTies2;
+        }
+      }
+    }
+  }
+  FKendallValid = true;
+}
+
+double TCurveFit::KendallsTau(double& p) {
+  if (!FKendallValid) BasicRankCounts();
+  const double c = static_cast<double>(FKendallConcord);
+  const double d = static_cast<double>(FKendallDiscord);
+  const double r = std::sqrt((c + d + static_cast<double>(FKendallTies1)) *
+                             (c + d + static_cast<double>(FKendallTies2)));
+  if (r == 0.0) {
+    p = 0.0;
+    return 0.0;
+  }
+  const double tau = (c - d) / r;
+  const double n = FNumData;
+  const double sigma = std::sqrt((4.0 * n + 10.0) / (9.0 * n * (n - 1.0)));
+  p = 1.0 - ErfApprox(std::fabs(tau / sigma) / uc_sqrt2);
+  return tau;
+}
+
+double TCurveFit::GetKruskalGamma() {
+  if (!FKendallValid) BasicRankCounts();
+  const Int64 sum = FKendallConcord + FKendallDiscord;
+  if (sum == 0) return 0.0;
+  return static_cast<double>(FKendallConcord - FKendallDiscord) / static_cast<double>(sum);
+}
+
+double TCurveFit::GetSpearman() {
+  const Integer n = FNumData;
+  if (n < 3) return 0.0;
+  TMatrix ranks(nullptr);
+  ranks.Resize(4, n);
+  for (Integer i = 1; i <= n; ++i) {
+    ranks.SetVal(1, i, FData->GetVal(1, i));
+    ranks.SetVal(2, i, FData->GetVal(2, i));
+  }
+  ranks.SortRows(1, true, 1, 1, 4, n);
+  for (Integer i = 1; i <= n; ++i) ranks.SetVal(3, i, i);
+  const double tx = AverageTiedRanks(ranks, n, 1, 3);
+  ranks.SortRows(2, true, 1, 1, 4, n);
+  for (Integer i = 1; i <= n; ++i) ranks.SetVal(4, i, i);
+  const double ty = AverageTiedRanks(ranks, n, 2, 4);
+
+  auto* ks = new TKahanSum(this);
+  ks->Reset();
+  for (Integer i = 1; i <= n; ++i) {
+    const double diff = ranks.GetVal(3, i) - ranks.GetVal(4, i);
+    ks->Add(diff * diff);
+  }
+  const double sd = ks->Sum;
+  delete ks;
+
+  const double nd = n;
+  const double t = (nd * nd - 1.0) * nd;
+  if (tx == 0.0 && ty == 0.0) return 1.0 - 6.0 * sd / t;
+  if (t == 12.0 * tx || t == 12.0 * ty) return 0.0;
+  return (t - 6.0 * (sd + tx + ty)) / std::sqrt((t - 12.0 * tx) * (t - 12.0 * ty));
+}
+
+bool TCurveFit::QuartilesX(double& q1, double& q2, double& q3) const {
+  q1 = q2 = q3 = 0.0;
+  // Rows 1..0 would become row 1 under the range rule; no pairs means no quartiles.
+  if (FNumData < 1) return false;
+  return FData->Quartiles(1, 1, 1, FNumData, q1, q2, q3);
+}
+
+bool TCurveFit::QuartilesY(double& q1, double& q2, double& q3) const {
+  q1 = q2 = q3 = 0.0;
+  if (FNumData < 1) return false;
+  return FData->Quartiles(2, 1, 2, FNumData, q1, q2, q3);
+}
+
+double TCurveFit::SkewnessX() const {
+  double skew = 0.0, kurt = 0.0;
+  if (FNumData > 0) FData->SkewKurtSample(1, 1, 1, FNumData, skew, kurt);
+  return skew;
+}
+
+double TCurveFit::SkewnessY() const {
+  double skew = 0.0, kurt = 0.0;
+  if (FNumData > 0) FData->SkewKurtSample(2, 1, 2, FNumData, skew, kurt);
+  return skew;
+}
+
+double TCurveFit::KurtosisX() const {
+  double skew = 0.0, kurt = 0.0;
+  if (FNumData > 0) FData->SkewKurtSample(1, 1, 1, FNumData, skew, kurt);
+  return kurt;
+}
+
+double TCurveFit::KurtosisY() const {
+  double skew = 0.0, kurt = 0.0;
+  if (FNumData > 0) FData->SkewKurtSample(2, 1, 2, FNumData, skew, kurt);
+  return kurt;
+}
+
+double TCurveFit::CalcMeanDegrees(Integer Nc) const {
+  if (FNumData < 1) return std::numeric_limits<double>::quiet_NaN();
+  double s = 0.0;
+  double c = 0.0;
+  for (Integer i = 1; i <= FNumData; ++i) {
+    const double v = FData->GetVal(Nc, i) * kPi / 180.0;
+    s += std::sin(v);
+    c += std::cos(v);
+  }
+  // atan of S/C covers (-90, 90); the signs of C and S put it into the right quadrant.
+  const double a = std::atan(s / c) * 180.0 / kPi;
+  if (c < 0.0) return a + 180.0;
+  if (s < 0.0) return a + 360.0;
+  return a;
+}
+
+void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,
+                             Integer& dftotal, double& SSE, double& SSR, double& SST, double& MSE,
+                             double& MSR, double& F) const {
+  const Integer n = FNumData;
+  dfreg = NumVars;
+  double m = 0.0;
+  if (IncludeConst) {
+    dftotal = n - 1;
+    if (n > 0) m = static_cast<double>(sumx / n);
+  } else {
+    dftotal = n;
+  }
+  // Through 64 bits: NumVars is the caller's and may be as low as the 32-bit minimum.
+  const Int64 res = static_cast<Int64>(dftotal) - static_cast<Int64>(dfreg);
+  dfres = res < std::numeric_limits<Integer>::min()   ? std::numeric_limits<Integer>::min()
+          : res > std::numeric_limits<Integer>::max() ? std::numeric_limits<Integer>::max()
+                                                      : static_cast<Integer>(res);
+  const Extended nm = static_cast<Extended>(n) * m * m;
+  SSE = static_cast<double>(SumDiffq);
+  SSR = static_cast<double>(sumyq - 2 * m * sumy + nm);
+  SST = static_cast<double>(sumxq - 2 * m * sumx + nm);
+  // Without degrees of freedom a mean square is undefined; 0 keeps F finite and meaningful.
+  MSE = dfres > 0 ? SSE / dfres : 0.0;
+  MSR = dfreg > 0 ? SSR / dfreg : 0.0;
+  if (MSR == 0.0) {
+    F = 0.0;
+  } else if (MSE != 0.0) {
+    F = MSR / MSE;
+  } else {
+    F = kHugeF;
+  }
+}
+
+}  // namespace nuv
