@@ -230,10 +230,5 @@ TEST(AgglomClustering, MatchesReferenceLinkage) {
   EXPECT_EQ(cases, 6);
 }
 
-TEST(AgglomClustering, MethodNames) {
-  EXPECT_EQ(ClusterMethodID[cmWard], "Ward's method");
-  EXPECT_EQ(ClusterMethodID[cmUpgma], "unweighted pair group");
-}
-
 }  // namespace
 }  // namespace nuv
