@@ -22,3 +22,4 @@ using NUV_statis::CalcFishQ;
 }  // namespace NUV_math2
 }  // namespace nuv
 #include "nuv/analysis/math2_kernel.hpp"
+#include "nuv/analysis/math2_agglo.hpp"
