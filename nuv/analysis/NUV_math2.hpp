@@ -9,6 +9,7 @@
 #include "nuv/analysis/math2_knn.hpp"
 #include "nuv/analysis/math2_lsq.hpp"
 #include "nuv/analysis/math2_pca.hpp"
+#include "nuv/analysis/math2_polygon.hpp"
 #include "nuv/analysis/math2_smooth.hpp"
 
 #include "nuv/analysis/NUV_statis.hpp"
