@@ -5,6 +5,7 @@
 
 #include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/analysis/math2_errors.hpp"
+#include "nuv/analysis/math2_image.hpp"
 #include "nuv/analysis/math2_kmeans.hpp"
 #include "nuv/analysis/math2_knn.hpp"
 #include "nuv/analysis/math2_lsq.hpp"
