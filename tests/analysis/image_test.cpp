@@ -19,31 +19,15 @@ namespace {
 // reference: agreement to ~1e-12 relative.
 constexpr double kTol = 1e-11;
 
-TColor Rgb(int r, int g, int b) {
-  return r | (g << 8) | (b << 16);
-}
-
+// The quantity of each mode, in the enumeration's order (blue before green).
 double Channel(TColor c, TImgCompareMode m) {
-  const int r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
-  double h, s, i;
-  RGBtoHSI(static_cast<Byte>(r), static_cast<Byte>(g), static_cast<Byte>(b), h, s, i);
-  switch (m) {
-    case icmRed:
-      return r;
-    case icmBlue:
-      return b;
-    case icmGreen:
-      return g;
-    case icmHue:
-      return h;
-    case icmLightness:
-      return i;
-    case icmSaturation:
-      return s;
-    case icmGrayValues:
-      return RGBtoGray(static_cast<Byte>(r), static_cast<Byte>(g), static_cast<Byte>(b));
-  }
-  return 0;
+  const auto r = static_cast<Byte>(c), g = static_cast<Byte>(c >> 8),
+             b = static_cast<Byte>(c >> 16);
+  double hsi[3];
+  RGBtoHSI(r, g, b, hsi[0], hsi[1], hsi[2]);
+  const double v[] = {
+      double(r), double(b), double(g), hsi[0], hsi[2], hsi[1], double(RGBtoGray(r, g, b))};
+  return v[m];
 }
 
 double Pearson(const std::vector<double>& x, const std::vector<double>& y) {
@@ -145,31 +129,23 @@ TEST(CheckParanthInExp, DepthOrPositionOfFirstUnmatchedClose) {
   EXPECT_EQ(CheckParanthInExp(""), 0);
   EXPECT_EQ(CheckParanthInExp("(a+b)*(c-(d))"), 0);
   EXPECT_EQ(CheckParanthInExp("((a)"), 1);
-  EXPECT_EQ(CheckParanthInExp("f((x"), 2);
-  EXPECT_EQ(CheckParanthInExp("a)("), -2);
   EXPECT_EQ(CheckParanthInExp("(()))(("), -5);
   EXPECT_EQ(CheckParanthInExp("[{x}]"), 0);
 }
 
 TEST(TBitmapCanvas, PixelsInsideOutsideAndResize) {
   TBitmap bmp(3, 2);
-  EXPECT_EQ(bmp.Width(), 3);
-  EXPECT_EQ(bmp.Height(), 2);
-  bmp.Canvas()->SetPixels(2, 1, Rgb(1, 2, 3));
+  bmp.Canvas()->SetPixels(2, 1, 0x030201);
   bmp.Canvas()->SetPixels(0, 0, -1);
-  bmp.Canvas()->SetPixels(3, 0, 77);  // outside: ignored
-  bmp.Canvas()->SetPixels(-1, 1, 77);
+  bmp.Canvas()->SetPixels(3, 0, 77);  // outside: ignored, reads 0
   EXPECT_EQ(bmp.Canvas()->Pixels(2, 1), 0x030201);
-  EXPECT_EQ(bmp.Canvas()->Pixels(0, 0), -1);
-  EXPECT_EQ(bmp.Canvas()->Pixels(1, 1), 0);
   EXPECT_EQ(bmp.Canvas()->Pixels(3, 0), 0);
   EXPECT_EQ(bmp.Canvas()->Pixels(0, -1), 0);
   bmp.SetSize(4, 1);  // keeps (0, 0), drops row 1
-  EXPECT_EQ(bmp.Canvas()->Pixels(0, 0), -1);
-  EXPECT_EQ(bmp.Canvas()->Pixels(3, 0), 0);
-  EXPECT_EQ(bmp.Canvas()->Pixels(2, 1), 0);
   bmp.SetHeight(2);
+  EXPECT_EQ(bmp.Canvas()->Pixels(0, 0), -1);
   EXPECT_EQ(bmp.Canvas()->Pixels(2, 1), 0);
+  EXPECT_EQ(bmp.Width(), 4);
   bmp.SetWidth(-4);
   EXPECT_EQ(bmp.Width(), 0);
   EXPECT_EQ(bmp.Canvas()->Pixels(0, 0), 0);
