@@ -69,6 +69,9 @@ double PolygonArea(const TPDblArray& Polygon) {
 double PolygonArea(const TPDblArray& Polygon, Integer& Count) {
   Count = 0;
   if (Polygon.empty()) return 0.0;
+  // Below three points there are no edges that are not neighbours; the start value would
+  // leave the count negative.
+  if (Polygon.size() < 3) return SignedArea(Polygon);
   const std::size_t h = Polygon.size() - 1;
   // Every edge touches its two neighbours at a shared corner; starting at minus the number of
   // points cancels those touches.

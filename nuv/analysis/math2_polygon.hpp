@@ -18,7 +18,7 @@ bool PointIsInsidePolygon(double x, double y, const TPDblArray& Polygon);
 /// Signed area of the closed polygon, positive for counter-clockwise order; 0 when empty.
 double PolygonArea(const TPDblArray& Polygon);
 /// PolygonArea, and in Count the number of crossings between non-neighbouring edges (touching
-/// counts as crossing); Count is 0 for an empty polygon.
+/// counts as crossing); Count is 0 for fewer than 3 points.
 double PolygonArea(const TPDblArray& Polygon, Integer& Count);
 /// Sum of the edge lengths, the closing edge included when Closed; 0 when empty.
 double PolygonLength(const TPDblArray& Polygon, bool Closed);

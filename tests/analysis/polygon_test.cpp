@@ -32,6 +32,10 @@ TEST(PolygonArea, SignFollowsOrientationAndCountsCrossings) {
   EXPECT_EQ(PolygonArea(TPDblArray{}, count), 0.0);
   EXPECT_EQ(count, 0);
   EXPECT_EQ(PolygonArea(TPDblArray{}), 0.0);
+  // One or two points: no edges that are not neighbours, so no crossings.
+  count = -7;
+  EXPECT_EQ(PolygonArea({{0, 0}, {2, 1}}, count), 0.0);
+  EXPECT_EQ(count, 0);
 }
 
 TEST(PolygonLength, OpenAndClosedWithRectangle) {
@@ -172,6 +176,8 @@ TEST(Convex2DHull, ExamplesAndDegenerateSets) {
   // A thin triangle whose corners span more than half a turn around the mean of the points.
   const TPDblArray thin{{4, 6}, {6, 1}, {5, 3}, {6, 1}};
   EXPECT_TRUE(SameCycle(Convex2DHull(thin), BruteHull(thin)));
+  // A NaN coordinate neither hangs nor returns more points than given.
+  EXPECT_LE(Convex2DHull({{0, 0}, {1, 0}, {std::nan(""), 1}, {0, 1}, {2, 2}}).size(), 5u);
   // Collinear points keep the two ends.
   const TPDblArray line{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {5, 5}};
   const TPDblArray ends = Convex2DHull(line);
