@@ -22,6 +22,7 @@
 #include "nuv/matrix/NUV_matrix.hpp"
 #include "nuv/openarrays/NUV_openarrays.hpp"
 #include "nuv/package/package.hpp"
+#include "nuv/platform/bitmap.hpp"
 #include "nuv/platform/component.hpp"
 #include "nuv/platform/exceptions.hpp"
 #include "nuv/platform/format.hpp"

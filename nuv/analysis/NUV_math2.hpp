@@ -5,10 +5,12 @@
 
 #include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/analysis/math2_errors.hpp"
+#include "nuv/analysis/math2_image.hpp"
 #include "nuv/analysis/math2_kmeans.hpp"
 #include "nuv/analysis/math2_knn.hpp"
 #include "nuv/analysis/math2_lsq.hpp"
 #include "nuv/analysis/math2_pca.hpp"
+#include "nuv/analysis/math2_polygon.hpp"
 #include "nuv/analysis/math2_smooth.hpp"
 
 #include "nuv/analysis/NUV_statis.hpp"
