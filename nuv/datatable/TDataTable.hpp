@@ -296,6 +296,38 @@ class TDataTable : public TComponent {
   bool CalcCovar(TMatrix* CovarMat, Integer LoC, Integer HiC, Integer LoR, Integer HiR,
                  Integer Mode) const;
 
+  // ---- sorting ----
+  /// Orders the columns of the block by the values of row SortRowIx through the matrix's
+  /// SortCols; each exchange moves the state bytes over the block's rows and, with
+  /// IncludeHeaders, the columns' attributes, descriptions and names too (then ChangedNames and
+  /// ChangedAttrib). When SortRowIx lies outside the block, its key cells carry their states.
+  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow, bool IncludeHeaders);
+  /// SortCols for the rows of the block, ordered by column SortColIx.
+  void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow, bool IncludeHeaders);
+  /// Comb sort of rows LowRow..HighRow by name (IgnoreCase: ASCII lower case first; otherwise
+  /// byte order, a shorter name before its extensions). Each exchange moves the two rows'
+  /// names, attributes, and the values (through the matrix, OnChange per cell) and states of
+  /// columns LowCol..HighCol, then fires OnSortExchange (this, 2, p, q, LowCol, HighCol).
+  /// Afterwards ChangedData and ChangedNames. Fewer than two rows: nothing, no event.
+  void SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
+                    Integer HighCol, Integer HighRow);
+  void SortRowNames(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                    Integer HighRow);
+  /// SortRowNames keyed by the row attributes; ends with ChangedData and ChangedAttrib.
+  void SortRowAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                         Integer HighRow);
+  /// SortRowNames for columns LowCol..HighCol, also moving their scales and labels; the cells
+  /// of rows LowRow..HighRow go along; OnSortExchange (this, 1, p, q, LowRow, HighRow).
+  void SortColNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
+                    Integer HighCol, Integer HighRow);
+  void SortColNames(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                    Integer HighRow);
+  /// SortColNames keyed by the column attributes; ends with ChangedData and ChangedAttrib.
+  void SortColAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                         Integer HighRow);
+
  private:
   bool ColOk(Integer c) const noexcept { return c >= 1 && c <= FNrOfCols; }
   bool RowOk(Integer r) const noexcept { return r >= 1 && r <= FNrOfRows; }
