@@ -23,5 +23,5 @@ using NUV_statis::CalcFishQ;
 
 }  // namespace NUV_math2
 }  // namespace nuv
-#include "nuv/analysis/math2_kernel.hpp"
 #include "nuv/analysis/math2_agglo.hpp"
+#include "nuv/analysis/math2_kernel.hpp"
