@@ -1,11 +1,14 @@
 #pragma once
 // Unit NUV_math2: least squares, pseudo-inverse and Mahalanobis distance, k-means clustering
-// and nearest neighbours, covariance and principal components, smoothing and derivative filters,
-// the curve fit, and the unit's error class.
+// and nearest neighbours, agglomerative clustering, covariance and principal components,
+// smoothing, derivative and kernel filters, polygons, image correlation, the curve fit, and the
+// unit's error class.
 
 #include "nuv/analysis/TCurveFit.hpp"
+#include "nuv/analysis/math2_agglo.hpp"
 #include "nuv/analysis/math2_errors.hpp"
 #include "nuv/analysis/math2_image.hpp"
+#include "nuv/analysis/math2_kernel.hpp"
 #include "nuv/analysis/math2_kmeans.hpp"
 #include "nuv/analysis/math2_knn.hpp"
 #include "nuv/analysis/math2_lsq.hpp"
@@ -23,5 +26,3 @@ using NUV_statis::CalcFishQ;
 
 }  // namespace NUV_math2
 }  // namespace nuv
-#include "nuv/analysis/math2_agglo.hpp"
-#include "nuv/analysis/math2_kernel.hpp"
