@@ -328,6 +328,88 @@ class TDataTable : public TComponent {
   void SortColAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                          Integer HighRow);
 
+  // ---- structure, copies, long format and checksums ----
+
+  /// Inserts an empty row (name empty, attribute, values and states 0) before row ix, moving
+  /// rows ix..R down; OnResize, then OnChangeSetup. Nothing unless 1 <= ix <= R + 1.
+  void InsertRow(Integer ix);
+  /// Removes row ix, moving the rows below up; then OnResize and OnChangeSetup. Nothing unless
+  /// 1 <= ix <= R and R >= 2.
+  void RemoveRow(Integer ix);
+  /// Inserts a column (name empty, attribute 0, stInterval, no labels, values and states 0)
+  /// before column ix; labels of a column that is not nominal or ordinal do not move with it.
+  /// OnResize, then OnChangeSetup. Nothing unless 1 <= ix <= C + 1.
+  void InsertColumn(Integer ix);
+  /// Removes column ix, moving the columns behind it left; a moved column that is not nominal
+  /// or ordinal keeps the labels of the position it arrives at. Then OnResize and
+  /// OnChangeSetup. Nothing unless 1 <= ix <= C and C >= 2.
+  void RemoveColumn(Integer ix);
+  /// Exchanges two columns with values, states, attributes, names, scales and labels; then
+  /// OnChange, OnChangeCellState, OnChangeAttrib, OnChangeNames, OnChangeSetup. An index
+  /// outside 1..C does nothing and fires nothing.
+  void ExchangeColumns(Integer c1, Integer c2);
+  /// Exchanges two rows with values, states, attributes and names; the same five events. An
+  /// index outside 1..R does nothing and fires nothing.
+  void ExchangeRows(Integer r1, Integer r2);
+  /// Reverses the column order by ExchangeColumns (C, 1), (C - 1, 2), ...; then the five
+  /// events once more.
+  void MirrorColumns();
+  /// Reverses the row order by ExchangeRows (1, R), (2, R - 1), ...; then the five events.
+  void MirrorRows();
+  /// Keeps the size; default names, states and attributes 0, stInterval without labels, empty
+  /// comment, values 0. OnChange (from the matrix), then OnChangeNames, OnChangeAttrib,
+  /// OnChangeCellState, OnChangeSetup.
+  void Clear();
+
+  /// Makes the table an equal copy of ExtTab (values of nominal and ordinal columns rounded).
+  /// Fires OnResize when the size changes, then OnChange, OnChangeCellState, OnChangeSetup,
+  /// OnChangeNames, OnChangeAttrib and OnResize once more. Null does nothing.
+  void CopyContentsFrom(TDataTable* ExtTab);
+  /// Copies every state byte of a table of the same size, then OnChangeCellState; false (and
+  /// nothing copied) for another size or a null ExtTab.
+  bool CopyCellStatesFrom(TDataTable* ExtTab);
+  /// Copies values (ExtTab's GetElem) and states of a block of ExtTab to the cells starting
+  /// at (DestCol, DestRow); cells that fall outside this table are skipped. Each source bound
+  /// is clamped into ExtTab's size on its own, reversed pairs are ordered. The block may
+  /// overlap itself when ExtTab is this table. Then OnChange and OnChangeCellState. Null does
+  /// nothing.
+  void CopyFrom(TDataTable* ExtTab, Integer SourceColLo, Integer SourceRowLo, Integer SourceColHi,
+                Integer SourceRowHi, Integer DestCol, Integer DestRow);
+
+  /// Number of the first column whose name equals ColID, blanks around both trimmed and case
+  /// ignored; 0 when none does.
+  Integer FindColIndex(const TDTNameStr& ColID) const;
+  /// Number of the first row whose name equals RowID in the same way; 0 when none does.
+  Integer FindRowIndex(const TDTNameStr& RowID) const;
+  /// Number of distinct row attributes (meant for attributes in 0..255, correct for any).
+  Integer RowAttribLevels() const;
+  /// Number of distinct column attributes.
+  Integer ColAttribLevels() const;
+  /// Greatest row attribute of rows FirstRow..LastRow (range made valid). Row := the row
+  /// where a value above that of the range's first row was last met, 0 when the first row
+  /// holds the maximum. 0 with Row 0 on a table without rows.
+  Integer MaxRowAttrib(Integer FirstRow, Integer LastRow, Integer& Row) const;
+  /// Least row attribute, as MaxRowAttrib.
+  Integer MinRowAttrib(Integer FirstRow, Integer LastRow, Integer& Row) const;
+  /// Greatest column attribute of columns FirstCol..LastCol, as MaxRowAttrib.
+  Integer MaxColAttrib(Integer FirstCol, Integer LastCol, Integer& Col) const;
+  /// Least column attribute, as MaxRowAttrib.
+  Integer MinColAttrib(Integer FirstCol, Integer LastCol, Integer& Col) const;
+
+  /// Rewrites the table in long format, one row per cell (column by column): optional
+  /// "(column)" (nominal, label k = "k:" + name of column k, for k <= 150), optional
+  /// "(col. index)" and "(row index)", and "(data)" with the highest scale of the table; each
+  /// row carries the name and attribute of its source row. Index columns get state 0. OnChange
+  /// once at the end. ENUVDataTableError "not enough memory on heap" when R * C rows cannot
+  /// be held (the table is unchanged).
+  void Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers);
+
+  /// 64 hexadecimal digits: eight CRC-32 lanes over the comment, names, attributes, scales
+  /// and labels.
+  std::string CRCofNamesAndAttributes() const;
+  /// 64 hexadecimal digits: eight CRC-32 lanes over the state bytes, column by column.
+  std::string CRCofCellStates() const;
+
  private:
   bool ColOk(Integer c) const noexcept { return c >= 1 && c <= FNrOfCols; }
   bool RowOk(Integer r) const noexcept { return r >= 1 && r <= FNrOfRows; }
