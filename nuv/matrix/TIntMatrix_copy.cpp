@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -127,10 +129,16 @@ void TIntMatrix::CopyFrom(TIntMatrix* MatSource, Integer SourceColLo, Integer So
     ClampPair(SourceColLo, SourceColHi, srcCols);
     // The box is read before anything is written, so a copy within this matrix (or a sparse
     // target growing under the reader) sees the values from before the copy.
-    const auto boxRows = static_cast<std::size_t>(SourceRowHi - SourceRowLo + 1);
+    // Counted in 64 bits: a sparse source may report a box far beyond addressable memory.
+    const std::uint64_t cells = static_cast<std::uint64_t>(SourceColHi - SourceColLo + 1) *
+                                static_cast<std::uint64_t>(SourceRowHi - SourceRowLo + 1);
+    if (cells >
+        static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(Integer)) {
+      Raise("not enough memory on heap");
+    }
     std::vector<Integer> box;
     try {
-      box.reserve(static_cast<std::size_t>(SourceColHi - SourceColLo + 1) * boxRows);
+      box.reserve(static_cast<std::size_t>(cells));
     } catch (const std::bad_alloc&) {
       Raise("not enough memory on heap");
     } catch (const std::length_error&) {

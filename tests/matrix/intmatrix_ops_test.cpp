@@ -367,6 +367,11 @@ TEST(TIntMatrixCopy, VectorsBlocksAndArrays) {
   m.CopyFromArray({{7, 8, 9}}, 3, 2);  // only cell (3, 2) lies inside
   EXPECT_EQ(m.GetVal(3, 2), 7);
   EXPECT_EQ(m.NrOfRows(), 2);
+
+  // A sparse source reporting a box beyond memory is refused, not walked.
+  auto far = Sparse({{kMax, kMax, 1}});
+  NUV_EXPECT_THROW_MSG(s->CopyFrom(far.get(), 0, 0, kMax, kMax, 1, 1), ENUVMatrixError,
+                       "Component \"\": not enough memory on heap");
 }
 
 }  // namespace
