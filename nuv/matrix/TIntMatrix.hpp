@@ -3,10 +3,12 @@
 // sorted list of (column, row, value) entries. Indices are 1-based, column first.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "nuv/base/types.hpp"
+#include "nuv/matrix/TMatrix.hpp"
 #include "nuv/matrix/matrix_errors.hpp"
 #include "nuv/platform/component.hpp"
 
@@ -121,6 +123,139 @@ class TIntMatrix : public TComponent {
   /// the matrix reads 0, so nothing is exchanged.
   void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow);
+
+  // ---- operations ----
+  // Integer sums and products wrap around in 32 bits; statistics that return doubles convert
+  // each cell first. Boxes follow MakeValidColRange and MakeValidRowRange, columns outer, rows
+  // inner; a matrix without columns or rows has an empty box. Operations not marked as working
+  // on both stores need dense mode (SparseToArray): on a sparse matrix they give their empty
+  // result (0, false, an empty array or nothing) and fire no event.
+
+  /// Number of cells x with RangeLow <= x <= RangeHigh (note the argument order).
+  Integer CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                      Integer RangeLow, Integer RangeHigh) const;
+  /// Number of cells x with (x AND Bitmask) = 0.
+  Integer CountMaskedZeros(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                           std::uint32_t Bitmask) const;
+  /// ResultArray := NrOfColumns by NrOfRows flags (outer index column), true where the cell
+  /// > Threshold; returns the number of true flags. Sparse: an empty array and 0.
+  Integer Dichotomize(Integer Threshold, TBool2DArray& ResultArray) const;
+  /// Means := the column means (dimColumns) or the row means (dimRows) as doubles; an empty
+  /// column or row has mean 0. Null Means, or a sparse matrix, does nothing.
+  void MeanVec(TDims Dim, TVector* Means) const;
+  /// The first cell (in visiting order) nearest to Value; 0 and 0 for an empty box.
+  void Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer Value,
+            Integer& ColIx, Integer& RowIx) const;
+  /// Bisection for Value in column Col, sorted ascending or descending; the row of an equal
+  /// cell met on the way, else the nearer of the two last rows (a tie gives the upper one).
+  /// 0 for a matrix without rows.
+  Integer FindInSortedColumn(Integer Col, bool ColIsAscending, Integer Value) const;
+  /// Both stores. Sum of the box; sparse: of the stored entries inside the box.
+  Integer Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const;
+  /// Both stores. Sum of the diagonal of a square matrix, 0 otherwise; sparse: the entries on
+  /// the diagonal when the bounding box's highest column and row are equal, 0 otherwise.
+  Integer Trace() const;
+  /// Both stores. Smallest and largest cell (sparse: stored entry inside the box), started at
+  /// 2147483647 and -2147483647, which an empty box leaves.
+  void MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, Integer& Minimum,
+              Integer& Maximum) const;
+  /// Both stores (sparse cells through GetVal). Mean and variance (n - 1); Variance 1 for
+  /// fewer than three cells, never negative. Both 0 for an empty box.
+  void MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Mean,
+               double& Variance) const;
+  /// Geometric mean; 0 when a cell is 0 or the box is empty. A negative cell raises
+  /// ENUVMatrixError `Component "<Name>": negative argument passed to GeometricMean`.
+  double GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  /// Harmonic mean; 0 when the box is empty. A cell <= 0 raises ENUVMatrixError
+  /// `Component "<Name>": negative or zero argument passed to HarmonicMean`.
+  double HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  /// Both stores. Population skewness and excess kurtosis about the mean, scaled by the sample
+  /// deviation; both 0 for fewer than two cells.
+  void SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Skewness,
+                double& Kurtosis) const;
+  /// Both stores. SkewKurt with the small-sample corrections; both 0 for fewer than four cells.
+  void SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                      double& Skewness, double& Kurtosis) const;
+  /// Quartiles at positions (n + 1)·p of the sorted box, interpolated in doubles; false (all
+  /// 0) for an empty box. Raises "not enough memory on heap" when the copy cannot be allocated.
+  bool Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Q1,
+                 double& Q2, double& Q3) const;
+  /// Value of 0-based rank Round(prob·n / 100) of the box (prob clamped into 0..100; a rank of
+  /// n gives the largest value); 0 when empty, NaN for a NaN prob.
+  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                    Integer HighRow) const;
+  /// With 0 < SampleSize < n: the value of rank Round(prob·SampleSize / 100) (at most
+  /// SampleSize - 1) of SampleSize cells drawn with replacement after Randomize; otherwise the
+  /// plain Percentile.
+  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                    Integer SampleSize) const;
+  /// DestVec := min, max, sum or mean of each column (Orient non-zero) or row (Orient zero),
+  /// cells as doubles; the mean divides by the number of cells summed (0 for none).
+  void EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const;
+
+  /// Self += MatB, then OnChange; true. False, nothing changed, when Self is sparse or MatB is
+  /// null. MatB dense: sizes must be equal. MatB sparse: every stored entry is added at its
+  /// place, which needs NrOfColumns and NrOfRows at least MatB's bounding box highs.
+  bool Add(TIntMatrix* MatB);
+  /// Self -= MatB (both dense, equal sizes), then OnChange; false otherwise.
+  bool Subtract(TIntMatrix* MatB);
+  /// Every cell multiplied by Scalar, then OnChange.
+  void SMult(Integer Scalar);
+  /// Every cell increased by Scalar, then OnChange.
+  void SAdd(Integer Scalar);
+  /// MatRes := Self·MatB (MatB's columns by NrOfRows); needs NrOfColumns = MatB's rows. False,
+  /// nothing written, when a matrix is missing or sparse or the sizes do not fit. MatRes is
+  /// written directly, or through SetVal when it has an OnChange handler; then Self's
+  /// OnChange fires. MatRes may be Self or MatB.
+  bool Multiply(TIntMatrix* MatB, TIntMatrix* MatRes);
+  /// MatRes := Self·MatBᵀ (MatB's rows by NrOfRows); needs NrOfColumns = MatB's columns.
+  bool MultiplyTransposed(TIntMatrix* MatB, TIntMatrix* MatRes);
+  /// MatRes := Selfᵀ·MatB (MatB's columns by NrOfColumns); needs NrOfRows = MatB's rows.
+  bool TransposeAndMultiply(TIntMatrix* MatB, TIntMatrix* MatRes);
+  /// MatRes := cell-wise product of Self and MatB, which must have Self's size.
+  bool EMult(TIntMatrix* MatB, TIntMatrix* MatRes);
+  /// VecRes[j] := Σᵢ cell(i, j)·VecB[i] (NrOfRows elements, resized by SetIntVecSize); needs
+  /// NrOfColumns = VecB's NrOfElem. Then Self's OnChange.
+  bool Multiply(TIntVector* VecB, TIntVector* VecRes);
+  /// VecRes[i] := Σⱼ cell(i, j)·VecB[j] (NrOfColumns elements); needs NrOfRows = VecB's
+  /// NrOfElem.
+  bool TransposeAndMultiply(TIntVector* VecB, TIntVector* VecRes);
+
+  /// SortRows for columns LowCol..HighCol keyed by row SortRowIx, moving rows LowRow..HighRow
+  /// (and the key cell); exchanges fire OnSortExchange (1, i, j, LowRow, HighRow).
+  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow);
+  /// Reverses the order of the columns, then fires OnChange.
+  void MirrorColumns();
+  /// Reverses the order of the rows, then fires OnChange.
+  void MirrorRows();
+  /// Exchanges columns c1 and c2, then fires OnChange; an index outside does nothing.
+  void ExchangeColumns(Integer c1, Integer c2);
+  /// Exchanges rows r1 and r2, then fires OnChange; an index outside does nothing.
+  void ExchangeRows(Integer r1, Integer r2);
+
+  /// Both stores. Fills DestVec with 0 (size kept), then element k := cell (FirstCol + k - 1,
+  /// Row) through GetVal for the columns of MakeValidColRange cut to DestVec's length; Row is
+  /// clamped into the rows (<= 0 is 1). A null vector does nothing.
+  void CopyRowToVec(TIntVector* DestVec, Integer Row, Integer FirstCol, Integer LastCol) const;
+  /// Both stores. CopyRowToVec down column Col over rows FirstRow..LastRow.
+  void CopyColToVec(TIntVector* DestVec, Integer Col, Integer FirstRow, Integer LastRow) const;
+  /// Both stores. Source bounds clamped into 1..size and put in order; source cell (i, j) goes
+  /// through SetVal to (i + DestCol - SourceColLo, j + DestRow - SourceRowLo). A dense Self
+  /// drops targets outside its size; a sparse Self stores every target with positive indices
+  /// as an entry (zeros too) and grows. Then OnChange; null does nothing. The source may be
+  /// Self (overlapping blocks copy the values from before the copy).
+  void CopyFrom(TIntMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
+                Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow);
+  /// DestArray := the box as HighCol - LowCol + 1 arrays of HighRow - LowRow + 1 cells,
+  /// DestArray[i - LowCol][j - LowRow] = cell (i, j). Sparse: an empty array. Raises
+  /// "not enough memory on heap" when the array cannot be allocated.
+  void CopyToArray(TInt2DArray& DestArray, Integer LowCol, Integer HighCol, Integer LowRow,
+                   Integer HighRow) const;
+  /// Both stores. SrcArray[i][j] goes to cell (Col + i, Row + j) through SetVal: a dense Self
+  /// drops cells outside, a sparse Self grows. Every inner array supplies at most as many
+  /// cells as the first one.
+  void CopyFromArray(const TInt2DArray& SrcArray, Integer Col, Integer Row);
 
  private:
   friend struct detail::TIntMatrixAccess;

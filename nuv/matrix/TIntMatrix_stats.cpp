@@ -1,0 +1,395 @@
+// TIntMatrix: counts, searches and descriptive statistics over boxes of cells.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <span>
+#include <stdexcept>
+#include <vector>
+
+#include "nuv/base/constants.hpp"
+#include "nuv/base/errors.hpp"
+#include "nuv/matrix/TIntMatrix.hpp"
+#include "nuv/matrix/detail/intmatrix_box.hpp"
+#include "nuv/platform/random.hpp"
+#include "nuv/platform/rounding.hpp"
+#include "nuv/scalar/TVector.hpp"
+#include "nuv/scalar/math1_sort.hpp"
+
+namespace nuv {
+namespace {
+
+using detail::ForIntBox;
+using detail::MakeIntBox;
+using detail::TIntBox;
+
+// Reserves room for Count values, or raises the component's memory message.
+template <class T>
+void ReserveOrRaise(const TIntMatrix& M, std::vector<T>& V, Int64 Count) {
+  const auto n = static_cast<std::uint64_t>(Count);
+  if (n > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(T)) {
+    detail::RaiseComponent<ENUVMatrixError>(&M, "not enough memory on heap");
+  }
+  try {
+    V.reserve(static_cast<std::size_t>(n));
+  } catch (const std::bad_alloc&) {
+    detail::RaiseComponent<ENUVMatrixError>(&M, "not enough memory on heap");
+  } catch (const std::length_error&) {
+    detail::RaiseComponent<ENUVMatrixError>(&M, "not enough memory on heap");
+  }
+}
+
+}  // namespace
+
+Integer TIntMatrix::CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                                Integer RangeLow, Integer RangeHigh) const {
+  if (FIsSparse) return 0;
+  std::uint64_t n = 0;
+  ForIntBox(Mat.data(), FAllocRows, MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow),
+            [&](Integer, Integer, Integer x) {
+              if (RangeLow <= x && x <= RangeHigh) ++n;
+            });
+  return detail::WrapCount(n);
+}
+
+Integer TIntMatrix::CountMaskedZeros(Integer LowCol, Integer HighCol, Integer LowRow,
+                                     Integer HighRow, std::uint32_t Bitmask) const {
+  if (FIsSparse) return 0;
+  std::uint64_t n = 0;
+  ForIntBox(Mat.data(), FAllocRows, MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow),
+            [&](Integer, Integer, Integer x) {
+              if ((static_cast<std::uint32_t>(x) & Bitmask) == 0) ++n;
+            });
+  return detail::WrapCount(n);
+}
+
+Integer TIntMatrix::Dichotomize(Integer Threshold, TBool2DArray& ResultArray) const {
+  const Integer nc = FIsSparse ? 0 : std::max<Integer>(FNCol, 0);
+  const Integer nr = FIsSparse ? 0 : std::max<Integer>(FNRow, 0);
+  try {
+    ResultArray.assign(static_cast<std::size_t>(nc), TBoolArray(static_cast<std::size_t>(nr), 0));
+  } catch (const std::bad_alloc&) {
+    Raise("not enough memory on heap");
+  }
+  if (FIsSparse) return 0;
+  std::uint64_t n = 0;
+  ForIntBox(Mat.data(), FAllocRows, MakeIntBox(*this, 0, 0, 0, 0),
+            [&](Integer c, Integer r, Integer x) {
+              const bool above = x > Threshold;
+              ResultArray[static_cast<std::size_t>(c - 1)][static_cast<std::size_t>(r - 1)] =
+                  above ? 1 : 0;
+              if (above) ++n;
+            });
+  return detail::WrapCount(n);
+}
+
+void TIntMatrix::MeanVec(TDims Dim, TVector* Means) const {
+  if (Means == nullptr || FIsSparse) return;
+  const bool perColumn = Dim == dimColumns;
+  const Integer outer = perColumn ? FNCol : FNRow;
+  const Integer inner = perColumn ? FNRow : FNCol;
+  Means->Resize(outer);
+  for (Integer i = 1; i <= outer; ++i) {
+    double s = 0.0;
+    for (Integer j = 1; j <= inner; ++j) {
+      s += static_cast<double>(perColumn ? Mat[Index(i, j)] : Mat[Index(j, i)]);
+    }
+    Means->SetVal(i, inner > 0 ? s / inner : 0.0);
+  }
+}
+
+void TIntMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                      Integer Value, Integer& ColIx, Integer& RowIx) const {
+  ColIx = 0;
+  RowIx = 0;
+  if (FIsSparse) return;
+  // Distances in 64 bits: |x - Value| of two 32-bit cells may exceed the 32-bit range.
+  Int64 best = std::numeric_limits<Int64>::max();
+  ForIntBox(Mat.data(), FAllocRows, MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow),
+            [&](Integer c, Integer r, Integer x) {
+              const Int64 d = x >= Value ? Int64{x} - Value : Int64{Value} - x;
+              if (d < best) {
+                best = d;
+                ColIx = c;
+                RowIx = r;
+              }
+            });
+}
+
+Integer TIntMatrix::FindInSortedColumn(Integer Col, bool ColIsAscending, Integer Value) const {
+  if (FIsSparse || FNRow < 1) return 0;
+  Integer lo = 1;
+  Integer hi = FNRow;
+  while (hi - lo > 1) {
+    const auto mid = static_cast<Integer>((Int64{lo} + hi) / 2);
+    const Integer cell = GetVal(Col, mid);
+    if (cell == Value) return mid;
+    if ((Value < cell) == ColIsAscending) {
+      hi = mid;
+    } else {
+      lo = mid;
+    }
+  }
+  auto dist = [&](Integer r) {
+    const Int64 x = GetVal(Col, r);
+    return x >= Value ? x - Value : Value - x;
+  };
+  return dist(hi) > dist(lo) ? lo : hi;
+}
+
+Integer TIntMatrix::Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const {
+  const TIntBox b = MakeIntBox(*this, LoC, LoR, HiC, HiR);
+  auto s = std::uint32_t{0};
+  if (FIsSparse) {
+    if (b.Empty()) return 0;
+    for (Integer k = 0; k < FSparseNumElem; ++k) {
+      const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(k)];
+      if (b.Holds(e.colidx, e.rowidx)) s += static_cast<std::uint32_t>(e.value);
+    }
+  } else {
+    ForIntBox(Mat.data(), FAllocRows, b,
+              [&](Integer, Integer, Integer x) { s += static_cast<std::uint32_t>(x); });
+  }
+  return static_cast<Integer>(s);
+}
+
+Integer TIntMatrix::Trace() const {
+  auto s = std::uint32_t{0};
+  if (FIsSparse) {
+    if (FSparseHighCol != FSparseHighRow) return 0;
+    for (Integer k = 0; k < FSparseNumElem; ++k) {
+      const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(k)];
+      if (e.colidx == e.rowidx) s += static_cast<std::uint32_t>(e.value);
+    }
+    return static_cast<Integer>(s);
+  }
+  if (FNCol != FNRow || Mat.empty()) return 0;
+  for (Integer i = 1; i <= FNCol; ++i) s += static_cast<std::uint32_t>(Mat[Index(i, i)]);
+  return static_cast<Integer>(s);
+}
+
+void TIntMatrix::MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                        Integer& Minimum, Integer& Maximum) const {
+  Integer lo = 2147483647;
+  Integer hi = -2147483647;
+  auto visit = [&](Integer x) {
+    if (x < lo) lo = x;
+    if (x > hi) hi = x;
+  };
+  const TIntBox b = MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (FIsSparse) {
+    for (Integer k = 0; k < FSparseNumElem && !b.Empty(); ++k) {
+      const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(k)];
+      if (b.Holds(e.colidx, e.rowidx)) visit(e.value);
+    }
+  } else {
+    ForIntBox(Mat.data(), FAllocRows, b, [&](Integer, Integer, Integer x) { visit(x); });
+  }
+  Minimum = lo;
+  Maximum = hi;
+}
+
+void TIntMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                         double& Mean, double& Variance) const {
+  Mean = 0.0;
+  Variance = 0.0;
+  const TIntBox b = MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return;
+  const auto n = static_cast<double>(b.Cells());
+  double s = 0.0;
+  double q = 0.0;
+  for (Integer c = b.C1; c <= b.C2; ++c) {
+    for (Integer r = b.R1; r <= b.R2; ++r) {
+      const auto x = static_cast<double>(GetVal(c, r));
+      s += x;
+      q += x * x;
+    }
+  }
+  Mean = s / n;
+  Variance = 1.0;
+  if (n >= 3) {
+    Variance = (q - s * s / n) / (n - 1);
+    if (Variance < 0) Variance = 0.0;
+  }
+}
+
+double TIntMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,
+                                 Integer HighRow) const {
+  if (FIsSparse) return 0.0;
+  const TIntBox b = MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return 0.0;
+  bool zero = false;
+  double s = 0.0;
+  ForIntBox(Mat.data(), FAllocRows, b, [&](Integer, Integer, Integer x) {
+    if (x < 0) Raise("negative argument passed to GeometricMean");
+    if (x == 0) {
+      zero = true;
+    } else {
+      s += std::log(static_cast<double>(x));
+    }
+  });
+  if (zero) return 0.0;
+  return std::exp(s / static_cast<double>(b.Rows()) / static_cast<double>(b.Cols()));
+}
+
+double TIntMatrix::HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol,
+                                Integer HighRow) const {
+  if (FIsSparse) return 0.0;
+  const TIntBox b = MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return 0.0;
+  double s = 0.0;
+  ForIntBox(Mat.data(), FAllocRows, b, [&](Integer, Integer, Integer x) {
+    if (x <= 0) Raise("negative or zero argument passed to HarmonicMean");
+    s += 1.0 / static_cast<double>(x);
+  });
+  return static_cast<double>(b.Cells()) / s;
+}
+
+void TIntMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                          double& Skewness, double& Kurtosis) const {
+  Skewness = 0.0;
+  Kurtosis = 0.0;
+  const TIntBox b = MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow);
+  const auto n = static_cast<double>(b.Cells());
+  if (n < 2) return;
+  auto each = [&](auto&& F) {
+    for (Integer c = b.C1; c <= b.C2; ++c) {
+      for (Integer r = b.R1; r <= b.R2; ++r) F(static_cast<double>(GetVal(c, r)));
+    }
+  };
+  double s = 0.0;
+  each([&](double x) { s += x; });
+  const double m = s / n;
+  double d1 = 0, d2 = 0, d3 = 0, d4 = 0;
+  each([&](double x) {
+    const double d = x - m;
+    const double dd = d * d;
+    d1 += d;
+    d2 += dd;
+    d3 += dd * d;
+    d4 += dd * dd;
+  });
+  const double sd = std::sqrt((d2 - d1 * d1 / n) / (n - 1));
+  if (sd != 0) {
+    Skewness = d3 / n / (sd * sd * sd);
+    Kurtosis = d4 / n / (sd * sd * sd * sd) - 3.0;
+  } else {
+    Skewness = d3;
+    Kurtosis = d4;
+  }
+}
+
+void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                                double& Skewness, double& Kurtosis) const {
+  double skew = 0.0;
+  double kurt = 0.0;
+  SkewKurt(LowCol, LowRow, HighCol, HighRow, skew, kurt);
+  const auto n = static_cast<double>(MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow).Cells());
+  Skewness = 0.0;
+  Kurtosis = 0.0;
+  if (n < 4) return;
+  Kurtosis = (kurt + 3.0) * n * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
+             3.0 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
+  Skewness = skew * n * n / ((n - 1) * (n - 2));
+}
+
+bool TIntMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                           double& Q1, double& Q2, double& Q3) const {
+  Q1 = Q2 = Q3 = 0.0;
+  if (FIsSparse) return false;
+  const TIntBox b = MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return false;
+  std::vector<Integer> s;
+  ReserveOrRaise(*this, s, b.Cells());
+  ForIntBox(Mat.data(), FAllocRows, b, [&](Integer, Integer, Integer x) { s.push_back(x); });
+  SortArray(std::span<Integer>(s), true);
+  const auto n = static_cast<Int64>(s.size());
+  auto at = [&](Int64 i) { return static_cast<double>(s[static_cast<std::size_t>(i)]); };
+  if (n < 2) {
+    Q1 = Q2 = Q3 = at(0);
+    return true;
+  }
+  auto quartile = [&](double p) {
+    const double pos = static_cast<double>(n + 1) * p;
+    auto i = static_cast<Int64>(pos);
+    double f = pos - static_cast<double>(i);
+    if (i == 0) {
+      i = 1;
+      f = 0.0;
+    }
+    if (i > n - 1) return at(n - 1);
+    const double lower = at(i - 1);
+    return lower + (at(i) - lower) * f;
+  };
+  Q1 = quartile(0.25);
+  Q2 = quartile(0.5);
+  Q3 = quartile(0.75);
+  return true;
+}
+
+double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                              Integer HighRow) const {
+  if (std::isnan(prob)) return prob;
+  if (FIsSparse) return 0.0;
+  prob = std::clamp(prob, 0.0, 100.0);
+  const TIntBox b = MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (b.Empty()) return 0.0;
+  std::vector<double> s;
+  ReserveOrRaise(*this, s, b.Cells());
+  ForIntBox(Mat.data(), FAllocRows, b,
+            [&](Integer, Integer, Integer x) { s.push_back(static_cast<double>(x)); });
+  const auto n = static_cast<Int64>(s.size());
+  // prob near 100 rounds to rank n, one past the last value: the largest value is meant.
+  const Int64 k = std::min<Int64>(Round(prob * static_cast<double>(n) / 100.0), n - 1);
+  return QuickSelect(std::span<double>(s), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
+}
+
+double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                              Integer HighRow, Integer SampleSize) const {
+  if (FIsSparse) return std::isnan(prob) ? prob : 0.0;
+  const TIntBox b = MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow);
+  if (std::isnan(prob) || SampleSize <= 0 || SampleSize >= b.Cells()) {
+    return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
+  }
+  prob = std::clamp(prob, 0.0, 100.0);
+  std::vector<double> s;
+  ReserveOrRaise(*this, s, SampleSize);
+  Randomize();
+  const auto cols = static_cast<Integer>(b.Cols());
+  const auto rows = static_cast<Integer>(b.Rows());
+  for (Integer i = 0; i < SampleSize; ++i) {
+    const Integer c = b.C1 + Random(cols);
+    const Integer r = b.R1 + Random(rows);
+    s.push_back(static_cast<double>(Mat[Index(c, r)]));
+  }
+  const Int64 k =
+      std::min<Int64>(Round(prob * static_cast<double>(SampleSize) / 100.0), Int64{SampleSize} - 1);
+  return QuickSelect(std::span<double>(s), static_cast<Integer>(k), 0, SampleSize - 1);
+}
+
+void TIntMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const {
+  if (DestVec == nullptr || FIsSparse) return;
+  const bool perColumn = Orient != 0;
+  const Integer outer = perColumn ? FNCol : FNRow;
+  const Integer inner = perColumn ? FNRow : FNCol;
+  DestVec->Resize(outer);
+  for (Integer i = 1; i <= outer; ++i) {
+    double v = EdgeOp == eopMin ? uc_MaxDouble : EdgeOp == eopMax ? -uc_MaxDouble : 0.0;
+    for (Integer j = 1; j <= inner; ++j) {
+      const auto x = static_cast<double>(perColumn ? Mat[Index(i, j)] : Mat[Index(j, i)]);
+      if (EdgeOp == eopMin) {
+        if (x < v) v = x;
+      } else if (EdgeOp == eopMax) {
+        if (x > v) v = x;
+      } else {
+        v += x;
+      }
+    }
+    if (EdgeOp == eopMean) v = inner > 0 ? v / inner : 0.0;
+    DestVec->SetVal(i, v);
+  }
+}
+
+}  // namespace nuv
