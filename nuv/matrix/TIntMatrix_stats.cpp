@@ -16,6 +16,7 @@
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
 #include "nuv/scalar/TVector.hpp"
+#include "nuv/scalar/detail/moments.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
 namespace nuv {
@@ -259,26 +260,7 @@ void TIntMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integ
       for (Integer r = b.R1; r <= b.R2; ++r) F(static_cast<double>(GetVal(c, r)));
     }
   };
-  double s = 0.0;
-  each([&](double x) { s += x; });
-  const double m = s / n;
-  double d1 = 0, d2 = 0, d3 = 0, d4 = 0;
-  each([&](double x) {
-    const double d = x - m;
-    const double dd = d * d;
-    d1 += d;
-    d2 += dd;
-    d3 += dd * d;
-    d4 += dd * dd;
-  });
-  const double sd = std::sqrt((d2 - d1 * d1 / n) / (n - 1));
-  if (sd != 0) {
-    Skewness = d3 / n / (sd * sd * sd);
-    Kurtosis = d4 / n / (sd * sd * sd * sd) - 3.0;
-  } else {
-    Skewness = d3;
-    Kurtosis = d4;
-  }
+  detail::SkewKurtOf(n, each, Skewness, Kurtosis);
 }
 
 void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -287,12 +269,7 @@ void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol,
   double kurt = 0.0;
   SkewKurt(LowCol, LowRow, HighCol, HighRow, skew, kurt);
   const auto n = static_cast<double>(MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow).Cells());
-  Skewness = 0.0;
-  Kurtosis = 0.0;
-  if (n < 4) return;
-  Kurtosis = (kurt + 3.0) * n * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
-             3.0 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
-  Skewness = skew * n * n / ((n - 1) * (n - 2));
+  detail::SampleSkewKurt(n, skew, kurt, Skewness, Kurtosis);
 }
 
 bool TIntMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,

@@ -15,6 +15,7 @@
 #include "nuv/platform/rounding.hpp"
 #include "nuv/scalar/TIntVector.hpp"
 #include "nuv/scalar/TVector.hpp"
+#include "nuv/scalar/detail/moments.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
 namespace nuv {
@@ -268,26 +269,9 @@ void TMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer 
   const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
   const auto n = static_cast<double>(b.Cells());
   if (n < 2) return;
-  double s = 0.0;
-  ForBox(*this, b, [&](Integer, Integer, double x) { s += x; });
-  const double m = s / n;
-  double d1 = 0, d2 = 0, d3 = 0, d4 = 0;
-  ForBox(*this, b, [&](Integer, Integer, double x) {
-    const double d = x - m;
-    const double dd = d * d;
-    d1 += d;
-    d2 += dd;
-    d3 += dd * d;
-    d4 += dd * dd;
-  });
-  const double sd = std::sqrt((d2 - d1 * d1 / n) / (n - 1));
-  if (sd != 0) {
-    Skewness = d3 / n / (sd * sd * sd);
-    Kurtosis = d4 / n / (sd * sd * sd * sd) - 3.0;
-  } else {
-    Skewness = d3;
-    Kurtosis = d4;
-  }
+  detail::SkewKurtOf(
+      n, [&](auto&& f) { ForBox(*this, b, [&](Integer, Integer, double x) { f(x); }); }, Skewness,
+      Kurtosis);
 }
 
 void TMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -296,12 +280,7 @@ void TMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, In
   double kurt = 0.0;
   SkewKurt(LowCol, LowRow, HighCol, HighRow, skew, kurt);
   const auto n = static_cast<double>(MakeBox(*this, LowCol, LowRow, HighCol, HighRow).Cells());
-  Skewness = 0.0;
-  Kurtosis = 0.0;
-  if (n < 4) return;
-  Kurtosis = (kurt + 3.0) * n * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
-             3.0 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
-  Skewness = skew * n * n / ((n - 1) * (n - 2));
+  detail::SampleSkewKurt(n, skew, kurt, Skewness, Kurtosis);
 }
 
 bool TMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,

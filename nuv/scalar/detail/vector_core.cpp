@@ -1,5 +1,7 @@
 #include "nuv/scalar/detail/vector_core.hpp"
 
+#include "nuv/scalar/detail/moments.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -562,26 +564,12 @@ void TVectorCore<T>::SkewKurt(Integer LowElem, Integer HighElem, double& Skewnes
   MakeValidElemRange(LowElem, HighElem);
   const double n = HighElem - LowElem + 1;
   if (n < 4) return;
-  double s = 0.0;
-  for (Integer i = LowElem; i <= HighElem; ++i) s += D(FVec[static_cast<std::size_t>(i - 1)]);
-  const double m = s / n;
-  double d1 = 0, d2 = 0, d3 = 0, d4 = 0;
-  for (Integer i = LowElem; i <= HighElem; ++i) {
-    const double d = D(FVec[static_cast<std::size_t>(i - 1)]) - m;
-    const double dd = d * d;
-    d1 += d;
-    d2 += dd;
-    d3 += dd * d;
-    d4 += dd * dd;
-  }
-  const double sd = std::sqrt((d2 - d1 * d1 / n) / (n - 1));
-  if (sd != 0) {
-    Skewness = d3 / n / (sd * sd * sd);
-    Kurtosis = d4 / n / (sd * sd * sd * sd) - 3.0;
-  } else {
-    Skewness = d3;
-    Kurtosis = d4;
-  }
+  SkewKurtOf(
+      n,
+      [&](auto&& f) {
+        for (Integer i = LowElem; i <= HighElem; ++i) f(D(FVec[static_cast<std::size_t>(i - 1)]));
+      },
+      Skewness, Kurtosis);
 }
 
 template <class T>
@@ -591,15 +579,7 @@ void TVectorCore<T>::SkewKurtSample(Integer LowElem, Integer HighElem, double& S
   double kurt = 0.0;
   SkewKurt(LowElem, HighElem, skew, kurt);
   MakeValidElemRange(LowElem, HighElem);
-  const double n = HighElem - LowElem + 1;
-  if (n < 4) {
-    Skewness = 0.0;
-    Kurtosis = 0.0;
-    return;
-  }
-  Kurtosis = (kurt + 3.0) * n * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
-             3.0 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
-  Skewness = skew * n * n / ((n - 1) * (n - 2));
+  SampleSkewKurt(HighElem - LowElem + 1, skew, kurt, Skewness, Kurtosis);
 }
 
 template <class T>
