@@ -1,7 +1,5 @@
 #include "nuv/scalar/detail/vector_core.hpp"
 
-#include "nuv/scalar/detail/moments.hpp"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +13,7 @@
 #include "nuv/base/streams.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/textfile.hpp"
+#include "nuv/scalar/detail/moments.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 #include "nuv/scalar/scalar_errors.hpp"
 
