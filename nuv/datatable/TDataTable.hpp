@@ -411,6 +411,14 @@ class TDataTable : public TComponent {
   std::string CRCofCellStates() const;
 
  private:
+  // Comb sort of the rows (columns) of a block by a header order, moving names, attributes
+  // (and scales), values and cell states; true when the range held two or more entries.
+  template <class Greater>
+  bool SortRowHeaders(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                      Integer HighRow, Greater IsGreater);
+  template <class Greater>
+  bool SortColHeaders(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                      Integer HighRow, Greater IsGreater);
   bool ColOk(Integer c) const noexcept { return c >= 1 && c <= FNrOfCols; }
   bool RowOk(Integer r) const noexcept { return r >= 1 && r <= FNrOfRows; }
   bool CellOk(Integer c, Integer r) const noexcept { return ColOk(c) && RowOk(r); }

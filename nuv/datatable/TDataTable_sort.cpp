@@ -151,16 +151,14 @@ void TDataTable::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Int
 // The sorted range is re-read against the current size before every comparison, so a handler
 // that shrinks the table ends the pass instead of reaching past the end.
 
-void TDataTable::SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
-                              Integer HighCol, Integer HighRow) {
+template <class Greater>
+bool TDataTable::SortRowHeaders(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                                Integer HighRow, Greater IsGreater) {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
-  const bool sorted = HeaderCombSort(
+  return HeaderCombSort(
       LowRow, HighRow, Ascending, [&] { return static_cast<Int64>(std::min(HighRow, FNrOfRows)); },
-      [&](Integer a, Integer b) {
-        return NameGreater(FRowName[static_cast<std::size_t>(a - 1)],
-                           FRowName[static_cast<std::size_t>(b - 1)], IgnoreCase);
-      },
+      IsGreater,
       [&](Integer p, Integer q) {
         SwapAt(FRowName, p, q);
         SwapAt(FRowAtt, p, q);
@@ -168,7 +166,33 @@ void TDataTable::SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, I
           ExchangeCells(FNumericData, FCState, c, p, c, q);
         if (FOnSortExchange) FOnSortExchange(this, 2, p, q, LowCol, HighCol);
       });
-  if (!sorted) return;
+}
+
+template <class Greater>
+bool TDataTable::SortColHeaders(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                                Integer HighRow, Greater IsGreater) {
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  return HeaderCombSort(
+      LowCol, HighCol, Ascending, [&] { return static_cast<Int64>(std::min(HighCol, FNrOfCols)); },
+      IsGreater,
+      [&](Integer p, Integer q) {
+        SwapAt(FColName, p, q);
+        SwapAt(FColAtt, p, q);
+        SwapAt(FVType, p, q);
+        for (Integer r = std::max<Integer>(LowRow, 1); r <= HighRow; ++r)
+          ExchangeCells(FNumericData, FCState, p, r, q, r);
+        if (FOnSortExchange) FOnSortExchange(this, 1, p, q, LowRow, HighRow);
+      });
+}
+
+void TDataTable::SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
+                              Integer HighCol, Integer HighRow) {
+  const auto greater = [&](Integer a, Integer b) {
+    return NameGreater(FRowName[static_cast<std::size_t>(a - 1)],
+                       FRowName[static_cast<std::size_t>(b - 1)], IgnoreCase);
+  };
+  if (!SortRowHeaders(Ascending, LowCol, LowRow, HighCol, HighRow, greater)) return;
   ChangedData();
   ChangedNames();
 }
@@ -180,42 +204,19 @@ void TDataTable::SortRowNames(bool Ascending, Integer LowCol, Integer LowRow, In
 
 void TDataTable::SortRowAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                    Integer HighRow) {
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  const bool sorted = HeaderCombSort(
-      LowRow, HighRow, Ascending, [&] { return static_cast<Int64>(std::min(HighRow, FNrOfRows)); },
-      [&](Integer a, Integer b) { return GetRowAttrib(a) > GetRowAttrib(b); },
-      [&](Integer p, Integer q) {
-        SwapAt(FRowName, p, q);
-        SwapAt(FRowAtt, p, q);
-        for (Integer c = std::max<Integer>(LowCol, 1); c <= HighCol; ++c)
-          ExchangeCells(FNumericData, FCState, c, p, c, q);
-        if (FOnSortExchange) FOnSortExchange(this, 2, p, q, LowCol, HighCol);
-      });
-  if (!sorted) return;
+  const auto greater = [&](Integer a, Integer b) { return GetRowAttrib(a) > GetRowAttrib(b); };
+  if (!SortRowHeaders(Ascending, LowCol, LowRow, HighCol, HighRow, greater)) return;
   ChangedData();
   ChangedAttrib();
 }
 
 void TDataTable::SortColNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
                               Integer HighCol, Integer HighRow) {
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  const bool sorted = HeaderCombSort(
-      LowCol, HighCol, Ascending, [&] { return static_cast<Int64>(std::min(HighCol, FNrOfCols)); },
-      [&](Integer a, Integer b) {
-        return NameGreater(FColName[static_cast<std::size_t>(a - 1)],
-                           FColName[static_cast<std::size_t>(b - 1)], IgnoreCase);
-      },
-      [&](Integer p, Integer q) {
-        SwapAt(FColName, p, q);
-        SwapAt(FColAtt, p, q);
-        SwapAt(FVType, p, q);
-        for (Integer r = std::max<Integer>(LowRow, 1); r <= HighRow; ++r)
-          ExchangeCells(FNumericData, FCState, p, r, q, r);
-        if (FOnSortExchange) FOnSortExchange(this, 1, p, q, LowRow, HighRow);
-      });
-  if (!sorted) return;
+  const auto greater = [&](Integer a, Integer b) {
+    return NameGreater(FColName[static_cast<std::size_t>(a - 1)],
+                       FColName[static_cast<std::size_t>(b - 1)], IgnoreCase);
+  };
+  if (!SortColHeaders(Ascending, LowCol, LowRow, HighCol, HighRow, greater)) return;
   ChangedData();
   ChangedNames();
 }
@@ -227,20 +228,8 @@ void TDataTable::SortColNames(bool Ascending, Integer LowCol, Integer LowRow, In
 
 void TDataTable::SortColAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                    Integer HighRow) {
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  const bool sorted = HeaderCombSort(
-      LowCol, HighCol, Ascending, [&] { return static_cast<Int64>(std::min(HighCol, FNrOfCols)); },
-      [&](Integer a, Integer b) { return GetColAttrib(a) > GetColAttrib(b); },
-      [&](Integer p, Integer q) {
-        SwapAt(FColName, p, q);
-        SwapAt(FColAtt, p, q);
-        SwapAt(FVType, p, q);
-        for (Integer r = std::max<Integer>(LowRow, 1); r <= HighRow; ++r)
-          ExchangeCells(FNumericData, FCState, p, r, q, r);
-        if (FOnSortExchange) FOnSortExchange(this, 1, p, q, LowRow, HighRow);
-      });
-  if (!sorted) return;
+  const auto greater = [&](Integer a, Integer b) { return GetColAttrib(a) > GetColAttrib(b); };
+  if (!SortColHeaders(Ascending, LowCol, LowRow, HighCol, HighRow, greater)) return;
   ChangedData();
   ChangedAttrib();
 }
