@@ -358,7 +358,9 @@ TNominalIDStr TDataTable::GetElemNominal(Integer ACol, Integer ARow) const {
   const double d = std::nearbyint(FNumericData->GetVal(ACol, ARow)) + 0.0;  // -0 -> 0
   if (d >= 1.0 && d <= kMaxNominalIDs)
     return FVType[static_cast<std::size_t>(ACol - 1)].IDs[static_cast<std::size_t>(d) - 1];
-  // Values beyond any integer type (and NaN, infinities) get their text too, never a trap.
+  // Only values that an Int64 holds have decimal digits to show.
+  constexpr double kTwo63 = 9223372036854775808.0;
+  if (!(std::fabs(d) < kTwo63)) return {};
   return FormatFloat(d, 1, 0).substr(0, kNominalIDLength);
 }
 

@@ -92,8 +92,8 @@ class TDataTable : public TComponent {
   /// Stores a value (OnChange twice: from the matrix and once more); ignored outside.
   void SetElem(Integer ACol, Integer ARow, double Value);
   /// Label of a cell of a nominal or ordinal column: label d for the rounded value d in
-  /// 1..150, the decimal text of d (first 10 characters) otherwise; empty outside or in other
-  /// columns.
+  /// 1..150, the decimal text of d (first 10 characters) otherwise; empty outside, in other
+  /// columns, and for a value that is not finite or not below 2^63 in magnitude.
   TNominalIDStr GetElemNominal(Integer ACol, Integer ARow) const;
   TNominalIDStr ElemNominal(Integer ACol, Integer ARow) const { return GetElemNominal(ACol, ARow); }
   /// Stores the number of label Value (case ignored, found in the column's slots whatever its
@@ -289,7 +289,7 @@ class TDataTable : public TComponent {
   bool IsConstantColumn(Integer ColIx) const;
   /// Copies the valid cells of the block whose state shares a bit with CellState (every valid
   /// cell for 255) into DestVect, in block order, and sizes DestVect to their number (one
-  /// element when there are none). Returns the number; 0 for a null DestVect.
+  /// element of 0 when there are none). Returns the number; 0 for a null DestVect.
   Integer CopyCellsToVector(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                             Byte CellState, TVector* DestVect) const;
   /// Matrix of columns LoC..HiC over rows LoR..HiR, each pair using only the rows where both
@@ -306,6 +306,9 @@ class TDataTable : public TComponent {
   /// SortCols; each exchange moves the state bytes over the block's rows and, with
   /// IncludeHeaders, the columns' attributes, descriptions and names too (then ChangedNames and
   /// ChangedAttrib). When SortRowIx lies outside the block, its key cells carry their states.
+  /// IncludeHeaders stays in force for sorts of NumericData itself until the next table sort.
+  /// Such direct sorts report only the block to the table, so key cells outside the block
+  /// leave their states behind.
   void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow, bool IncludeHeaders);
   /// SortCols for the rows of the block, ordered by column SortColIx.
