@@ -6,6 +6,7 @@
 // function answers 0 (or the value its comment gives).
 
 #include <cstdint>
+#include <functional>
 
 #include "nuv/analysis/statis_errors.hpp"
 #include "nuv/platform/types.hpp"
@@ -152,20 +153,24 @@ double ExactRunsTest(Integer N1, Integer N2, Integer runs);
 Integer PercentileOfArray(std::span<double> data, double percentile, Integer first, Integer last,
                           double& result);
 
-/// Progress of EstimateProbDensity: (sender, step, percent); the sender is null.
-using TStatisProgressProc = void (*)(TObject* Sender, double Step, double Percent);
+/// Progress of EstimateProbDensity: (sender, step, percent); the sender is null. An empty
+/// function is no progress report.
+using TProgressProc = std::function<void(TObject* Sender, double Step, double Percent)>;
 
 /// Gaussian kernel estimate of the density of Data at NumPoints + 1 equidistant abscissae from
 /// LowX to HighX (NumPoints clamped to 10..10000), written to Density(1..NumPoints + 1).
-/// Sorts Data ascending in place (its events fire). The width of point i is the mean gap
-/// between consecutive data values within Radius of x(i) (Radius over the gap count when those
-/// gaps are all 0, Radius when there is none), times WidthScale (<= 0 or NaN: 1); a width that
-/// is not positive is replaced by WidthScale. IxMin and IxMax receive the 1-based positions of
+/// Sorts Data ascending in place (its events fire). The width of point i is the mean of the
+/// gaps collected by two scans from x(i)'s neighbours: downwards from x(i + 1), adding
+/// x(j) - x(j - 1) for j >= 2, and upwards from x(i - 1), adding x(j + 1) - x(j) for
+/// j <= n - 1, each while |x(j) - x(i)| < |Radius|; so the gaps next to x(i) count twice.
+/// |Radius| over the gap count when those gaps are all 0, |Radius| when there is none. The
+/// width times WidthScale (<= 0 or NaN: 1) is the kernel's; a product that is not positive
+/// is replaced by WidthScale. IxMin and IxMax receive the 1-based positions of
 /// the first smallest and first largest density (0 when none). Progress is called after each
 /// data point and each abscissa, percent reaching 100 at the last. Null vectors do nothing.
 void EstimateProbDensity(TVector* Data, TVector* Density, double LowX, double HighX,
                          double WidthScale, double Radius, Integer NumPoints, Integer& IxMin,
-                         Integer& IxMax, TStatisProgressProc Progress);
+                         Integer& IxMax, const TProgressProc& Progress);
 
 }  // namespace NUV_statis
 }  // namespace nuv

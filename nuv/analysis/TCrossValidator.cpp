@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <limits>
 
 #include "nuv/analysis/statis_errors.hpp"
 #include "nuv/base/bitfield.hpp"
@@ -62,6 +61,8 @@ void TCrossValidator::SetTestSize(Integer v) {
 }
 
 bool TCrossValidator::Execute() {
+  // Called again from one of its own handlers: the running validation owns the results.
+  if (FIsRunning) return false;
   if (FXMat == nullptr || FYMat == nullptr) {
     detail::RaiseFunction<ENUVStatisError>("TCrossValidator.Execute", "data matrix not assigned");
   }
@@ -133,10 +134,9 @@ bool TCrossValidator::Execute() {
           predictors[static_cast<std::size_t>(c - 1)] = xMat->GetVal(c, r);
         }
         FOnModelApplyRequest(this, PercentDone(tested, N), predictors, response);
-        // A handler that shortened the array predicts 0 for the missing columns.
-        if (response.size() < static_cast<std::size_t>(nY)) {
-          response.resize(static_cast<std::size_t>(nY), 0.0);
-        }
+        // Back to one value per response column: a handler that shortened the array predicts
+        // 0 for the missing columns, and the next call again sees the documented length.
+        response.resize(static_cast<std::size_t>(nY), 0.0);
         for (Integer k = 1; k <= nY; ++k) {
           const double pred = response[static_cast<std::size_t>(k - 1)];
           const double y = yMat->GetVal(k, r);
@@ -164,21 +164,33 @@ bool TCrossValidator::Execute() {
   return !abort;
 }
 
+bool TCrossValidator::ResultIndexOk(Integer ix) const noexcept {
+  return ix >= 1 && ix <= FPress->NrOfElem();
+}
+
 double TCrossValidator::GetRMSEP(Integer ix) const {
   const Integer n = FXMat != nullptr ? FXMat->NrOfRows() : 0;
-  if (n <= 0) return std::numeric_limits<double>::quiet_NaN();
-  return std::sqrt(FPress->GetVal(ix) / n);
+  if (n <= 0 || !ResultIndexOk(ix)) return -1.0;
+  const double press = FPress->GetVal(ix);
+  if (press < 0.0) return -1.0;
+  return std::sqrt(press / n);
 }
 
 double TCrossValidator::GetTPRate(Integer ix) const {
+  if (!ResultIndexOk(ix)) return -1.0;
   const double tp = FTPCnt->GetVal(ix);
-  const double sum = tp + FFNCnt->GetVal(ix);
+  const double fn = FFNCnt->GetVal(ix);
+  if (tp < 0.0 || fn < 0.0) return -1.0;
+  const double sum = tp + fn;
   return sum == 0.0 ? 0.0 : tp / sum;
 }
 
 double TCrossValidator::GetFPRate(Integer ix) const {
+  if (!ResultIndexOk(ix)) return -1.0;
   const double fp = FFPCnt->GetVal(ix);
-  const double sum = fp + FTNCnt->GetVal(ix);
+  const double tn = FTNCnt->GetVal(ix);
+  if (fp < 0.0 || tn < 0.0) return -1.0;
+  const double sum = fp + tn;
   return sum == 0.0 ? 1.0 : fp / sum;
 }
 

@@ -25,7 +25,8 @@ using TOnModelApplyRequestEvent = std::function<void(
 /// other rows and predict each test row, until every row was tested once. Per response column
 /// it accumulates the prediction error sum of squares and the counts of true and false
 /// positives and negatives (a response of exactly 1 is a positive; a prediction within 0.001
-/// of the response is correct). The matrices are not owned.
+/// of the response is correct). The matrices are not owned, and nothing tells the validator
+/// when they are freed: clear XMat and YMat before freeing them.
 class TCrossValidator : public TComponent {
  public:
   /// Test sets of 2 rows, no matrices, no handlers.
@@ -62,7 +63,8 @@ class TCrossValidator : public TComponent {
   /// True only while Execute runs.
   bool IsExecuting() const noexcept { return FIsRunning; }
 
-  /// Runs the cross-validation; true unless it was aborted (then every result reads -1). A
+  /// Runs the cross-validation; true unless it was aborted (then every result reads -1).
+  /// Called again from one of its own handlers it returns false at once and changes nothing. A
   /// test size above N div 2 + 1 (N rows) is reduced to that, and stays reduced. After 1000
   /// model requests in a row that report no success the run stops as if aborted. Raises
   /// ENUVStatisError, before anything changes: "TCrossValidator.Execute: data matrix not
@@ -71,7 +73,10 @@ class TCrossValidator : public TComponent {
   /// OnModelCreateRequest event is not assigned". Exceptions of the handlers propagate.
   bool Execute();
 
-  /// sqrt(PRESS(ix) / rows of XMat) of response column ix (NaN without XMat rows).
+  // The three results read -1 for an invalid result (after SetTestSize or an abort) and for
+  // an ix outside the response columns of the last run.
+
+  /// sqrt(PRESS(ix) / rows of XMat) of response column ix; -1 also without XMat rows.
   double GetRMSEP(Integer ix) const;
   double RMSEP(Integer ix) const { return GetRMSEP(ix); }
   /// TP / (TP + FN) of response column ix, 0 when TP + FN = 0.
@@ -83,6 +88,7 @@ class TCrossValidator : public TComponent {
 
  private:
   void FillResults(double Value);
+  bool ResultIndexOk(Integer ix) const noexcept;
 
   Integer FTestSize = 2;
   std::unique_ptr<TVector> FPress;

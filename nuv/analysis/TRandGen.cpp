@@ -121,9 +121,17 @@ void TRandGen::tDistri(double df) noexcept {
 }
 
 void TRandGen::Chi2Distri(double df) noexcept {
+  const double w = (FHighBorder - FLowBorder) / FResolution;
   for (Integer i = 0; i < FResolution; ++i) {
     const double x = Abscissa(i);
-    FDistVec[static_cast<std::size_t>(i)] = x < 0.0 ? 0.0 : Chi2DistriDensity(x, df);
+    double v = x < 0.0 ? 0.0 : Chi2DistriDensity(x, df);
+    // Below 2 degrees of freedom the density has a pole at 0; an infinite bin would leave
+    // nothing but NaN after scaling, so the bin takes the density at its middle instead.
+    if (!std::isfinite(v)) {
+      v = Chi2DistriDensity(x + w / 2.0, df);
+      if (!std::isfinite(v)) v = 0.0;
+    }
+    FDistVec[static_cast<std::size_t>(i)] = v;
   }
 }
 

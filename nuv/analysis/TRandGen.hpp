@@ -59,7 +59,8 @@ class TRandGen : public TComponent {
   /// Shape fillers: bin i (0-based) gets the density at Low + i·(High - Low)/Resolution.
   void NormalDistri(double m, double s) noexcept;
   void tDistri(double df) noexcept;
-  /// 0 left of 0.
+  /// 0 left of 0. A bin whose density is not finite (the pole at 0 below 2 degrees of
+  /// freedom) takes the density at its middle, or 0 when that is not finite either.
   void Chi2Distri(double df) noexcept;
   /// 0 at and left of 0.
   void FDistri(double df1, double df2) noexcept;

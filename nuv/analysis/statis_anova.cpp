@@ -117,7 +117,7 @@ Integer PercentileOfArray(std::span<double> data, double percentile, Integer fir
 
 void EstimateProbDensity(TVector* Data, TVector* Density, double LowX, double HighX,
                          double WidthScale, double Radius, Integer NumPoints, Integer& IxMin,
-                         Integer& IxMax, TStatisProgressProc Progress) {
+                         Integer& IxMax, const TProgressProc& Progress) {
   IxMin = 0;
   IxMax = 0;
   if (Data == nullptr || Density == nullptr) return;
@@ -132,29 +132,33 @@ void EstimateProbDensity(TVector* Data, TVector* Density, double LowX, double Hi
   double step = 0.0;
   auto progress = [&] {
     step += 1.0;
-    if (Progress != nullptr) Progress(nullptr, step, step / total * 100.0);
+    if (Progress) Progress(nullptr, step, step / total * 100.0);
   };
 
-  // Each gap between consecutive values counts once when its far end lies within Radius;
-  // the sorted order makes the sum of the gaps the distance between the outermost values.
+  // The width of point i averages the gaps met by two scans that start next to it, one
+  // walking down and one walking up, each going on while the value it stands on lies within
+  // the radius of x(i). The scans stop at the ends of the data (there is no value beyond
+  // them), so the gaps next to x(i) count twice.
+  const double radius = std::fabs(Radius);
   std::vector<double> h(x.size());
-  const auto last = static_cast<std::ptrdiff_t>(x.size()) - 1;
-  for (std::ptrdiff_t i = 0; i <= last; ++i) {
-    const double xi = x[static_cast<std::size_t>(i)];
-    std::ptrdiff_t lo = i;
-    while (lo > 0 && std::fabs(x[static_cast<std::size_t>(lo - 1)] - xi) < Radius) --lo;
-    std::ptrdiff_t hi = i;
-    while (hi < last && std::fabs(x[static_cast<std::size_t>(hi + 1)] - xi) < Radius) ++hi;
-    double width = Radius;
-    if (hi > lo) {
-      double sum = 0.0;
-      for (std::ptrdiff_t j = lo; j < hi; ++j)
-        sum += std::fabs(x[static_cast<std::size_t>(j + 1)] - x[static_cast<std::size_t>(j)]);
-      const auto c = static_cast<double>(hi - lo);
-      width = sum != 0.0 ? sum / c : Radius / c;
+  const auto n64 = static_cast<Int64>(n);
+  auto X = [&x](Int64 j) { return x[static_cast<std::size_t>(j - 1)]; };
+  for (Int64 i = 1; i <= n64; ++i) {
+    const double xi = X(i);
+    double sum = 0.0;
+    Int64 c = 0;
+    for (Int64 j = std::min(i + 1, n64); j >= 2 && std::fabs(X(j) - xi) < radius; --j) {
+      sum += std::fabs(X(j) - X(j - 1));
+      ++c;
     }
+    for (Int64 j = std::max<Int64>(i - 1, 1); j <= n64 - 1 && std::fabs(X(j) - xi) < radius; ++j) {
+      sum += std::fabs(X(j) - X(j + 1));
+      ++c;
+    }
+    double width = radius;
+    if (c > 0) width = sum != 0.0 ? sum / static_cast<double>(c) : radius / static_cast<double>(c);
     const double hw = WidthScale * width;
-    h[static_cast<std::size_t>(i)] = hw > 0.0 && std::isfinite(hw) ? hw : WidthScale;
+    h[static_cast<std::size_t>(i - 1)] = hw > 0.0 && std::isfinite(hw) ? hw : WidthScale;
     progress();
   }
 

@@ -1,6 +1,9 @@
 #pragma once
 // Internals shared by the NUV_statis sources: the incomplete gamma and beta functions in
-// forms that also hand back the complementary value without cancellation.
+// forms that also hand back the complementary value without cancellation, and the upper
+// quantile of Student's t taken from its tail.
+
+#include <cstdint>
 
 namespace nuv::detail {
 
@@ -15,5 +18,10 @@ TGammaPQ IncompleteGammaPQ(double x, double a);
 /// I_x(a, b) for 0 <= x <= 1 with y = 1 - x supplied by the caller, who can often form it
 /// more accurately than 1 - x. Requires a > 0 and b > 0.
 double IncompleteBetaXY(double x, double y, double a, double b);
+
+/// The t >= 0 with P(T > t) = q for Student's t with df degrees of freedom, for 0 < q <= 1/2
+/// and df >= 1; 0 otherwise. Taking the tail itself keeps tails far below the spacing of
+/// doubles next to 1, which 1 - q would lose.
+double tUpperQuantile(double q, std::int32_t df);
 
 }  // namespace nuv::detail

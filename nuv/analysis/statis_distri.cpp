@@ -35,6 +35,39 @@ double TUpperTail(double t, double nu) {
 
 }  // namespace
 
+namespace detail {
+
+double tUpperQuantile(double q, std::int32_t df) {
+  if (!(q > 0.0 && q <= 0.5) || df < 1) return 0.0;
+  if (q == 0.5) return 0.0;
+  constexpr double kPi = std::numbers::pi;
+  if (df == 1) {
+    if (q >= 0.25) return std::tan(kPi * (0.5 - q));  // 0.5 - q is exact here
+    return 1.0 / std::tan(kPi * q);
+  }
+  if (df == 2) return (1.0 - 2.0 * q) / std::sqrt(2.0 * q * (1.0 - q));
+  const double nu = df;
+  double lo = 0.0;
+  double hi = 1.0;
+  for (int i = 0; i < kMaxTBracketDoublings && TUpperTail(hi, nu) >= q; ++i) {
+    lo = hi;
+    hi *= 2.0;
+    if (std::isinf(hi)) return std::numeric_limits<double>::max();
+  }
+  for (int i = 0; i < kMaxTBisections; ++i) {
+    const double mid = lo + (hi - lo) / 2.0;
+    if (mid <= lo || mid >= hi) break;
+    if (TUpperTail(mid, nu) > q) {
+      lo = mid;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo + (hi - lo) / 2.0;
+}
+
+}  // namespace detail
+
 inline namespace NUV_statis {
 
 double nDistriDensity(double x) {
@@ -135,33 +168,11 @@ double tDistriIntegral(double t, Integer df) {
 double tDistriQuantile(double p, Integer df) {
   if (!(p > 0.0 && p < 1.0) || df < 1) return 0.0;
   if (p == 0.5) return 0.0;
+  // p - 1/2 is exact for p >= 1/4; below, the tail form avoids losing the digits of q.
+  if (df == 1 && p >= 0.25 && p <= 0.75) return std::tan(std::numbers::pi * (p - 0.5));
   const double q = std::min(p, 1.0 - p);  // 1 - p is exact for p >= 1/2
   const double sign = p < 0.5 ? -1.0 : 1.0;
-  constexpr double kPi = std::numbers::pi;
-  if (df == 1) {
-    // p - 1/2 is exact for p >= 1/4; below, cot(π q) avoids losing the digits of q.
-    if (q >= 0.25) return std::tan(kPi * (p - 0.5));
-    return sign / std::tan(kPi * q);
-  }
-  if (df == 2) return sign * (1.0 - 2.0 * q) / std::sqrt(2.0 * q * (1.0 - q));
-  const double nu = df;
-  double lo = 0.0;
-  double hi = 1.0;
-  for (int i = 0; i < kMaxTBracketDoublings && TUpperTail(hi, nu) >= q; ++i) {
-    lo = hi;
-    hi *= 2.0;
-    if (std::isinf(hi)) return sign * std::numeric_limits<double>::max();
-  }
-  for (int i = 0; i < kMaxTBisections; ++i) {
-    const double mid = lo + (hi - lo) / 2.0;
-    if (mid <= lo || mid >= hi) break;
-    if (TUpperTail(mid, nu) > q) {
-      lo = mid;
-    } else {
-      hi = mid;
-    }
-  }
-  return sign * (lo + (hi - lo) / 2.0);
+  return sign * detail::tUpperQuantile(q, df);
 }
 
 double FDistriIntegral(double F, Integer df1, Integer df2) {

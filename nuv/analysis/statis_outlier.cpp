@@ -6,6 +6,7 @@
 
 #include "nuv/analysis/NUV_statis.hpp"
 #include "nuv/analysis/TCurveFit.hpp"
+#include "nuv/analysis/statis_detail.hpp"
 #include "nuv/platform/rounding.hpp"
 
 namespace nuv {
@@ -279,8 +280,12 @@ double GrubbsCriticalValues(Integer n, double alpha, bool TwoSided) {
   if (n <= 2) return -1.0;
   const double nd = n;
   const double d = TwoSided ? 2.0 : 1.0;
-  const double t = tDistriQuantile(1.0 - alpha / d / nd, n - 2);
-  return (nd - 1.0) / std::sqrt(nd) * std::sqrt(t * t / (nd - 2.0 + t * t));
+  // The tail itself: 1 - q rounds to 1 once q < 1.1e-16 (n = 1e6 at alpha = 1e-10).
+  const double t = detail::tUpperQuantile(alpha / d / nd, n - 2);
+  const double t2 = t * t;
+  // A quantile too large to square leaves the ratio at its limit 1.
+  const double ratio = std::isinf(t2) ? 1.0 : t2 / (nd - 2.0 + t2);
+  return (nd - 1.0) / std::sqrt(nd) * std::sqrt(ratio);
 }
 
 Integer GrubbsTest(const TVector* data, double alpha, double& G) {

@@ -58,6 +58,9 @@ namespace detail {
 std::string FormatFloatStr(double x, Integer Width, Integer Decimals);
 /// s without leading and trailing blanks (character 32 only).
 std::string TrimBlanks(std::string_view s);
+/// The longest start of s of at most MaxBytes bytes that does not end inside a UTF-8
+/// sequence. Bytes that belong to no well-formed sequence count as characters of their own.
+std::string CutUtf8(std::string_view s, std::size_t MaxBytes);
 
 }  // namespace detail
 }  // namespace nuv

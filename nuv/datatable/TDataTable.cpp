@@ -49,6 +49,21 @@ std::string TrimBlanks(std::string_view s) {
   return std::string(s.substr(first, last - first + 1));
 }
 
+std::string CutUtf8(std::string_view s, std::size_t MaxBytes) {
+  if (s.size() <= MaxBytes) return std::string(s);
+  auto cont = [&s](std::size_t i) { return (static_cast<unsigned char>(s[i]) & 0xC0u) == 0x80u; };
+  // s[MaxBytes] is the first byte left out. When it continues a sequence whose lead byte lies
+  // at most three bytes before it, that whole sequence goes too.
+  std::size_t lead = MaxBytes;
+  while (lead > 0 && MaxBytes - lead < 3 && cont(lead)) --lead;
+  if (lead < MaxBytes && cont(MaxBytes) && !cont(lead)) {
+    const auto b0 = static_cast<unsigned char>(s[lead]);
+    const std::size_t len = (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 1;
+    if (lead + len > MaxBytes) return std::string(s.substr(0, lead));
+  }
+  return std::string(s.substr(0, MaxBytes));
+}
+
 }  // namespace detail
 
 namespace {
@@ -58,7 +73,7 @@ std::string DefaultName(char Prefix, Integer i) {
 }
 
 TDTNameStr CutName(std::string_view s) {
-  return TDTNameStr(s.substr(0, kDTNameLength));
+  return detail::CutUtf8(s, kDTNameLength);
 }
 
 // Copies of a count-sized array with the first min(old, new) entries kept.
@@ -128,6 +143,10 @@ void TDataTable::SetNrRows(Integer n) {
 }
 
 void TDataTable::Resize(Integer NrCols, Integer NrRows) {
+  ResizeTable(NrCols, NrRows, true);
+}
+
+void TDataTable::ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix) {
   NrCols = std::max<Integer>(NrCols, 0);
   NrRows = std::max<Integer>(NrRows, 0);
   if (NrCols == FNrOfCols && NrRows == FNrOfRows) return;
@@ -163,12 +182,14 @@ void TDataTable::Resize(Integer NrCols, Integer NrRows) {
   }
 
   // The matrix is resized with its OnChange disconnected: a resize is no value change.
-  FNumericData->SetOnChange(nullptr);
-  try {
-    FNumericData->Resize(NrCols, NrRows);
-  } catch (const ENUVMatrixError&) {
-    HookMatrix(FNumericData);
-    Raise("not enough memory on heap");
+  if (WithMatrix) {
+    FNumericData->SetOnChange(nullptr);
+    try {
+      FNumericData->Resize(NrCols, NrRows);
+    } catch (const ENUVMatrixError&) {
+      HookMatrix(FNumericData);
+      Raise("not enough memory on heap");
+    }
   }
   std::vector<std::vector<Byte>> state;
   try {
@@ -182,14 +203,16 @@ void TDataTable::Resize(Integer NrCols, Integer NrRows) {
       state.push_back(std::move(col));
     }
   } catch (const std::exception&) {
-    // Back to the old size; only values the resize cut off are lost.
-    try {
-      FNumericData->Resize(oldCols, oldRows);
-    } catch (const ENUVMatrixError&) {
-      // Table cells reach the matrix only through its bounds-checked GetVal and SetVal, so a
-      // matrix left at another size is never read or written out of bounds.
+    if (WithMatrix) {
+      // Back to the old size; only values the resize cut off are lost.
+      try {
+        FNumericData->Resize(oldCols, oldRows);
+      } catch (const ENUVMatrixError&) {
+        // Table cells reach the matrix only through its bounds-checked GetVal and SetVal, so a
+        // matrix left at another size is never read or written out of bounds.
+      }
+      HookMatrix(FNumericData);
     }
-    HookMatrix(FNumericData);
     Raise("not enough memory on heap");
   }
   FNrOfCols = NrCols;
@@ -204,7 +227,7 @@ void TDataTable::Resize(Integer NrCols, Integer NrRows) {
     FRowName.swap(rowName);
     FRowAtt.swap(rowAtt);
   }
-  HookMatrix(FNumericData);
+  if (WithMatrix) HookMatrix(FNumericData);
   if (FOnResize) FOnResize(this, oldCols, oldRows, NrCols, NrRows);
 }
 
@@ -217,7 +240,9 @@ void TDataTable::AssignAnotherDataMatrix(TMatrix* NewDMat) {
   FOnChange = nullptr;
   FOnChangeSetup = nullptr;
   try {
-    Resize(NewDMat->NrOfColumns(), NewDMat->NrOfRows());
+    // The current matrix is either freed or handed back below (or is NewDMat itself, which
+    // has the size already): resizing it would only cut cells of a matrix the caller keeps.
+    ResizeTable(NewDMat->NrOfColumns(), NewDMat->NrOfRows(), false);
   } catch (...) {
     FOnChange = std::move(onChange);
     FOnChangeSetup = std::move(onSetup);
@@ -333,7 +358,9 @@ TNominalIDStr TDataTable::GetElemNominal(Integer ACol, Integer ARow) const {
   const double d = std::nearbyint(FNumericData->GetVal(ACol, ARow)) + 0.0;  // -0 -> 0
   if (d >= 1.0 && d <= kMaxNominalIDs)
     return FVType[static_cast<std::size_t>(ACol - 1)].IDs[static_cast<std::size_t>(d) - 1];
-  // Values beyond any integer type (and NaN, infinities) get their text too, never a trap.
+  // Only values that an Int64 holds have decimal digits to show.
+  constexpr double kTwo63 = 9223372036854775808.0;
+  if (!(std::fabs(d) < kTwo63)) return {};
   return FormatFloat(d, 1, 0).substr(0, kNominalIDLength);
 }
 

@@ -36,8 +36,10 @@ class TDataTable : public TComponent {
   /// allocated: ENUVDataTableError "not enough memory on heap" and nothing has changed.
   void Resize(Integer NrCols, Integer NrRows);
   /// Makes NewDMat the table's value matrix (the caller keeps owning it and frees it after the
-  /// table); the table takes its size, every scale becomes stInterval. Fires OnResize when the
-  /// size changes and once more in any case, then the five change events. Null does nothing.
+  /// table); the table takes its size, every scale becomes stInterval. The matrix let go is
+  /// never resized: the own one is freed, an earlier adopted one is unhooked and stays as it
+  /// was. Fires OnResize when the size changes and once more in any case, then the five
+  /// change events. Null does nothing.
   void AssignAnotherDataMatrix(TMatrix* NewDMat);
   /// Ordered-range rule against the column count: (0, 0) is all, bounds clamped, pair ordered.
   void MakeValidColRange(Integer& lo, Integer& hi) const noexcept;
@@ -90,12 +92,13 @@ class TDataTable : public TComponent {
   /// Stores a value (OnChange twice: from the matrix and once more); ignored outside.
   void SetElem(Integer ACol, Integer ARow, double Value);
   /// Label of a cell of a nominal or ordinal column: label d for the rounded value d in
-  /// 1..150, the decimal text of d (first 10 characters) otherwise; empty outside or in other
-  /// columns.
+  /// 1..150, the decimal text of d (first 10 characters) otherwise; empty outside, in other
+  /// columns, and for a value that is not finite or not below 2^63 in magnitude.
   TNominalIDStr GetElemNominal(Integer ACol, Integer ARow) const;
   TNominalIDStr ElemNominal(Integer ACol, Integer ARow) const { return GetElemNominal(ACol, ARow); }
-  /// Stores the number of label Value (case ignored), adding it in the lowest free slot when
-  /// the column has no such label; then OnChange. Raises ENUVDataTableError "number of
+  /// Stores the number of label Value (case ignored, found in the column's slots whatever its
+  /// scale), adding it in the lowest free slot when the column has no such label; then
+  /// OnChange. Raises ENUVDataTableError "number of
   /// available nominal values exceeded" when no slot is free. Ignored outside the table.
   void SetElemNominal(Integer ACol, Integer ARow, const TNominalIDStr& Value);
   /// Number of the first slot of a nominal or ordinal column holding ID (cut to 10 bytes);
@@ -123,7 +126,8 @@ class TDataTable : public TComponent {
   // ---- names, attributes, scales, comment ----
   TDTNameStr GetColName(Integer ColNr) const;
   TDTNameStr ColName(Integer ColNr) const { return GetColName(ColNr); }
-  /// Stores the first 50 bytes of HLine, then OnChangeNames; ignored outside.
+  /// Stores HLine cut to at most 50 bytes at a UTF-8 character boundary, then OnChangeNames;
+  /// ignored outside.
   void SetColName(Integer ColNr, std::string_view HLine);
   TDTNameStr GetRowName(Integer RowNr) const;
   TDTNameStr RowName(Integer RowNr) const { return GetRowName(RowNr); }
@@ -158,8 +162,9 @@ class TDataTable : public TComponent {
 
   // ---- labels ----
   /// Number of label MScaleID (case ignored) in column Col. A label the column lacks goes to
-  /// the lowest free slot (slot 150 is overwritten when none is free), the column becomes
-  /// stNominal and OnChangeSetup fires. 0 when Col is outside.
+  /// the lowest free slot, the column becomes stNominal and OnChangeSetup fires; with no free
+  /// slot ENUVDataTableError "number of available nominal values exceeded" is raised and
+  /// nothing changes. 0 when Col is outside.
   Integer AddNominalID(Integer Col, const TNominalIDStr& MScaleID);
   /// Empties all 150 labels of the column (scale kept), OnChangeSetup; ignored outside.
   void ClearNominalIDs(Integer Col);
@@ -284,7 +289,7 @@ class TDataTable : public TComponent {
   bool IsConstantColumn(Integer ColIx) const;
   /// Copies the valid cells of the block whose state shares a bit with CellState (every valid
   /// cell for 255) into DestVect, in block order, and sizes DestVect to their number (one
-  /// element when there are none). Returns the number; 0 for a null DestVect.
+  /// element of 0 when there are none). Returns the number; 0 for a null DestVect.
   Integer CopyCellsToVector(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                             Byte CellState, TVector* DestVect) const;
   /// Matrix of columns LoC..HiC over rows LoR..HiR, each pair using only the rows where both
@@ -301,6 +306,9 @@ class TDataTable : public TComponent {
   /// SortCols; each exchange moves the state bytes over the block's rows and, with
   /// IncludeHeaders, the columns' attributes, descriptions and names too (then ChangedNames and
   /// ChangedAttrib). When SortRowIx lies outside the block, its key cells carry their states.
+  /// IncludeHeaders stays in force for sorts of NumericData itself until the next table sort.
+  /// Such direct sorts report only the block to the table, so key cells outside the block
+  /// leave their states behind.
   void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow, bool IncludeHeaders);
   /// SortCols for the rows of the block, ordered by column SortColIx.
@@ -363,7 +371,8 @@ class TDataTable : public TComponent {
 
   /// Makes the table an equal copy of ExtTab (values of nominal and ordinal columns rounded).
   /// Fires OnResize when the size changes, then OnChange, OnChangeCellState, OnChangeSetup,
-  /// OnChangeNames, OnChangeAttrib and OnResize once more. Null does nothing.
+  /// OnChangeNames, OnChangeAttrib and OnResize once more. Null does nothing; the table itself
+  /// changes nothing but fires the same events.
   void CopyContentsFrom(TDataTable* ExtTab);
   /// Copies every state byte of a table of the same size, then OnChangeCellState; false (and
   /// nothing copied) for another size or a null ExtTab.
@@ -411,6 +420,8 @@ class TDataTable : public TComponent {
   std::string CRCofCellStates() const;
 
  private:
+  // Resize of the counts and header arrays; the matrix too when WithMatrix.
+  void ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix);
   // Comb sort of the rows (columns) of a block by a header order, moving names, attributes
   // (and scales), values and cell states; true when the range held two or more entries.
   template <class Greater>

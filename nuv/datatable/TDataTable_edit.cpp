@@ -27,7 +27,7 @@ std::string Upper(std::string s) {
 }
 
 std::string NameKey(std::string_view s) {
-  return Upper(detail::TrimBlanks(s.substr(0, kDTNameLength)));
+  return Upper(detail::TrimBlanks(detail::CutUtf8(s, kDTNameLength)));
 }
 
 bool IsCategoricalScale(TMScaleType s) {
@@ -313,7 +313,9 @@ void TDataTable::CopyContentsFrom(TDataTable* ExtTab) {
   if (ExtTab == nullptr) return;
   const Integer oldCols = FNrOfCols;
   const Integer oldRows = FNrOfRows;
-  {
+  // A table is already an equal copy of itself; copying would round categorical values and
+  // drop the labels of the other columns, which pass through GetNominalID.
+  if (ExtTab != this) {
     PausedHandlers paused(*this, true);
     Resize(ExtTab->FNrOfCols, ExtTab->FNrOfRows);
     SetFComment(ExtTab->FComment);
@@ -462,8 +464,8 @@ void TDataTable::Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers) {
       // Label k names column k; a column beyond the last slot shows its number instead of
       // overwriting label 150 again and again.
       for (Integer k = 1; k <= std::min(C, kMaxNominalIDs); ++k)
-        AddNominalID(1, (detail::FormatFloatStr(k, 1, 0) + ":" + copy.GetColName(k))
-                            .substr(0, kNominalIDLength));
+        AddNominalID(1, detail::CutUtf8(detail::FormatFloatStr(k, 1, 0) + ":" + copy.GetColName(k),
+                                        kNominalIDLength));
       SetColName(1, "(column)");
     }
     if (IncludeColRowNumbers) {

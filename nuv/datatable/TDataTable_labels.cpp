@@ -1,6 +1,7 @@
 // Labels of categorical columns, scale queries and the whole-table cell-state operations.
 
 #include <algorithm>
+#include <array>
 
 #include "nuv/datatable/TDataTable.hpp"
 
@@ -8,7 +9,7 @@ namespace nuv {
 namespace {
 
 TNominalIDStr CutLabel(const TNominalIDStr& s) {
-  return s.substr(0, kNominalIDLength);
+  return detail::CutUtf8(s, kNominalIDLength);
 }
 
 // ASCII-only lower case, the same for every locale.
@@ -18,12 +19,11 @@ std::string Lower(std::string s) {
   return s;
 }
 
-}  // namespace
-
-Integer TDataTable::OrdinalOfNominalID(Integer Col, const TNominalIDStr& ID,
-                                       bool IgnoreCase) const {
-  if (!ColOk(Col) || ID.empty() || !IsCategorical(Col)) return 0;
-  const auto& ids = FVType[static_cast<std::size_t>(Col - 1)].IDs;
+// Number of the first slot holding ID (cut to a label's length), 0 when none does or ID is
+// empty; the column's scale is not looked at.
+Integer FindLabel(const std::array<TNominalIDStr, kMaxNominalIDs>& ids, const TNominalIDStr& ID,
+                  bool IgnoreCase) {
+  if (ID.empty()) return 0;
   const TNominalIDStr key = IgnoreCase ? Lower(CutLabel(ID)) : CutLabel(ID);
   for (Integer k = 1; k <= kMaxNominalIDs; ++k) {
     const auto& label = ids[static_cast<std::size_t>(k - 1)];
@@ -32,9 +32,19 @@ Integer TDataTable::OrdinalOfNominalID(Integer Col, const TNominalIDStr& ID,
   return 0;
 }
 
+}  // namespace
+
+Integer TDataTable::OrdinalOfNominalID(Integer Col, const TNominalIDStr& ID,
+                                       bool IgnoreCase) const {
+  if (!ColOk(Col) || !IsCategorical(Col)) return 0;
+  return FindLabel(FVType[static_cast<std::size_t>(Col - 1)].IDs, ID, IgnoreCase);
+}
+
 void TDataTable::SetElemNominal(Integer ACol, Integer ARow, const TNominalIDStr& Value) {
   if (!CellOk(ACol, ARow)) return;
-  Integer k = OrdinalOfNominalID(ACol, Value, true);
+  // Labels are reused whatever the scale: in an interval column too, a second "red" must not
+  // take a second slot.
+  Integer k = FindLabel(FVType[static_cast<std::size_t>(ACol - 1)].IDs, Value, true);
   if (k < 1) {
     auto& ids = FVType[static_cast<std::size_t>(ACol - 1)].IDs;
     const auto free = std::find_if(ids.begin(), ids.end(), [](const auto& s) { return s.empty(); });
@@ -50,8 +60,10 @@ Integer TDataTable::AddNominalID(Integer Col, const TNominalIDStr& MScaleID) {
   if (!ColOk(Col)) return 0;
   if (const Integer k = OrdinalOfNominalID(Col, MScaleID, true); k >= 1) return k;
   TVTypeSpec& vt = FVType[static_cast<std::size_t>(Col - 1)];
-  auto slot = std::find_if(vt.IDs.begin(), vt.IDs.end(), [](const auto& s) { return s.empty(); });
-  if (slot == vt.IDs.end()) slot = vt.IDs.end() - 1;  // a full column loses label 150
+  const auto slot =
+      std::find_if(vt.IDs.begin(), vt.IDs.end(), [](const auto& s) { return s.empty(); });
+  // Overwriting a label would silently rename every cell that holds its number.
+  if (slot == vt.IDs.end()) Raise("number of available nominal values exceeded");
   *slot = CutLabel(MScaleID);
   vt.MScaleType = stNominal;
   ChangedSetup();

@@ -106,9 +106,9 @@ void TDataTable::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Int
     });
   FSortIncludeHd = IncludeHeaders;
   {
-    // Headers move only during this sort; a later sort of the matrix itself leaves them.
+    // FSortIncludeHd stays as set: a later sort of the matrix itself moves headers the same
+    // way until the next table sort sets the flag again.
     AtExit restore([&] {
-      FSortIncludeHd = false;
       if (keyOutside && FNumericData == m) m->SetOnSortExchange(std::move(hook));
     });
     m->SortCols(SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow);
@@ -136,7 +136,6 @@ void TDataTable::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Int
   FSortIncludeHd = IncludeHeaders;
   {
     AtExit restore([&] {
-      FSortIncludeHd = false;
       if (keyOutside && FNumericData == m) m->SetOnSortExchange(std::move(hook));
     });
     m->SortRows(SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow);

@@ -464,8 +464,9 @@ Integer TDataTable::CopyCellsToVector(Integer LowCol, Integer LowRow, Integer Hi
     if (Valid(st) && (CellState == 255 || (st & CellState) != 0) && n < INT32_MAX)
       DestVect->SetVal(++n, FNumericData->GetVal(c, r));
   });
-  // A vector keeps at least one element.
+  // A vector keeps at least one element; with nothing copied it holds 0.
   DestVect->Resize(std::max<Integer>(n, 1));
+  if (n == 0) DestVect->SetVal(1, 0.0);
   return n;
 }
 

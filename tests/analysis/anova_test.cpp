@@ -264,5 +264,32 @@ TEST(EstimateProbDensity, ClosedFormsAndShiftInvariance) {
                             (2 * Kernel(2.0, 1.0, 0.5) + Kernel(2.0, 2.0, 0.5)) / 3, 1e-14));
 }
 
+TEST(EstimateProbDensity, WidthsFromTwoScansClippedAtTheEnds) {
+  // Sorted data 0, 1, 10 with radius 5. x(1): down from x(2) adds 1; up from x(1) adds 1 and,
+  // x(2) being within reach, 9: 11/3. x(2): down from x(3) stops at once (9 away); up adds 1
+  // and 9: 10/2. x(3): down adds 9, up from x(2) stops: 9.
+  const double widths[3] = {11.0 / 3.0, 5.0, 9.0};
+  const double centres[3] = {0.0, 1.0, 10.0};
+  for (double radius : {5.0, -5.0}) {  // a negative radius is its magnitude
+    SCOPED_TRACE(radius);
+    TVector data(nullptr), density(nullptr);
+    Fill(data, std::vector<double>{10.0, 0.0, 1.0});
+    Integer ixMin = 0, ixMax = 0;
+    int calls = 0;
+    const TProgressProc progress = [&calls](TObject* sender, double, double) {
+      EXPECT_EQ(sender, nullptr);
+      ++calls;
+    };
+    EstimateProbDensity(&data, &density, -2.0, 12.0, 1.0, radius, 14, ixMin, ixMax, progress);
+    EXPECT_EQ(calls, 3 + 15);
+    for (Integer j = 0; j <= 14; ++j) {
+      const double x = -2.0 + j;
+      double want = 0.0;
+      for (int i = 0; i < 3; ++i) want += Kernel(x, centres[i], widths[i]);
+      EXPECT_TRUE(test::RelNear(density.GetVal(j + 1), want / 3.0, 1e-14)) << j;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace nuv

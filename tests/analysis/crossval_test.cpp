@@ -79,7 +79,7 @@ TEST(CrossValidator, ChecksInOrderChangeNothing) {
   NUV_EXPECT_THROW_MSG(cv.Execute(), ENUVStatisError,
                        "TCrossValidator: OnModelCreateRequest event is not assigned");
   EXPECT_EQ(cv.SizeTestSet(), 50);
-  EXPECT_TRUE(std::isnan(cv.RMSEP(1)));  // PRESS still marked invalid (-1)
+  EXPECT_EQ(cv.RMSEP(1), -1.0);  // still marked invalid
   cv.SetTestSize(0);
   EXPECT_EQ(cv.SizeTestSet(), 1);
 }
@@ -139,7 +139,7 @@ TEST(CrossValidator, ResultRatesOfMisses) {
   Attach(cv, d, log2, 0.0009);
   EXPECT_TRUE(cv.Execute());
   EXPECT_EQ(cv.TPRate(1), 1.0);
-  EXPECT_EQ(cv.RMSEP(7), 0.0);  // outside the columns: PRESS reads 0
+  EXPECT_EQ(cv.RMSEP(7), -1.0);  // outside the response columns
 }
 
 TEST(CrossValidator, RefusedModelReturnsRowsToThePool) {
@@ -185,10 +185,107 @@ TEST(CrossValidator, AbortMarksResultsInvalid) {
   EXPECT_EQ(log.Tested.size(), 1U);
   EXPECT_FALSE(cv.IsExecuting());
   for (Integer k = 1; k <= 2; ++k) {
-    EXPECT_TRUE(std::isnan(cv.RMSEP(k)));  // sqrt(-1 / 10)
-    EXPECT_EQ(cv.TPRate(k), 0.5);          // -1 / (-1 + -1)
-    EXPECT_EQ(cv.FPRate(k), 0.5);
+    EXPECT_EQ(cv.RMSEP(k), -1.0);
+    EXPECT_EQ(cv.TPRate(k), -1.0);
+    EXPECT_EQ(cv.FPRate(k), -1.0);
   }
+}
+
+TEST(CrossValidator, InvalidResultsReadMinusOne) {
+  HookGuard guard;
+  SetRandSeed(5);
+  TCrossValidator cv(nullptr);
+  Data d(6);
+  Log log;
+  Attach(cv, d, log, 0.0);
+  ASSERT_TRUE(cv.Execute());  // a valid run over two response columns
+  struct Probe {
+    Integer ix;
+    bool valid;
+  };
+  const Probe probes[] = {{0, false}, {1, true}, {2, true}, {3, false}, {-5, false}};
+  for (const Probe& p : probes) {
+    SCOPED_TRACE(p.ix);
+    EXPECT_EQ(cv.RMSEP(p.ix) >= 0.0, p.valid);
+    EXPECT_EQ(cv.TPRate(p.ix) >= 0.0, p.valid);
+    EXPECT_EQ(cv.FPRate(p.ix) >= 0.0, p.valid);
+    if (!p.valid) {
+      EXPECT_EQ(cv.RMSEP(p.ix), -1.0);
+      EXPECT_EQ(cv.TPRate(p.ix), -1.0);
+      EXPECT_EQ(cv.FPRate(p.ix), -1.0);
+    }
+  }
+  EXPECT_EQ(cv.FPRate(2), 0.0);  // every negative hit
+  // Without predictor rows there is no mean error to report.
+  TMatrix empty(nullptr);
+  empty.Resize(2, 0);
+  cv.SetXMat(&empty);
+  EXPECT_EQ(cv.RMSEP(1), -1.0);
+  cv.SetXMat(nullptr);
+  EXPECT_EQ(cv.RMSEP(1), -1.0);
+  EXPECT_EQ(cv.TPRate(1), 1.0);  // the counts do not depend on XMat
+  cv.SetXMat(&d.X);
+  EXPECT_EQ(cv.RMSEP(1), 0.0);
+  // Marked invalid by a new test size.
+  cv.SetTestSize(2);
+  for (Integer k = 1; k <= 2; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(cv.RMSEP(k), -1.0);
+    EXPECT_EQ(cv.TPRate(k), -1.0);
+    EXPECT_EQ(cv.FPRate(k), -1.0);
+  }
+}
+
+TEST(CrossValidator, NestedExecuteReturnsFalseAndChangesNothing) {
+  HookGuard guard;
+  SetRandSeed(77);
+  TCrossValidator cv(nullptr);
+  Data d(6);
+  Log log;
+  Attach(cv, d, log, 0.0);
+  int creates = 0;
+  int nested = 0;
+  cv.SetOnModelCreateRequest([&](TObject*, Integer pct, const TIntArray& rows, bool& ok) {
+    ++creates;
+    log.Training.push_back(rows);
+    log.CreatePercent.push_back(pct);
+    if (creates == 2) {
+      const std::size_t tested = log.Tested.size();
+      EXPECT_FALSE(cv.Execute());
+      ++nested;
+      EXPECT_TRUE(cv.IsExecuting());
+      EXPECT_EQ(log.Tested.size(), tested);  // no prediction was asked for
+    }
+    ok = true;
+  });
+  EXPECT_TRUE(cv.Execute());
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(creates, 3);  // 2 + 2 + 2 rows
+  EXPECT_EQ(log.Tested.size(), 6U);
+  EXPECT_EQ(std::set<Integer>(log.Tested.begin(), log.Tested.end()).size(), 6U);
+  EXPECT_EQ(log.CreatePercent, (std::vector<Integer>{0, 33, 67}));
+  EXPECT_FALSE(cv.IsExecuting());
+  EXPECT_EQ(cv.RMSEP(1), 0.0);
+  EXPECT_EQ(cv.TPRate(1), 1.0);
+  EXPECT_EQ(cv.FPRate(1), 0.0);
+}
+
+TEST(CrossValidator, ResponseArrayKeepsItsLengthBetweenCalls) {
+  HookGuard guard;
+  TCrossValidator cv(nullptr);
+  Data d(4);
+  Log log;
+  Attach(cv, d, log, 0.0);
+  std::vector<std::size_t> seen;
+  cv.SetOnModelApplyRequest([&](TObject*, Integer, const TDoubleArray& x, TDoubleArray& resp) {
+    seen.push_back(resp.size());
+    const auto r = static_cast<Integer>(x[0]);
+    resp.assign(5, 0.0);  // longer than the two response columns
+    resp[0] = d.Y.Elem(1, r);
+  });
+  EXPECT_TRUE(cv.Execute());
+  EXPECT_EQ(seen, (std::vector<std::size_t>(4, 2U)));
+  EXPECT_EQ(cv.RMSEP(1), 0.0);
 }
 
 TEST(CrossValidator, HandlerThatNeverSucceedsEnds) {

@@ -106,6 +106,66 @@ double ChiSquareP(const std::vector<int>& counts, const std::vector<double>& mod
   return 1.0 - IncompleteGamma(chi2 / 2.0, (static_cast<double>(counts.size()) - 1.0) / 2.0);
 }
 
+TEST(TRandGen, Chi2PoleAtZeroTakesTheBinMidpoint) {
+  struct Case {
+    double low, high, df;
+    Integer pole;  // bin whose lower edge is 0, 0 when none
+  };
+  const Case cases[] = {{0.0, 10.0, 1.0, 1},
+                        {-2.0, 8.0, 0.5, 5},
+                        {0.0, 4.0, 1.5, 1},
+                        {-1.0, 9.0, 2.0, 3},
+                        {0.5, 10.5, 1.0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.low << " " << c.df);
+    TRandGen rg(nullptr);
+    rg.SetResolution(20);
+    rg.SetLowBorder(c.low);
+    rg.SetHighBorder(c.high);
+    rg.Chi2Distri(c.df);
+    const double w = (c.high - c.low) / 20.0;
+    for (Integer i = 1; i <= 20; ++i) {
+      const double x = c.low + (i - 1) * (c.high - c.low) / 20.0;
+      const double want = x < 0.0                     ? 0.0
+                          : i == c.pole && c.df < 2.0 ? Chi2DistriDensity(x + w / 2.0, c.df)
+                                                      : Chi2DistriDensity(x, c.df);
+      ASSERT_TRUE(std::isfinite(rg.Probability(i))) << i;
+      EXPECT_EQ(rg.Probability(i), want) << i;
+    }
+    ASSERT_TRUE(rg.Standardize());
+    double top = 0.0;
+    for (Integer i = 1; i <= 20; ++i) top = std::max(top, rg.Probability(i));
+    EXPECT_EQ(top, 1.0);
+  }
+  // All bins at 0 (default borders): the midpoint is 0 too, so nothing finite is left.
+  TRandGen flat(nullptr);
+  flat.SetResolution(10);
+  flat.Chi2Distri(1.0);
+  for (Integer i = 1; i <= 10; ++i) EXPECT_EQ(flat.Probability(i), 0.0) << i;
+  EXPECT_FALSE(flat.Standardize());
+}
+
+TEST(TRandGen, Chi2DrawsWithAPoleFollowTheTable) {
+  test::HookGuard guard;
+  TRandGen rg(nullptr);
+  rg.SetResolution(20);
+  rg.SetHighBorder(5.0);
+  rg.Chi2Distri(1.0);
+  ASSERT_TRUE(rg.Standardize());
+  std::vector<double> v;
+  for (Integer i = 1; i <= 20; ++i) v.push_back(rg.Probability(i));
+  const std::vector<double> model = ModelMass(v, 1);
+  SetRandSeed(31);
+  const int n = 40000;
+  std::vector<int> counts(20, 0);
+  for (int i = 0; i < n; ++i) {
+    const double r = rg.Random();
+    ASSERT_TRUE(r >= 0.0 && r < 5.0) << r;
+    ++counts[std::min<std::size_t>(static_cast<std::size_t>(r / 0.25), 19)];
+  }
+  EXPECT_GT(ChiSquareP(counts, model, n), 1e-3);
+}
+
 TEST(TRandGen, FreshComponentDrawsUniformly) {
   test::HookGuard guard;
   TRandGen rg(nullptr);

@@ -155,15 +155,24 @@ TEST(TDataTableElem, NominalTextOfValuesWithAndWithoutLabel) {
   t.SetMScaleType(1, stNominal);
   t.SetNominalID(1, 2, "red");
   const std::vector<std::pair<double, std::string>> cases = {
-      {2.0, "red"},   {151.0, "151"}, {0.0, "0"},          {-0.3, "0"},
-      {-12.0, "-12"}, {3.0, ""},      {1e20, "1000000000"}};
+      {2.0, "red"},
+      {151.0, "151"},
+      {0.0, "0"},
+      {-0.3, "0"},
+      {-12.0, "-12"},
+      {3.0, ""},
+      {1e18, "1000000000"},
+      // No digits beyond what an Int64 holds, and none for values that are not finite.
+      {-9223372036854774784.0, "-922337203"},
+      {9223372036854775808.0, ""},
+      {-1e20, ""},
+      {std::numeric_limits<double>::infinity(), ""},
+      {std::numeric_limits<double>::quiet_NaN(), ""}};
   for (const auto& [v, text] : cases) {
     SCOPED_TRACE(v);
     t.SetElem(1, 1, v);
     EXPECT_EQ(t.ElemNominal(1, 1), text);
   }
-  t.SetElem(1, 1, std::numeric_limits<double>::infinity());
-  EXPECT_EQ(t.ElemNominal(1, 1), "Inf");
   t.SetElem(2, 1, 2.0);
   EXPECT_EQ(t.ElemNominal(2, 1), "");
 }
@@ -269,6 +278,83 @@ TEST(TDataTableAdopt, EarlierAdoptedMatrixIsUnhookedAndOwnMatrixStaysOwn) {
   EXPECT_EQ(u.NumericData(), own);
   u.SetElem(1, 1, 3.0);
   EXPECT_EQ(own->GetVal(1, 1), 3.0);
+}
+
+TEST(TDataTableAdopt, LettingGoOfAMatrixNeverResizesIt) {
+  // The first matrix is the caller's once adopted, and the table's own one is freed: neither
+  // is resized on the way out.
+  TMatrix a(nullptr), b(nullptr);
+  a.Resize(5, 5);
+  a.SetVal(5, 5, 7.0);
+  b.Resize(2, 2);
+  b.SetVal(2, 2, 3.0);
+  TDataTable t(nullptr);
+  TableLog log;
+  t.AssignAnotherDataMatrix(&a);
+  log.Attach(t);
+  t.AssignAnotherDataMatrix(&b);
+  EXPECT_EQ(a.NrOfColumns(), 5);
+  EXPECT_EQ(a.NrOfRows(), 5);
+  EXPECT_EQ(a.GetVal(5, 5), 7.0);
+  EXPECT_EQ(t.NrOfColumns(), 2);
+  EXPECT_EQ(t.NrOfRows(), 2);
+  EXPECT_EQ(t.Elem(2, 2), 3.0);
+  EXPECT_EQ(t.ColName(3), "");
+  EXPECT_EQ(log.seq, "rrdsnac");
+  ASSERT_EQ(log.resizes.size(), 2u);
+  EXPECT_EQ(log.resizes[0], (std::vector<Integer>{5, 5, 2, 2}));
+  // Nothing that happens to the released matrix reaches the table any more.
+  log.seq.clear();
+  a.SetVal(1, 1, 1.0);
+  a.Resize(1, 1);
+  EXPECT_EQ(log.seq, "");
+  // Moving on to a smaller matrix again leaves the released one whole and keeps the headers
+  // of the surviving columns.
+  t.SetColName(1, "kept");
+  t.AssignAnotherDataMatrix(&a);
+  EXPECT_EQ(b.NrOfColumns(), 2);
+  EXPECT_EQ(b.GetVal(2, 2), 3.0);
+  EXPECT_EQ(t.ColName(1), "kept");
+  EXPECT_EQ(t.NrOfColumns(), 1);
+}
+
+TEST(TDataTableText, NamesAndLabelsAreCutAtACharacterBoundary) {
+  const std::string e = "\xC3\xA9";             // two bytes
+  const std::string clef = "\xF0\x9D\x84\x9E";  // four bytes
+  struct Case {
+    std::string in;
+    std::string name;   // as stored with the 50-byte limit
+    std::string label;  // as stored with the 10-byte limit
+  };
+  const Case cases[] = {
+      {std::string(49, 'x') + e, std::string(49, 'x'), std::string(10, 'x')},
+      {std::string(48, 'x') + e, std::string(48, 'x') + e, std::string(10, 'x')},
+      {std::string(47, 'x') + clef, std::string(47, 'x'), std::string(10, 'x')},
+      {std::string(46, 'x') + clef + "y", std::string(46, 'x') + clef, std::string(10, 'x')},
+      {std::string(9, 'y') + e, std::string(9, 'y') + e, std::string(9, 'y')},
+      {std::string(7, 'y') + clef, std::string(7, 'y') + clef, std::string(7, 'y')},
+      {std::string(6, 'y') + clef + "z", std::string(6, 'y') + clef + "z",
+       std::string(6, 'y') + clef},
+      {"a" + e + e + e + e + e + e, "a" + e + e + e + e + e + e, "a" + e + e + e + e},
+      // Bytes that start no sequence stand for themselves.
+      {std::string(60, '\x80'), std::string(50, '\x80'), std::string(10, '\x80')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in);
+    TDataTable t(nullptr);
+    t.SetColName(1, c.in);
+    t.SetRowName(1, c.in);
+    EXPECT_EQ(t.ColName(1), c.name);
+    EXPECT_EQ(t.RowName(1), c.name);
+    EXPECT_EQ(t.MaxColNameLength(), static_cast<Integer>(c.name.size()));
+    EXPECT_EQ(t.AddNominalID(1, c.in), 1);
+    EXPECT_EQ(t.NominalID(1, 1), c.label);
+    t.SetNominalID(1, 2, c.in);
+    EXPECT_EQ(t.NominalID(1, 2), c.label);
+    t.SetElemNominal(1, 1, c.in);  // found again under its cut form
+    EXPECT_EQ(t.Elem(1, 1), 1.0);
+    EXPECT_EQ(t.OrdinalOfNominalID(1, c.in, false), 1);
+  }
 }
 
 TEST(TDataTableSortExchange, StatesFollowTheMatrixExchanges) {

@@ -378,6 +378,45 @@ std::vector<Byte> Bytes(const std::string& s) {
   return {s.begin(), s.end()};
 }
 
+TEST(TDataTableEdit, CopyContentsFromItselfChangesNothing) {
+  TDataTable t(nullptr);
+  Fill(t, 3, 2);
+  t.SetFComment("mine");
+  t.SetMScaleType(1, stNominal);
+  t.SetNominalID(1, 2, "two");
+  t.SetMScaleType(1, stInterval);  // labels kept while the column is interval
+  t.SetMScaleType(2, stOrdinal);
+  t.SetNominalID(2, 1, "one");
+  t.NumericData()->SetVal(2, 1, 2.5);
+  t.SetMScaleType(3, stRatio);
+  const std::string names = t.CRCofNamesAndAttributes();  // reads every label slot
+  const std::string states = t.CRCofCellStates();
+  Log log;
+  log.Attach(t);
+  t.CopyContentsFrom(&t);
+  EXPECT_EQ(log.ev, (std::vector<std::string>{"data", "cells", "setup", "names", "attrib",
+                                              "resize 3,2,3,2"}));
+  EXPECT_EQ(t.NumericData()->GetVal(2, 1), 2.5);
+  EXPECT_EQ(t.Elem(3, 2), 32.0);
+  EXPECT_EQ(t.Comment(), "mine");
+  EXPECT_EQ(t.MScaleType(1), stInterval);
+  EXPECT_EQ(t.MScaleType(3), stRatio);
+  EXPECT_EQ(t.CRCofCellStates(), states);
+  EXPECT_EQ(t.CRCofNamesAndAttributes(), names);
+  t.SetMScaleType(1, stNominal);
+  EXPECT_EQ(t.NominalID(1, 2), "two");
+}
+
+TEST(TDataTableEdit, SerializeLabelsAreCutAtACharacterBoundary) {
+  TDataTable t(nullptr);
+  t.Resize(2, 1);
+  t.SetColName(1, "abcdefg\xC3\xA9");  // "1:" + name is 11 bytes, the last character two
+  t.SetColName(2, "abcdef\xC3\xA9");   // "2:" + name is exactly 10 bytes
+  t.Serialize(true, false);
+  EXPECT_EQ(t.NominalID(1, 1), "1:abcdefg");
+  EXPECT_EQ(t.NominalID(1, 2), "2:abcdef\xC3\xA9");
+}
+
 TEST(TDataTableEdit, ChecksumsFollowTheItemLayout) {
   TDataTable t(nullptr);
   t.Resize(2, 1);

@@ -63,8 +63,9 @@ TEST(TDataTableLabels, SetElemNominalReusesFillsHolesAndRaisesWhenFull) {
   EXPECT_EQ(t.OrdinalOfNominalID(1, "one-more", true), 0);
 }
 
-TEST(TDataTableLabels, AddNominalIDMakesColumnNominalAndFullColumnLosesLast) {
+TEST(TDataTableLabels, AddNominalIDMakesColumnNominalAndFullColumnRefuses) {
   TDataTable t(nullptr);
+  t.SetName("tab");
   t.Resize(3, 1);
   t.SetMScaleType(3, stOrdinal);
   Counts ev;
@@ -81,11 +82,44 @@ TEST(TDataTableLabels, AddNominalIDMakesColumnNominalAndFullColumnLosesLast) {
   t.SetNominalID(3, 1, "");  // a hole is refilled first
   EXPECT_EQ(t.AddNominalID(3, "new"), 1);
   for (Integer k = 3; k <= kMaxNominalIDs; ++k) t.SetNominalID(3, k, "v" + std::to_string(k));
-  EXPECT_EQ(t.AddNominalID(3, "last"), 150);
-  EXPECT_EQ(t.NominalID(3, 150), "last");
+  // A full column keeps every label, its scale and the meaning of its cells.
+  t.SetMScaleType(3, stOrdinal);
+  t.SetElem(3, 1, 150.0);
+  ev = Counts{};
+  NUV_EXPECT_THROW_MSG(t.AddNominalID(3, "last"), ENUVDataTableError,
+                       "Component \"tab\": number of available nominal values exceeded");
+  EXPECT_EQ(ev.setup, 0);
+  EXPECT_EQ(t.NominalID(3, 150), "v150");
+  EXPECT_EQ(t.ElemNominal(3, 1), "v150");
+  EXPECT_EQ(t.MScaleType(3), stOrdinal);
+  EXPECT_EQ(t.AddNominalID(3, "V150"), 150);  // an existing label is still found
   // An interval column becomes nominal too.
   EXPECT_EQ(t.AddNominalID(1, "x"), 1);
   EXPECT_EQ(t.MScaleType(1), stNominal);
+}
+
+TEST(TDataTableLabels, SetElemNominalReusesLabelsOfOtherScales) {
+  const TMScaleType scales[] = {stInterval, stRatio, stUnknown};
+  for (const TMScaleType s : scales) {
+    SCOPED_TRACE(static_cast<int>(s));
+    TDataTable t(nullptr);
+    t.Resize(1, 3);
+    t.SetMScaleType(1, s);
+    t.SetElemNominal(1, 1, "red");
+    t.SetElemNominal(1, 2, "RED");
+    t.SetElemNominal(1, 3, "blue");
+    EXPECT_EQ(t.Elem(1, 1), 1.0);
+    EXPECT_EQ(t.Elem(1, 2), 1.0);
+    EXPECT_EQ(t.Elem(1, 3), 2.0);
+    // One label used over and over never fills the column.
+    for (int i = 0; i < 200; ++i) t.SetElemNominal(1, 1, "red");
+    EXPECT_EQ(t.Elem(1, 1), 1.0);
+    EXPECT_EQ(t.MScaleType(1), s);
+    t.SetMScaleType(1, stNominal);
+    EXPECT_EQ(t.NominalID(1, 1), "red");
+    EXPECT_EQ(t.NominalID(1, 2), "blue");
+    EXPECT_EQ(t.NominalID(1, 3), "");
+  }
 }
 
 TEST(TDataTableLabels, SetNominalIDAndClearEvents) {

@@ -202,11 +202,22 @@ TEST(TDataTableSort, ValueSortMovesHeadersOnlyOnRequest) {
   EXPECT_EQ(n.names, 1);
   EXPECT_EQ(n.attrib, 1);
 
-  // The header flag ends with the table's sort: sorting the matrix itself leaves headers.
+  // The header flag outlives the table's sort: sorting the matrix itself moves headers too,
+  // until a table sort without headers clears it.
   t.NumericData()->SortCols(1, true, 0, 0, 0, 0);
   EXPECT_EQ(t.Elem(2, 1), 5.0);
   EXPECT_EQ(t.CellState(2, 1), 2);
-  EXPECT_EQ(t.ColName(1), "C-2");
+  EXPECT_EQ(t.ColName(1), "C-1");
+  EXPECT_EQ(t.ColAttrib(1), 7);
+  EXPECT_EQ(t.NominalID(1, 1), "red");
+  t.SortCols(1, false, 0, 0, 0, 0, false);
+  EXPECT_EQ(t.ColName(1), "C-1");
+  EXPECT_EQ(t.Elem(1, 1), 5.0);
+  t.NumericData()->SortCols(1, true, 0, 0, 0, 0);
+  EXPECT_EQ(t.Elem(2, 1), 5.0);
+  EXPECT_EQ(t.CellState(2, 1), 2);
+  EXPECT_EQ(t.ColName(1), "C-1");
+  EXPECT_EQ(t.ColAttrib(1), 7);
 }
 
 TEST(TDataTableSort, ValueSortKeyOutsideBlockKeepsKeyStatesWithValues) {

@@ -316,6 +316,7 @@ TEST(TDataTableStats, CopyCellsToVectorSelectsValidCellsInBlockOrder) {
   EXPECT_EQ(v.GetVal(1), 5.0);
   EXPECT_EQ(t.CopyCellsToVector(0, 0, 0, 0, 128, &v), 0);
   EXPECT_EQ(v.NrOfElem(), 1);
+  EXPECT_EQ(v.GetVal(1), 0.0);  // nothing of the earlier copy is left
   EXPECT_EQ(t.CopyCellsToVector(0, 0, 0, 0, 255, nullptr), 0);
 }
 
