@@ -75,14 +75,16 @@ double CalcImgCorrelation(const TBitmap* Bmp1, const TBitmap* Bmp2, const TRect&
 
 Integer CheckParanthInExp(const std::string& Expression) {
   Int64 depth = 0;
-  for (std::size_t i = 0; i < Expression.size(); ++i) {
-    if (Expression[i] == '(') {
+  // Positions count characters of the UTF-8 text: every byte but a continuation byte
+  // (10xxxxxx) starts one.
+  Int64 pos = 0;
+  for (const char ch : Expression) {
+    if ((static_cast<unsigned char>(ch) & 0xC0U) != 0x80U) ++pos;
+    if (ch == '(') {
       ++depth;
-    } else if (Expression[i] == ')') {
-      if (depth == 0) {
-        // Positions beyond the Integer range cannot be reported; they saturate.
-        return i >= static_cast<std::size_t>(INT32_MAX) ? -INT32_MAX : -static_cast<Integer>(i + 1);
-      }
+    } else if (ch == ')') {
+      // Positions beyond the Integer range cannot be reported; they saturate.
+      if (depth == 0) return -static_cast<Integer>(std::min<Int64>(pos, INT32_MAX));
       --depth;
     }
   }

@@ -32,7 +32,8 @@ enum TImgCompareMode : std::uint8_t {
 double CalcImgCorrelation(const TBitmap* Bmp1, const TBitmap* Bmp2, const TRect& Rect1,
                           const TRect& Rect2, TImgCompareMode Mode);
 /// Final bracket depth of Expression: 0 when the round brackets balance, the number of unclosed
-/// "(" otherwise, or minus the 1-based position of the first ")" that has no partner.
+/// "(" otherwise, or minus the 1-based position of the first ")" that has no partner, counted
+/// in characters of the UTF-8 text.
 Integer CheckParanthInExp(const std::string& Expression);
 
 }  // namespace NUV_math2

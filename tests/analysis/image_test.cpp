@@ -133,6 +133,25 @@ TEST(CheckParanthInExp, DepthOrPositionOfFirstUnmatchedClose) {
   EXPECT_EQ(CheckParanthInExp("[{x}]"), 0);
 }
 
+TEST(CheckParanthInExp, PositionsCountUtf8Characters) {
+  // Two-, three- and four-byte characters each count as one position.
+  const struct {
+    const char* Text;
+    Integer Want;
+  } cases[] = {
+      {"\xC3\xA4)", -2},                   // "ä)"
+      {"(\xC3\xA4))", -4},                 // "(ä))"
+      {"\xE2\x82\xAC \xE2\x82\xAC)", -4},  // "€ €)"
+      {"\xF0\x9F\x98\x80(x))a)", -5},      // an emoji, then "(x))": its second ")"
+      {"(\xC3\xA4\xC3\xB6", 1},            // depth is not a position
+      {"a)\xC3\xA4)", -2},                 // before any wide character
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    EXPECT_EQ(CheckParanthInExp(c.Text), c.Want);
+  }
+}
+
 TEST(TBitmapCanvas, PixelsInsideOutsideAndResize) {
   TBitmap bmp(3, 2);
   bmp.Canvas()->SetPixels(2, 1, 0x030201);
