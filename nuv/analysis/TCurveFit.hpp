@@ -126,7 +126,8 @@ class TCurveFit : public TComponent {
   void CalcCircleFit(double& r, double& dx, double& dy) const;
 
   /// Writes the pairs as an ASC text file (two columns "x" and "y", numbers by strff with 1 and
-  /// Precision). Line 1 is Comment with line feeds as blanks, or a note naming the file when
+  /// Precision). Line 1 is Comment with line feeds and carriage returns as blanks, or a note
+  /// naming the file when
   /// that is empty. Returns "" on success, the error message when the file cannot be created
   /// (nothing written); a failing write raises EInOutError.
   std::string ExportAsASC(const std::string& FileName, const std::string& Comment,
