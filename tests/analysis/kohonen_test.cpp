@@ -127,20 +127,38 @@ TEST(TKohonenTraining, EpochCountsAndProgress) {
   EXPECT_EQ(events[198], 100);
 
   // After the end: one epoch of rate 0, weights unchanged.
-  const std::vector<double> before = AllWeights(k);
+  std::vector<double> before = AllWeights(k);
   events.clear();
   k.ContinueTraining();
   EXPECT_EQ(events, std::vector<Integer>{100});
   EXPECT_EQ(AllWeights(k), before);
 
-  // Fewer steps than already done, and no steps at all: the same, no NaN rate.
-  for (Integer steps : {10, 0, -5}) {
+  // Fewer steps than already done: the same, no rate above the initial one.
+  k.SetNrOfTrnSteps(10);
+  events.clear();
+  k.ContinueTraining();
+  EXPECT_EQ(events, std::vector<Integer>{100});
+  EXPECT_EQ(AllWeights(k), before);
+
+  // No steps at all: no epoch and no report, neither continued nor from a fresh start.
+  for (Integer steps : {0, -5}) {
     SCOPED_TRACE(steps);
     k.SetNrOfTrnSteps(steps);
     events.clear();
     k.ContinueTraining();
-    EXPECT_EQ(events, std::vector<Integer>{100});
+    EXPECT_TRUE(events.empty());
     EXPECT_EQ(AllWeights(k), before);
+    k.Trainit();
+    EXPECT_TRUE(events.empty());
+    const std::vector<double> fresh = AllWeights(k);
+    k.ContinueTraining();  // random weights, untrained
+    EXPECT_EQ(AllWeights(k), fresh);
+    EXPECT_TRUE(events.empty());
+    k.SetNrOfTrnSteps(200);
+    k.ContinueTraining();  // the whole schedule after all, from step 1
+    EXPECT_EQ(events.size(), 199u);
+    before = AllWeights(k);
+    events.clear();
   }
 }
 
