@@ -62,7 +62,8 @@ double TSLine::Direction() const noexcept {
     a = FParA > 0.0 ? std::numbers::pi / 2 : -std::numbers::pi / 2;
   if (FParB <= 0.0) return a + std::numbers::pi;
   if (FParA > 0.0) return a + 2 * std::numbers::pi;
-  return a;
+  // A = 0 gives atan(-0) = -0; the angle is +0.
+  return a + 0.0;
 }
 
 double TSLine::Slope() const {

@@ -33,7 +33,7 @@ class TSLine : public TComponent {
   bool SubstituteInf() const noexcept { return FSubstInf; }
   void SetSubstituteInf(bool Value) noexcept { FSubstInf = Value; }
 
-  /// Angle of the direction vector (B, -A), in [0, 2π).
+  /// Angle of the direction vector (B, -A), in [0, 2π); +0 for the x axis.
   double Direction() const noexcept;
   /// -A/B; raises "slope is infinite" when B = 0.
   double Slope() const;

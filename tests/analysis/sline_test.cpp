@@ -101,6 +101,26 @@ TEST(TSLineBuild, PointsSlopeAngleAndDirection) {
   }
 }
 
+TEST(TSLineBuild, DirectionOfHorizontalLinesIsPositiveZeroOrPi) {
+  TSLine L(nullptr);  // the x axis: A = 0, B = 1
+  EXPECT_EQ(L.Direction(), 0.0);
+  EXPECT_FALSE(std::signbit(L.Direction()));
+  // A = -0 and a line running to the left.
+  const struct {
+    double A, B;
+    double Want;
+  } cases[] = {{-0.0, 1.0, 0.0}, {0.0, 3.0, 0.0}, {0.0, -1.0, kPi}, {-0.0, -2.0, kPi}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.B);
+    L.SetParB(c.B);
+    L.SetParA(c.A);
+    EXPECT_EQ(L.Direction(), c.Want);
+    EXPECT_FALSE(std::signbit(L.Direction()));
+  }
+  ASSERT_TRUE(L.LineFrom2Points(5.0, 2.0, 7.0, 2.0));  // A = 0 from the points
+  EXPECT_FALSE(std::signbit(L.Direction()));
+}
+
 TEST(TSLineErrors, ZeroCoefficientRaisesOrSubstitutes) {
   TSLine v(nullptr);
   v.LineFrom2Points(2.0, 0.0, 2.0, 1.0);  // x = 2: A = -1, B = 0, C = 2
