@@ -150,6 +150,7 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double R
                           TMatrix* Coeffs) {
   constexpr const char* kFunc = "CalcChebFilterCoeffs";
   constexpr Integer kMaxPoles = 20;  // the cascade below holds 23 coefficients
+  if (Coeffs == nullptr) return;
   if (NPoles % 2 != 0) detail::RaiseFunction<ENUVMath2Error>(kFunc, "NPoles must be even");
   if (NPoles < 0 || NPoles > kMaxPoles) {
     detail::RaiseFunction<ENUVMath2Error>(kFunc, "NPoles must be in the range 0 to 20");
@@ -232,7 +233,6 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double R
   }
   for (std::size_t i = 0; i <= 20; ++i) A[i] /= gain;
   a0 = A[0];
-  if (Coeffs == nullptr) return;
   Coeffs->Resize(2, NPoles);
   for (Integer r = 1; r <= NPoles; ++r) {
     Coeffs->SetVal(1, r, A[static_cast<std::size_t>(r)]);

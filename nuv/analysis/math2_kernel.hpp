@@ -48,7 +48,7 @@ void MovingKernelFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem,
 /// Ripple value" (outside 0..29 or NaN), "CalcChebFilterCoeffs: invalid cutoff frequency"
 /// (outside 0..0.5 or NaN, or a cut-off the design cannot scale to unit gain: a low pass at 0,
 /// a high pass at 0.5, or one so close to them that the gain is 0 or not finite). A null
-/// Coeffs only sets a0.
+/// Coeffs does nothing (a0 untouched, nothing checked).
 void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double Ripple, double& a0,
                           TMatrix* Coeffs);
 

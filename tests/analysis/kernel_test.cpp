@@ -265,6 +265,10 @@ TEST(ChebFilterCoeffs, ChecksRaiseAndChangeNothing) {
   EXPECT_EQ(a0, kSentinel);
   EXPECT_EQ(m.NrOfRows(), 3);
   EXPECT_EQ(m.Elem(3, 3), kSentinel);
+  // Without a matrix nothing is designed: a0 stays, even for arguments that would raise.
+  CalcChebFilterCoeffs(4, false, 0.1, 0.5, a0, nullptr);
+  CalcChebFilterCoeffs(3, false, 0.1, 0.5, a0, nullptr);
+  EXPECT_EQ(a0, kSentinel);
   // Ripple 29 is the largest the ellipse warp allows; no poles is the identity.
   CalcChebFilterCoeffs(20, true, 0.45, 29.0, a0, &m);
   EXPECT_TRUE(std::isfinite(a0));
