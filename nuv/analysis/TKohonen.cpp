@@ -198,10 +198,9 @@ void TKohonen::RunEpoch(double alpha, Integer radius) {
 }
 
 void TKohonen::ApplyIt(TVector* InData, Integer& BestIx, Integer& BestIy, double& Distance) const {
-  BestIx = 0;
-  BestIy = 0;
-  Distance = uc_MaxDouble;
   if (InData == nullptr) return;
+  // Without a cell below uc_MaxDouble (NaN or overflowing input) BestIx and BestIy stay.
+  Distance = uc_MaxDouble;
   const Integer nx = FKohMat.NrOfColumns();
   const Integer ny = FKohMat.NrOfRows();
   const Integer nw = FKohMat.NrOfLayers();

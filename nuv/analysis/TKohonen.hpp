@@ -84,8 +84,8 @@ class TKohonen : public TComponent {
   void AbortTraining() noexcept { FAbort.store(true); }
   /// The cell whose weights are nearest to InData (in data units; elements beyond InData read
   /// 0), the first in x-major order on ties. Distance is the squared distance in the
-  /// standardised space. No cell nearer than uc_MaxDouble (or a null InData): BestIx and
-  /// BestIy 0, Distance uc_MaxDouble.
+  /// standardised space. No cell nearer than uc_MaxDouble: BestIx and BestIy unchanged,
+  /// Distance uc_MaxDouble. A null InData changes nothing.
   void ApplyIt(TVector* InData, Integer& BestIx, Integer& BestIy, double& Distance) const;
 
  protected:

@@ -292,15 +292,26 @@ TEST(TKohonenData, ApplyItTiesNullAndNonFinite) {
   EXPECT_EQ(bx, 1);
   EXPECT_EQ(by, 1);
   EXPECT_EQ(d, 25.0);
+  // No cell below uc_MaxDouble: the indices are left as they were.
   in.SetVal(1, std::numeric_limits<double>::quiet_NaN());
+  bx = 2;
+  by = 3;
   k.ApplyIt(&in, bx, by, d);
-  EXPECT_EQ(bx, 0);
-  EXPECT_EQ(by, 0);
+  EXPECT_EQ(bx, 2);
+  EXPECT_EQ(by, 3);
   EXPECT_EQ(d, uc_MaxDouble);
+  in.SetVal(1, 1e200);  // the squared distance overflows
+  d = 0.0;
+  k.ApplyIt(&in, bx, by, d);
+  EXPECT_EQ(bx, 2);
+  EXPECT_EQ(d, uc_MaxDouble);
+  // No input: nothing is touched.
   bx = 7;
+  d = -3.0;
   k.ApplyIt(nullptr, bx, by, d);
-  EXPECT_EQ(bx, 0);
-  EXPECT_EQ(d, uc_MaxDouble);
+  EXPECT_EQ(bx, 7);
+  EXPECT_EQ(by, 3);
+  EXPECT_EQ(d, -3.0);
 
   // An object whose distance overflows has no winner: nothing moves, the epoch still counts.
   Load(k, {{1e200, 0.0}, {std::numeric_limits<double>::quiet_NaN(), 0.0}});
