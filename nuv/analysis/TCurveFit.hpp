@@ -166,8 +166,9 @@ class TCurveFit : public TComponent {
   double GetMeanXDegrees() const { return CalcMeanDegrees(1); }
   double GetMeanYDegrees() const { return CalcMeanDegrees(2); }
   /// Analysis of variance of a regression whose pairs are (observed, fitted) with NumVars
-  /// regressors. A mean square whose degrees of freedom are not positive is 0; F is 0 when
-  /// MSR = 0, 1e10 when MSE = 0 and MSR is not, else MSR/MSE.
+  /// regressors. The mean squares divide by dfres and dfreg as they are, so 0 degrees of
+  /// freedom give an infinite or NaN mean square (and no pairs with IncludeConst a NaN mean);
+  /// F is 0 when MSR = 0, 1e10 when MSE = 0 and MSR is not, else MSR/MSE.
   void CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,
                     Integer& dftotal, double& SSE, double& SSR, double& SST, double& MSE,
                     double& MSR, double& F) const;
