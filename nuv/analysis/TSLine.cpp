@@ -1,7 +1,6 @@
 #include "nuv/analysis/TSLine.hpp"
 
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 namespace nuv {
@@ -89,7 +88,7 @@ bool TSLine::InterSection(const TSLine* OtherLine, double& x, double& y) const n
 }
 
 double TSLine::AngleBetweenLines(const TSLine* OtherLine) const noexcept {
-  if (OtherLine == nullptr) return std::numeric_limits<double>::quiet_NaN();
+  if (OtherLine == nullptr) return 0.0;
   const double s = FParA * OtherLine->FParA + FParB * OtherLine->FParB;
   if (s == 0.0) return std::numbers::pi / 2;
   return std::fabs(std::atan((FParA * OtherLine->FParB - FParB * OtherLine->FParA) / s));

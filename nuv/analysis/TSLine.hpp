@@ -43,7 +43,7 @@ class TSLine : public TComponent {
   /// Intersection with OtherLine into (x, y) and true; false with x, y untouched when the lines
   /// are parallel (or OtherLine is null).
   bool InterSection(const TSLine* OtherLine, double& x, double& y) const noexcept;
-  /// The acute angle between the lines in [0, π/2] radians; NaN when OtherLine is null.
+  /// The acute angle between the lines in [0, π/2] radians; 0 when OtherLine is null.
   double AngleBetweenLines(const TSLine* OtherLine) const noexcept;
   /// The line through (px, py) at angle radians from the x axis.
   void LineThroughPoint(double px, double py, double angle) noexcept;
