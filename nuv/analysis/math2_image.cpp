@@ -48,10 +48,16 @@ double CalcImgCorrelation(const TBitmap* Bmp1, const TBitmap* Bmp2, const TRect&
     throw ENUVMath2Error("image ranges to compare are not of equal size");
   }
   if (Bmp1 == nullptr || Bmp2 == nullptr) return 0.0;
+  // A rectangle that reaches outside its bitmap has pixels that do not exist: no correlation.
+  // (A reversed rectangle holds no pixel and gives 0 below.)
+  const auto leaves = [](const TRect& R, const TBitmap* B) {
+    return R.Left <= R.Right && R.Top <= R.Bottom &&
+           (R.Left < 0 || R.Top < 0 || R.Right >= B->Width() || R.Bottom >= B->Height());
+  };
+  if (leaves(Rect1, Bmp1) || leaves(Rect2, Bmp2)) return 0.0;
   const Int64 dx = Int64{Rect2.Left} - Rect1.Left;
   const Int64 dy = Int64{Rect2.Top} - Rect1.Top;
-  // Only pixels inside both bitmaps exist; limiting the loops to them keeps the work bounded
-  // by the bitmap sizes whatever the rectangles.
+  // Both rectangles lie inside their bitmaps, so the loops are bounded by the bitmap sizes.
   const Int64 x0 = std::max({Int64{Rect1.Left}, Int64{0}, -dx});
   const Int64 x1 = std::min({Int64{Rect1.Right}, Int64{Bmp1->Width()} - 1, Bmp2->Width() - 1 - dx});
   const Int64 y0 = std::max({Int64{Rect1.Top}, Int64{0}, -dy});
