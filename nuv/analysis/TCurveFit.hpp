@@ -126,7 +126,8 @@ class TCurveFit : public TComponent {
   void CalcCircleFit(double& r, double& dx, double& dy) const;
 
   /// Writes the pairs as an ASC text file (two columns "x" and "y", numbers by strff with 1 and
-  /// Precision). Line 1 is Comment with line feeds as blanks, or a note naming the file when
+  /// Precision). Line 1 is Comment with line feeds and carriage returns as blanks, or a note
+  /// naming the file when
   /// that is empty. Returns "" on success, the error message when the file cannot be created
   /// (nothing written); a failing write raises EInOutError.
   std::string ExportAsASC(const std::string& FileName, const std::string& Comment,
@@ -165,8 +166,9 @@ class TCurveFit : public TComponent {
   double GetMeanXDegrees() const { return CalcMeanDegrees(1); }
   double GetMeanYDegrees() const { return CalcMeanDegrees(2); }
   /// Analysis of variance of a regression whose pairs are (observed, fitted) with NumVars
-  /// regressors. A mean square whose degrees of freedom are not positive is 0; F is 0 when
-  /// MSR = 0, 1e10 when MSE = 0 and MSR is not, else MSR/MSE.
+  /// regressors. The mean squares divide by dfres and dfreg as they are, so 0 degrees of
+  /// freedom give an infinite or NaN mean square (and no pairs with IncludeConst a NaN mean);
+  /// F is 0 when MSR = 0, 1e10 when MSE = 0 and MSR is not, else MSR/MSE.
   void CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,
                     Integer& dftotal, double& SSE, double& SSR, double& SST, double& MSE,
                     double& MSR, double& F) const;

@@ -48,7 +48,8 @@ std::string TCurveFit::ExportAsASC(const std::string& FileName, const std::strin
   auto put = [&](const std::string& Line) {
     if (!writer.WriteLine(Line)) throw EInOutError("Cannot write file \"" + FileName + "\"");
   };
-  std::string first = ReplaceCharInString(Comment, '\n', ' ');
+  // A bare CR would end line 1 early for readers that also end lines there.
+  std::string first = ReplaceCharInString(ReplaceCharInString(Comment, '\n', ' '), '\r', ' ');
   if (first.empty()) first = "Exported by NUV TCurveFit component: " + FileName;
   put(first);
   put("2\t;nr. of columns");

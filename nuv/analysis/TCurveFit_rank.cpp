@@ -181,7 +181,7 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   double m = 0.0;
   if (IncludeConst) {
     dftotal = n - 1;
-    if (n > 0) m = static_cast<double>(sumx / n);
+    m = static_cast<double>(sumx / static_cast<double>(n));
   } else {
     dftotal = n;
   }
@@ -194,9 +194,9 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   SSE = static_cast<double>(SumDiffq);
   SSR = static_cast<double>(sumyq - 2 * m * sumy + nm);
   SST = static_cast<double>(sumxq - 2 * m * sumx + nm);
-  // Without degrees of freedom a mean square is undefined; 0 keeps F finite and meaningful.
-  MSE = dfres > 0 ? SSE / dfres : 0.0;
-  MSR = dfreg > 0 ? SSR / dfreg : 0.0;
+  // No guard: without degrees of freedom the division gives inf or NaN.
+  MSE = SSE / static_cast<double>(res);
+  MSR = SSR / static_cast<double>(dfreg);
   if (MSR == 0.0) {
     F = 0.0;
   } else if (MSE != 0.0) {

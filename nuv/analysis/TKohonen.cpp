@@ -122,18 +122,20 @@ void TKohonen::Trainit() {
 
 void TKohonen::ContinueTraining() {
   FAbort.store(false);
+  // Without training steps there is no schedule to run, and no progress to report.
+  if (FMaxSteps < 1) return;
   do {
-    // A step count of 0 or below, or a current step beyond it, would give a = NaN or a rate
-    // above the initial one; such an epoch counts as after the end of training (a = 0).
+    // A current step beyond the last would give a < 0 and a rate above the initial one; such
+    // an epoch counts as after the end of training (a = 0).
     double a = 0.0;
-    if (FMaxSteps > 0 && FCurStep < FMaxSteps)
+    if (FCurStep < FMaxSteps)
       a = static_cast<double>(FMaxSteps - FCurStep) / static_cast<double>(FMaxSteps);
     const double a2 = a * a;
     FCurNeighb = static_cast<Integer>(Round((static_cast<double>(FMaxNeighb) - 1.0) * a2 + 1.0));
     FCurAlpha = FMaxAlpha * a2;
     RunEpoch(FCurAlpha, FCurNeighb);
     Integer percent = 100;
-    if (FMaxSteps > 0 && FCurStep < FMaxSteps)
+    if (FCurStep < FMaxSteps)
       percent = static_cast<Integer>(Round(static_cast<double>(FCurStep) * 100.0 / FMaxSteps));
     DoFeedback(percent);
     if (FCurStep < std::numeric_limits<Integer>::max()) ++FCurStep;
@@ -196,10 +198,9 @@ void TKohonen::RunEpoch(double alpha, Integer radius) {
 }
 
 void TKohonen::ApplyIt(TVector* InData, Integer& BestIx, Integer& BestIy, double& Distance) const {
-  BestIx = 0;
-  BestIy = 0;
-  Distance = uc_MaxDouble;
   if (InData == nullptr) return;
+  // Without a cell below uc_MaxDouble (NaN or overflowing input) BestIx and BestIy stay.
+  Distance = uc_MaxDouble;
   const Integer nx = FKohMat.NrOfColumns();
   const Integer ny = FKohMat.NrOfRows();
   const Integer nw = FKohMat.NrOfLayers();

@@ -35,8 +35,9 @@ class TKohonen : public TComponent {
   /// Neighbourhood radius of the first step; stored as given (a radius below 0 acts as 0).
   Integer InitialNeighbors() const noexcept { return FMaxNeighb; }
   void SetInitialNeighbors(Integer Value) noexcept { FMaxNeighb = Value; }
-  /// Number of training steps; stored as given. With 0 or fewer steps, or a current step at or
-  /// beyond it, an epoch trains with rate 0 (the training counts as complete).
+  /// Number of training steps; stored as given. With 0 or fewer steps no epoch runs; with a
+  /// current step at or beyond it, an epoch trains with rate 0 (the training counts as
+  /// complete).
   Integer NrOfTrnSteps() const noexcept { return FMaxSteps; }
   void SetNrOfTrnSteps(Integer Value) noexcept { FMaxSteps = Value; }
   /// Inputs per cell.
@@ -76,15 +77,15 @@ class TKohonen : public TComponent {
   void StandardizeData();
   /// Restarts at step 1 with random weights in [-0.1, 0.1), then ContinueTraining.
   void Trainit();
-  /// Runs epochs from the current step (at least one) until the last step or an abort
-  /// request; OnFeedback fires after each epoch.
+  /// Runs epochs from the current step (at least one, none when NrOfTrnSteps < 1) until the
+  /// last step or an abort request; OnFeedback fires after each epoch.
   void ContinueTraining();
   /// Requests a stop; the training ends after the current epoch. Safe from another thread.
   void AbortTraining() noexcept { FAbort.store(true); }
   /// The cell whose weights are nearest to InData (in data units; elements beyond InData read
   /// 0), the first in x-major order on ties. Distance is the squared distance in the
-  /// standardised space. No cell nearer than uc_MaxDouble (or a null InData): BestIx and
-  /// BestIy 0, Distance uc_MaxDouble.
+  /// standardised space. No cell nearer than uc_MaxDouble: BestIx and BestIy unchanged,
+  /// Distance uc_MaxDouble. A null InData changes nothing.
   void ApplyIt(TVector* InData, Integer& BestIx, Integer& BestIy, double& Distance) const;
 
  protected:

@@ -1,7 +1,6 @@
 #include "nuv/analysis/TSLine.hpp"
 
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 namespace nuv {
@@ -62,7 +61,8 @@ double TSLine::Direction() const noexcept {
     a = FParA > 0.0 ? std::numbers::pi / 2 : -std::numbers::pi / 2;
   if (FParB <= 0.0) return a + std::numbers::pi;
   if (FParA > 0.0) return a + 2 * std::numbers::pi;
-  return a;
+  // A = 0 gives atan(-0) = -0; the angle is +0.
+  return a + 0.0;
 }
 
 double TSLine::Slope() const {
@@ -88,7 +88,7 @@ bool TSLine::InterSection(const TSLine* OtherLine, double& x, double& y) const n
 }
 
 double TSLine::AngleBetweenLines(const TSLine* OtherLine) const noexcept {
-  if (OtherLine == nullptr) return std::numeric_limits<double>::quiet_NaN();
+  if (OtherLine == nullptr) return 0.0;
   const double s = FParA * OtherLine->FParA + FParB * OtherLine->FParB;
   if (s == 0.0) return std::numbers::pi / 2;
   return std::fabs(std::atan((FParA * OtherLine->FParB - FParB * OtherLine->FParA) / s));

@@ -33,7 +33,7 @@ class TSLine : public TComponent {
   bool SubstituteInf() const noexcept { return FSubstInf; }
   void SetSubstituteInf(bool Value) noexcept { FSubstInf = Value; }
 
-  /// Angle of the direction vector (B, -A), in [0, 2π).
+  /// Angle of the direction vector (B, -A), in [0, 2π); +0 for the x axis.
   double Direction() const noexcept;
   /// -A/B; raises "slope is infinite" when B = 0.
   double Slope() const;
@@ -43,7 +43,7 @@ class TSLine : public TComponent {
   /// Intersection with OtherLine into (x, y) and true; false with x, y untouched when the lines
   /// are parallel (or OtherLine is null).
   bool InterSection(const TSLine* OtherLine, double& x, double& y) const noexcept;
-  /// The acute angle between the lines in [0, π/2] radians; NaN when OtherLine is null.
+  /// The acute angle between the lines in [0, π/2] radians; 0 when OtherLine is null.
   double AngleBetweenLines(const TSLine* OtherLine) const noexcept;
   /// The line through (px, py) at angle radians from the x axis.
   void LineThroughPoint(double px, double py, double angle) noexcept;

@@ -48,10 +48,16 @@ double CalcImgCorrelation(const TBitmap* Bmp1, const TBitmap* Bmp2, const TRect&
     throw ENUVMath2Error("image ranges to compare are not of equal size");
   }
   if (Bmp1 == nullptr || Bmp2 == nullptr) return 0.0;
+  // A rectangle that reaches outside its bitmap has pixels that do not exist: no correlation.
+  // (A reversed rectangle holds no pixel and gives 0 below.)
+  const auto leaves = [](const TRect& R, const TBitmap* B) {
+    return R.Left <= R.Right && R.Top <= R.Bottom &&
+           (R.Left < 0 || R.Top < 0 || R.Right >= B->Width() || R.Bottom >= B->Height());
+  };
+  if (leaves(Rect1, Bmp1) || leaves(Rect2, Bmp2)) return 0.0;
   const Int64 dx = Int64{Rect2.Left} - Rect1.Left;
   const Int64 dy = Int64{Rect2.Top} - Rect1.Top;
-  // Only pixels inside both bitmaps exist; limiting the loops to them keeps the work bounded
-  // by the bitmap sizes whatever the rectangles.
+  // Both rectangles lie inside their bitmaps, so the loops are bounded by the bitmap sizes.
   const Int64 x0 = std::max({Int64{Rect1.Left}, Int64{0}, -dx});
   const Int64 x1 = std::min({Int64{Rect1.Right}, Int64{Bmp1->Width()} - 1, Bmp2->Width() - 1 - dx});
   const Int64 y0 = std::max({Int64{Rect1.Top}, Int64{0}, -dy});
@@ -75,14 +81,16 @@ double CalcImgCorrelation(const TBitmap* Bmp1, const TBitmap* Bmp2, const TRect&
 
 Integer CheckParanthInExp(const std::string& Expression) {
   Int64 depth = 0;
-  for (std::size_t i = 0; i < Expression.size(); ++i) {
-    if (Expression[i] == '(') {
+  // Positions count characters of the UTF-8 text: every byte but a continuation byte
+  // (10xxxxxx) starts one.
+  Int64 pos = 0;
+  for (const char ch : Expression) {
+    if ((static_cast<unsigned char>(ch) & 0xC0U) != 0x80U) ++pos;
+    if (ch == '(') {
       ++depth;
-    } else if (Expression[i] == ')') {
-      if (depth == 0) {
-        // Positions beyond the Integer range cannot be reported; they saturate.
-        return i >= static_cast<std::size_t>(INT32_MAX) ? -INT32_MAX : -static_cast<Integer>(i + 1);
-      }
+    } else if (ch == ')') {
+      // Positions beyond the Integer range cannot be reported; they saturate.
+      if (depth == 0) return -static_cast<Integer>(std::min<Int64>(pos, INT32_MAX));
       --depth;
     }
   }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <numbers>
 #include <utility>
 #include <vector>
@@ -149,6 +150,7 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double R
                           TMatrix* Coeffs) {
   constexpr const char* kFunc = "CalcChebFilterCoeffs";
   constexpr Integer kMaxPoles = 20;  // the cascade below holds 23 coefficients
+  if (Coeffs == nullptr) return;
   if (NPoles % 2 != 0) detail::RaiseFunction<ENUVMath2Error>(kFunc, "NPoles must be even");
   if (NPoles < 0 || NPoles > kMaxPoles) {
     detail::RaiseFunction<ENUVMath2Error>(kFunc, "NPoles must be in the range 0 to 20");
@@ -156,8 +158,7 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double R
   if (!(Ripple >= 0.0 && Ripple <= 29.0)) {
     detail::RaiseFunction<ENUVMath2Error>(kFunc, "invalid Ripple value");
   }
-  // At 0 and 0.5 the poles land on the unit circle and the gain scaling divides by zero.
-  if (!(CutOff > 0.0 && CutOff < 0.5)) {
+  if (!(CutOff >= 0.0 && CutOff <= 0.5)) {
     detail::RaiseFunction<ENUVMath2Error>(kFunc, "invalid cutoff frequency");
   }
   constexpr std::size_t kLen = 23;
@@ -225,9 +226,13 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double R
     sb += B[i] * sign;
   }
   const double gain = sa / (1.0 - sb);
+  // A cut-off at the stop-band edge (low pass at 0, high pass at 0.5), or so near it that the
+  // pass-band sums vanish, leaves no gain to scale by.
+  if (gain == 0.0 || !std::isfinite(gain)) {
+    detail::RaiseFunction<ENUVMath2Error>(kFunc, "invalid cutoff frequency");
+  }
   for (std::size_t i = 0; i <= 20; ++i) A[i] /= gain;
   a0 = A[0];
-  if (Coeffs == nullptr) return;
   Coeffs->Resize(2, NPoles);
   for (Integer r = 1; r <= NPoles; ++r) {
     Coeffs->SetVal(1, r, A[static_cast<std::size_t>(r)]);
@@ -238,39 +243,94 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double R
 void ChebychevFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem, TVector* DestVec,
                      double a0, TMatrix* Coeffs) {
   if (SourceVec == nullptr || DestVec == nullptr || Coeffs == nullptr) return;
-  // Held within the source so that the work arrays stay bounded by the data.
-  FirstElem = std::max(FirstElem, 1);
-  LastElem = std::min(LastElem, SourceVec->NrOfElem());
   if (FirstElem > LastElem) return;
-  const auto P = static_cast<std::size_t>(Coeffs->NrOfRows());
-  const std::size_t s = P + 1;
-  const auto L = static_cast<std::size_t>(LastElem - FirstElem + 1);
-  const std::size_t len = L + 2 * s;
-  std::vector<double> a(P + 1);
-  std::vector<double> b(P + 1);
-  for (std::size_t r = 1; r <= P; ++r) {
+  const auto P = static_cast<std::int64_t>(Coeffs->NrOfRows());
+  const std::int64_t s = P + 1;
+  // Both passes run over the absolute positions e = 1 .. last + 2s, the input at e being
+  // source(e - s); positions outside the source read 0.
+  const std::int64_t len = static_cast<std::int64_t>(LastElem) + 2 * s;
+  if (len > std::numeric_limits<Integer>::max()) return;
+  const auto up = static_cast<std::size_t>(P);
+  std::vector<double> a(up + 1);
+  std::vector<double> b(up + 1);
+  for (std::size_t r = 1; r <= up; ++r) {
     a[r] = Coeffs->GetVal(1, static_cast<Integer>(r));
     b[r] = Coeffs->GetVal(2, static_cast<Integer>(r));
   }
-  // 1-based work arrays of the padded stretch: x holds the data at s + 1 .. s + L.
-  std::vector<double> x(len + 1, 0.0);
-  for (std::size_t j = 1; j <= L; ++j) {
-    x[s + j] = SourceVec->GetVal(FirstElem + static_cast<Integer>(j) - 1);
+  // The forward pass reads the source up to last + s. A copy of that part lets DestVec be the
+  // source.
+  const std::int64_t nsrc = std::clamp<std::int64_t>(
+      std::min<std::int64_t>(SourceVec->NrOfElem(), static_cast<std::int64_t>(LastElem) + s), 0,
+      std::numeric_limits<Integer>::max());
+  std::vector<double> src(static_cast<std::size_t>(nsrc));
+  for (std::size_t j = 0; j < src.size(); ++j) {
+    src[j] = SourceVec->GetVal(static_cast<Integer>(j) + 1);
   }
-  std::vector<double> f(len + 1, 0.0);
-  for (std::size_t e = 1; e <= len; ++e) {
-    double sum = a0 * x[e];
-    for (std::size_t r = 1; r <= P && r < e; ++r) sum += a[r] * x[e - r] + b[r] * f[e - r];
-    f[e] = sum;
+  const auto x = [&](std::int64_t e) {
+    const std::int64_t j = e - s;
+    return j >= 1 && j <= nsrc ? src[static_cast<std::size_t>(j - 1)] : 0.0;
+  };
+
+  // The backward pass reads the forward result in reverse. Beyond the source that result is
+  // the filter's ringing, which a large last makes long; so the forward pass keeps only the P
+  // values in front of each block, and the backward pass forms each block again from them with
+  // the same operations. Work buffers hold one block of K positions at index t = e - lo + P,
+  // with P values before it and P values of the next block after it.
+  constexpr std::int64_t kBlock = std::int64_t{1} << 16;
+  const std::int64_t nblocks = (len + kBlock - 1) / kBlock;
+  const std::size_t width = static_cast<std::size_t>(std::min(len, kBlock)) + 2 * up;
+  std::vector<double> marks(static_cast<std::size_t>(nblocks) * up, 0.0);
+  std::vector<double> f(width, 0.0);
+  std::vector<double> g(width, 0.0);
+  const auto blockLo = [&](std::int64_t blk) { return blk * kBlock + 1; };
+  const auto blockHi = [&](std::int64_t blk) { return std::min(len, (blk + 1) * kBlock); };
+  const auto forward = [&](std::int64_t blk) {
+    const std::int64_t lo = blockLo(blk);
+    const std::int64_t hi = blockHi(blk);
+    std::copy_n(marks.begin() + static_cast<std::ptrdiff_t>(blk) * static_cast<std::ptrdiff_t>(up),
+                up, f.begin());
+    for (std::int64_t e = lo; e <= hi; ++e) {
+      const auto t = static_cast<std::size_t>(e - lo) + up;
+      double sum = a0 * x(e);
+      for (std::size_t r = 1; r <= up; ++r) {
+        sum += a[r] * x(e - static_cast<std::int64_t>(r)) + b[r] * f[t - r];
+      }
+      f[t] = sum;
+    }
+  };
+  for (std::int64_t blk = 0; blk < nblocks; ++blk) {
+    forward(blk);
+    if (blk + 1 < nblocks) {
+      // The last P values of a full block lead the next one.
+      std::copy_n(
+          f.begin() + static_cast<std::ptrdiff_t>(kBlock), up,
+          marks.begin() + static_cast<std::ptrdiff_t>(blk + 1) * static_cast<std::ptrdiff_t>(up));
+    }
   }
-  std::vector<double> g(len + 2, 0.0);
-  for (std::size_t e = len; e >= 1; --e) {
-    double sum = a0 * f[e];
-    for (std::size_t r = 1; r <= P && e + r <= len; ++r) sum += a[r] * f[e + r] + b[r] * g[e + r];
-    g[e] = sum;
-  }
-  for (std::size_t j = 1; j <= L; ++j) {
-    DestVec->SetVal(FirstElem + static_cast<Integer>(j) - 1, g[s + j]);
+
+  // f and g beyond the current block: zeros past the end, then the head of the block above.
+  std::vector<double> fAbove(up, 0.0);
+  std::vector<double> gAbove(up, 0.0);
+  const Integer destLast = std::min(LastElem, DestVec->NrOfElem());
+  const Integer destFirst = std::max(FirstElem, 1);
+  for (std::int64_t blk = nblocks - 1; blk >= 0; --blk) {
+    if (blk + 1 < nblocks) forward(blk);  // the top block is still in f
+    const std::int64_t lo = blockLo(blk);
+    const std::int64_t hi = blockHi(blk);
+    const auto k = static_cast<std::size_t>(hi - lo + 1);
+    std::copy(fAbove.begin(), fAbove.end(), f.begin() + static_cast<std::ptrdiff_t>(up + k));
+    std::copy(gAbove.begin(), gAbove.end(), g.begin() + static_cast<std::ptrdiff_t>(up + k));
+    for (std::int64_t e = hi; e >= lo; --e) {
+      const auto t = static_cast<std::size_t>(e - lo) + up;
+      double sum = a0 * f[t];
+      for (std::size_t r = 1; r <= up; ++r) sum += a[r] * f[t + r] + b[r] * g[t + r];
+      g[t] = sum;
+      // Output position e - s; those below 1 or beyond DestVec are dropped.
+      const std::int64_t i = e - s;
+      if (i >= destFirst && i <= destLast) DestVec->SetVal(static_cast<Integer>(i), sum);
+    }
+    std::copy_n(f.begin() + static_cast<std::ptrdiff_t>(up), up, fAbove.begin());
+    std::copy_n(g.begin() + static_cast<std::ptrdiff_t>(up), up, gAbove.begin());
   }
 }
 

@@ -46,17 +46,19 @@ void MovingKernelFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem,
 /// ENUVMath2Error, nothing changed: "CalcChebFilterCoeffs: NPoles must be even",
 /// "CalcChebFilterCoeffs: NPoles must be in the range 0 to 20", "CalcChebFilterCoeffs: invalid
 /// Ripple value" (outside 0..29 or NaN), "CalcChebFilterCoeffs: invalid cutoff frequency"
-/// (outside the open interval 0..0.5, where the design degenerates, or NaN). A null Coeffs
-/// only sets a0.
+/// (outside 0..0.5 or NaN, or a cut-off the design cannot scale to unit gain: a low pass at 0,
+/// a high pass at 0.5, or one so close to them that the gain is 0 or not finite). A null
+/// Coeffs does nothing (a0 untouched, nothing checked).
 void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double Ripple, double& a0,
                           TMatrix* Coeffs);
 
-/// Zero-phase recursive filter: the stretch FirstElem..LastElem of SourceVec, padded with
-/// NrOfRows(Coeffs) + 1 zeros on either side, is filtered forwards and then backwards with a0
-/// and Coeffs (as from CalcChebFilterCoeffs), and the result written through SetVal to DestVec
-/// at the same positions (DestVec keeps its size, positions outside it are skipped; DestVec may
-/// be the source). The stretch is held within the source; a reversed or empty stretch and
-/// null arguments do nothing.
+/// Zero-phase recursive filter with a0 and Coeffs (as from CalcChebFilterCoeffs), s =
+/// NrOfRows(Coeffs) + 1: the source, read up to position LastElem + s with zeros outside it and
+/// before position 1, is filtered forwards over the positions 1 .. LastElem + 2s and then
+/// backwards, and the results at FirstElem..LastElem are written through SetVal to DestVec at
+/// the same positions, so the values do not depend on FirstElem. DestVec keeps its size (positions
+/// below 1 or beyond it are skipped) and may be the source. FirstElem > LastElem, LastElem + 2s
+/// beyond the Integer range and null arguments do nothing.
 void ChebychevFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem, TVector* DestVec,
                      double a0, TMatrix* Coeffs);
 

@@ -1,13 +1,13 @@
 #include "nuv/analysis/math2_polygon.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <new>
 #include <numbers>
+#include <utility>
+#include <vector>
 
-#include "nuv/base/bitfield.hpp"
 #include "nuv/base/constants.hpp"
-#include "nuv/matrix/TMatrix.hpp"
 #include "nuv/scalar/math1_geometry.hpp"
 
 namespace nuv {
@@ -16,8 +16,48 @@ inline namespace NUV_math2 {
 namespace {
 
 constexpr double kDegToRad = std::numbers::pi / 180.0;
-// Directions closer than this (radians) count as one ray from the centre.
-constexpr double kSameDirection = 1e-4;
+// Coordinates are scaled below 2^kScaleExponent for orientation tests: products stay below
+// 2^1020 and their rounding errors far above the subnormal range.
+constexpr int kScaleExponent = 500;
+
+// Sum a + b = s + e exactly (round to nearest, no overflow).
+void TwoSum(double a, double b, double& s, double& e) {
+  s = a + b;
+  const double bv = s - a;
+  const double av = s - bv;
+  e = (a - av) + (b - bv);
+}
+
+// Sign of the turn a -> b -> c: 1 counter-clockwise, -1 clockwise, 0 collinear. A plain
+// evaluation decides when it is clear of its rounding bound; otherwise the determinant
+// ax·by - ay·bx + bx·cy - by·cx + cx·ay - cy·ax is summed exactly, each product split into
+// its rounded value and its error, into an expansion whose largest part carries the sign.
+int Orientation(const TPointDouble& a, const TPointDouble& b, const TPointDouble& c) {
+  const double left = (a.x - c.x) * (b.y - c.y);
+  const double right = (a.y - c.y) * (b.x - c.x);
+  const double det = left - right;
+  // Error bound of the plain evaluation (3 + 16ε)ε·(|left| + |right|), ε = 2^-53.
+  constexpr double kEps = 0x1p-53;
+  const double bound = (3.0 + 16.0 * kEps) * kEps * (std::fabs(left) + std::fabs(right));
+  if (std::fabs(det) > bound && bound > 0x1p-900) return det > 0.0 ? 1 : -1;
+  const double factors[6][2] = {{a.x, b.y},  {-a.y, b.x}, {b.x, c.y},
+                                {-b.y, c.x}, {c.x, a.y},  {-c.y, a.x}};
+  std::array<double, 12> h{};
+  std::size_t m = 0;
+  const auto grow = [&h, &m](double q) {
+    for (std::size_t i = 0; i < m; ++i) TwoSum(q, h[i], q, h[i]);
+    h[m++] = q;
+  };
+  for (const auto& f : factors) {
+    const double p = f[0] * f[1];
+    grow(std::fma(f[0], f[1], -p));
+    grow(p);
+  }
+  for (std::size_t i = m; i-- > 0;) {
+    if (h[i] != 0.0) return h[i] > 0.0 ? 1 : -1;
+  }
+  return 0;
+}
 
 // Crossing contribution of the edge B-C for the point Q: 0 on the edge, -1 when the upward ray
 // test crosses it, else 1.
@@ -136,117 +176,103 @@ bool PointIsInsideConvexHull(double x, double y, const TPDblArray& Hull) {
 
 TPDblArray Convex2DHull(const TPDblArray& Points) {
   if (Points.size() < 4) return Points;
-  if (Points.size() > static_cast<std::size_t>(INT32_MAX / 2)) throw std::bad_alloc();
-  const Integer n = static_cast<Integer>(Points.size());
-
-  double mx = 0.0;
-  double my = 0.0;
-  for (const TPointDouble& p : Points) {
-    mx += p.x;
-    my += p.y;
+  // A point with an infinite or NaN coordinate cannot be a corner of a finite polygon.
+  std::vector<std::size_t> order;
+  order.reserve(Points.size());
+  double big = 0.0;
+  for (std::size_t i = 0; i < Points.size(); ++i) {
+    const TPointDouble& p = Points[i];
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+    order.push_back(i);
+    big = std::max({big, std::fabs(p.x), std::fabs(p.y)});
   }
-  mx /= n;
-  my /= n;
+  if (order.empty()) return {};
 
-  // Rows: centred x, centred y, direction from the centre (0 pointing straight down, growing
-  // counter-clockwise), index of the input point so the result copies the input exactly.
-  constexpr Integer kX = 1, kY = 2, kA = 3, kIx = 4;
-  TMatrix m(nullptr);
-  if (!m.Resize(4, n)) throw std::bad_alloc();
-  for (Integer r = 1; r <= n; ++r) {
-    const double cx = Points[r - 1].x - mx;
-    const double cy = Points[r - 1].y - my;
+  // Orientation tests work on copies scaled by a power of two (exact), so that no product of
+  // two coordinates overflows even near the largest doubles.
+  int exponent = 0;
+  std::frexp(big, &exponent);
+  std::vector<TPointDouble> scaled(Points.size());
+  for (const std::size_t i : order) {
+    scaled[i] = {std::ldexp(Points[i].x, kScaleExponent - exponent),
+                 std::ldexp(Points[i].y, kScaleExponent - exponent)};
+  }
+  const auto turn = [&scaled](std::size_t a, std::size_t b, std::size_t c) {
+    return Orientation(scaled[a], scaled[b], scaled[c]);
+  };
+
+  // Monotone chain over the distinct points in (x, y) order; a middle point that does not turn
+  // counter-clockwise (inner, on an edge or a duplicate direction) is dropped.
+  const auto less = [&Points](std::size_t a, std::size_t b) {
+    return Points[a].x < Points[b].x || (Points[a].x == Points[b].x && Points[a].y < Points[b].y);
+  };
+  std::sort(order.begin(), order.end(), less);
+  order.erase(std::unique(order.begin(), order.end(),
+                          [&Points](std::size_t a, std::size_t b) {
+                            return Points[a].x == Points[b].x && Points[a].y == Points[b].y;
+                          }),
+              order.end());
+  std::vector<std::size_t> chain;
+  if (order.size() == 1) {
+    chain = order;
+  } else {
+    chain.resize(2 * order.size());
+    std::size_t k = 0;
+    for (const std::size_t i : order) {
+      while (k >= 2 && turn(chain[k - 2], chain[k - 1], i) <= 0) --k;
+      chain[k++] = i;
+    }
+    for (std::size_t j = order.size() - 1, lower = k + 1; j-- > 0;) {
+      while (k >= lower && turn(chain[k - 2], chain[k - 1], order[j]) <= 0) --k;
+      chain[k++] = order[j];
+    }
+    chain.resize(k - 1);
+  }
+
+  // The corners go in ascending order of their direction from the mean of the points, measured
+  // counter-clockwise from straight down. A sum that overflows is formed from the shares x/n.
+  double count = 0.0;
+  double sx = 0.0;
+  double sy = 0.0;
+  for (const TPointDouble& p : Points) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+    sx += p.x;
+    sy += p.y;
+    count += 1.0;
+  }
+  if (!std::isfinite(sx) || !std::isfinite(sy)) {
+    sx = 0.0;
+    sy = 0.0;
+    for (const TPointDouble& p : Points) {
+      if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+      sx += p.x / count;
+      sy += p.y / count;
+    }
+  } else {
+    sx /= count;
+    sy /= count;
+  }
+  const double mx = sx;
+  const double my = sy;
+  std::vector<std::pair<double, std::size_t>> keyed;
+  keyed.reserve(chain.size());
+  for (const std::size_t i : chain) {
+    double cx = Points[i].x - mx;
+    double cy = Points[i].y - my;
+    if (!std::isfinite(cx) || !std::isfinite(cy)) {
+      // Halving is exact and keeps the direction.
+      cx = Points[i].x / 2 - mx / 2;
+      cy = Points[i].y / 2 - my / 2;
+    }
     double a = AngleToXAxis(cx, cy) + std::numbers::pi / 2;
     if (a > 2 * std::numbers::pi) a -= 2 * std::numbers::pi;
-    m.SetVal(kX, r, cx);
-    m.SetVal(kY, r, cy);
-    m.SetVal(kA, r, a);
-    m.SetVal(kIx, r, r - 1);
+    keyed.emplace_back(a, i);
   }
-  m.SortRows(kA, true, 1, 1, 4, n);
-
-  const auto x = [&m](Integer r) { return m.GetVal(kX, r); };
-  const auto y = [&m](Integer r) { return m.GetVal(kY, r); };
-  const auto input = [&](Integer r) -> const TPointDouble& {
-    return Points[static_cast<std::size_t>(m.GetVal(kIx, r))];
-  };
-  const auto next = [n](Integer r) { return r == n ? 1 : r + 1; };
-  const auto prev = [n](Integer r) { return r == 1 ? n : r - 1; };
-
-  TBitFld dropped(nullptr);
-  dropped.SetSize(n);
-  Integer alive = n;
-  const auto drop = [&](Integer r) {
-    if (!dropped.GetBit(r)) {
-      dropped.SetBit(r, true);
-      --alive;
-    }
-  };
-
-  // Of the points on one ray from the centre only the farthest can be a corner. Directions are
-  // compared around the circle, so a ray just beside straight down is caught across the seam.
-  for (Integer p = 1; p <= n; ++p) {
-    if (dropped.GetBit(p)) continue;
-    for (Integer q = next(p); q != p; q = next(q)) {
-      double diff = std::fabs(m.GetVal(kA, p) - m.GetVal(kA, q));
-      diff = std::min(diff, 2 * std::numbers::pi - diff);
-      if (!(diff < kSameDirection)) break;
-      const double rp = x(p) * x(p) + y(p) * y(p);
-      const double rq = x(q) * x(q) + y(q) * y(q);
-      if (rq > rp) {
-        drop(p);
-      } else {
-        drop(q);
-      }
-    }
-  }
-
-  const auto nextAlive = [&](Integer r) {
-    do r = next(r);
-    while (dropped.GetBit(r));
-    return r;
-  };
-  const auto prevAlive = [&](Integer r) {
-    do r = prev(r);
-    while (dropped.GetBit(r));
-    return r;
-  };
-
-  if (alive >= 3) {
-    // The point farthest from the centre is a corner; starting there, one lap with steps back
-    // fits in 2n steps (n - 3 drops at most).
-    Integer p1 = nextAlive(n);
-    for (Integer r = 1; r <= n; ++r) {
-      if (!dropped.GetBit(r) && x(r) * x(r) + y(r) * y(r) > x(p1) * x(p1) + y(p1) * y(p1)) p1 = r;
-    }
-    Integer p2 = nextAlive(p1);
-    Integer p3 = nextAlive(p2);
-    for (Integer step = 0; step < 2 * n && alive >= 3; ++step) {
-      // P2 is a corner only when P1, P2, P3 turn counter-clockwise. (Comparing the distances of
-      // P2 and of the line P1-P3 from the centre fails when P1..P3 span more than half a turn.)
-      // The input coordinates are used: centring rounds, and collinear points would then
-      // turn either way.
-      const TPointDouble& a = input(p1);
-      const TPointDouble& b = input(p2);
-      const TPointDouble& c = input(p3);
-      const bool inner = !((b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x) > 0.0);
-      if (inner) {
-        drop(p2);
-        p2 = p1;
-        p1 = prevAlive(p1);
-      } else {
-        p1 = p2;
-        p2 = p3;
-        p3 = nextAlive(p3);
-      }
-    }
-  }
-
+  std::stable_sort(keyed.begin(), keyed.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   TPDblArray hull;
-  hull.reserve(static_cast<std::size_t>(alive));
-  for (Integer r = 1; r <= n; ++r) {
-    if (!dropped.GetBit(r)) hull.push_back(input(r));
-  }
+  hull.reserve(keyed.size());
+  for (const auto& [a, i] : keyed) hull.push_back(Points[i]);
   return hull;
 }
 

@@ -32,10 +32,12 @@ double DistanceToPolygon(const TPointDouble& P, const TPDblArray& Polygon, bool 
 /// Whether (x, y) lies strictly inside the convex hull given in counter-clockwise order; a
 /// point on an edge, any point for a clockwise hull and any point for an empty hull give false.
 bool PointIsInsideConvexHull(double x, double y, const TPDblArray& Hull);
-/// Corners of the convex hull of Points (copied exactly) in counter-clockwise order, starting at
-/// the first corner counter-clockwise from straight below the mean of the points; points on an
-/// edge and duplicates are left out. Fewer than 4 points are returned unchanged;
-/// points that all coincide give that single point.
+/// Corners of the convex hull of Points (copied exactly), in ascending order of their direction
+/// from the mean of the points, measured counter-clockwise from straight below it: with the
+/// mean inside the hull, counter-clockwise order. Every point lies inside or on the result;
+/// points on an edge and duplicates are left out, collinear points give the two ends and
+/// points that all coincide that single point. Points with an infinite or NaN coordinate are
+/// ignored. Fewer than 4 points are returned unchanged.
 TPDblArray Convex2DHull(const TPDblArray& Points);
 
 }  // namespace NUV_math2

@@ -66,6 +66,29 @@ TEST(CurveFitAsc, ExportWritesExactBytes) {
   std::remove(path.c_str());
 }
 
+TEST(CurveFitAsc, CommentLineBreaksOfEveryKindBecomeBlanks) {
+  TCurveFit c(nullptr);
+  Enter(c, {{1, 2}, {3, 4}});
+  const std::string path = TempPath("curvefit_crlf");
+  ASSERT_EQ(c.ExportAsASC(path, "a\r\nb\rc\n", 1), "");
+  const std::string text = ReadAll(path);
+  EXPECT_EQ(text.substr(0, text.find("2\t;nr. of columns")), "a  b c \r\n");
+  // A reader that ends lines at CR as well as at LF sees exactly five header lines.
+  int lines = 0;
+  std::size_t pos = 0;
+  while (lines < 5 && pos < text.size()) {
+    pos = text.find_first_of("\r\n", pos);
+    ASSERT_NE(pos, std::string::npos);
+    pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
+    ++lines;
+  }
+  EXPECT_EQ(text.compare(pos, 8, "1.0\t2.0\r"), 0) << text.substr(pos);
+  TCurveFit back(nullptr);
+  EXPECT_EQ(back.ImportASC(path), 0);
+  ExpectSameState(back, c);
+  std::remove(path.c_str());
+}
+
 TEST(CurveFitAsc, ExportFailures) {
   TCurveFit c(nullptr);
   c.EnterStatValue(1, 2);

@@ -2,6 +2,7 @@
 // the pair-count cache, circular means and the regression analysis of variance.
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -173,19 +174,32 @@ TEST(TCurveFitRank, AnovaRegressionTable) {
   EXPECT_EQ(sse, 0.0);
   EXPECT_EQ(f, 1e10);
 
-  // No degrees of freedom: the mean squares are 0 instead of a division by zero.
+  // No degrees of freedom: the divisions give NaN (0/0) and inf; the F rule runs on them.
   cf.CalcAnovaReg(4, true, dfreg, dfres, dftotal, sse, ssr, sst, mse, msr, f);
   EXPECT_EQ(dfres, 0);
-  EXPECT_EQ(mse, 0.0);
-  EXPECT_EQ(f, 1e10);
+  EXPECT_TRUE(std::isnan(mse));
+  EXPECT_TRUE(std::isnan(f));  // MSR / NaN
   cf.CalcAnovaReg(0, true, dfreg, dfres, dftotal, sse, ssr, sst, mse, msr, f);
-  EXPECT_EQ(msr, 0.0);
+  EXPECT_EQ(mse, 0.0);
+  EXPECT_EQ(msr, std::numeric_limits<double>::infinity());
+  EXPECT_EQ(f, 1e10);
+  // An imperfect fit with dfres = 0: MSE is +inf and F = MSR / inf = 0.
+  cf.Init();
+  Enter(cf, obs, fit);
+  cf.CalcAnovaReg(4, true, dfreg, dfres, dftotal, sse, ssr, sst, mse, msr, f);
+  EXPECT_EQ(mse, std::numeric_limits<double>::infinity());
   EXPECT_EQ(f, 0.0);
-  // No pairs at all: everything finite.
+  // No pairs: with the constant the mean is 0/0.
   cf.Init();
   cf.CalcAnovaReg(1, true, dfreg, dfres, dftotal, sse, ssr, sst, mse, msr, f);
   EXPECT_EQ(dftotal, -1);
-  EXPECT_EQ(ssr + sst + mse + msr + f, 0.0);
+  EXPECT_EQ(dfres, -2);
+  EXPECT_TRUE(std::isnan(ssr));
+  EXPECT_TRUE(std::isnan(sst));
+  EXPECT_TRUE(std::isnan(msr));
+  cf.CalcAnovaReg(1, false, dfreg, dfres, dftotal, sse, ssr, sst, mse, msr, f);
+  EXPECT_EQ(ssr + sst + msr, 0.0);
+  EXPECT_EQ(f, 0.0);
 }
 
 }  // namespace

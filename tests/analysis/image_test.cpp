@@ -115,14 +115,22 @@ TEST(CalcImgCorrelation, SizeCheckAndDegenerateInput) {
   TBitmap grey(6, 6);
   EXPECT_EQ(CalcImgCorrelation(&grey, &a, {0, 0, 5, 5}, {2, 2, 7, 7}, icmRed), 0.0);
   EXPECT_EQ(CalcImgCorrelation(&a, &a, {0, 0, 0, 1}, {3, 3, 3, 4}, icmRed), 0.0);
-  // Huge ranges reaching far outside both bitmaps only pair the pixels that exist.
-  const TRect big1{INT_MIN + 5, -1000000, INT_MAX - 5, 1000000};
-  const TRect big2{INT_MIN + 7, -999999, INT_MAX - 3, 1000001};
+  // A rectangle reaching outside its bitmap, by one pixel on any side or by a huge range,
+  // gives 0 without a pair being read.
   TBitmap b(10, 10);
   FillRandom(b, 11);
-  const TRect small1{-5, -5, 20, 20}, small2{-3, -4, 22, 21};
-  EXPECT_TRUE(test::RelNear(CalcImgCorrelation(&a, &b, big1, big2, icmGreen),
-                            Reference(a, b, small1, small2, icmGreen), kTol));
+  const TRect inside{1, 1, 8, 8};
+  ASSERT_NE(CalcImgCorrelation(&a, &b, inside, inside, icmGreen), 0.0);
+  const TRect out[] = {{-1, 1, 6, 8}, {1, -1, 8, 6}, {2, 1, 10, 8}, {1, 2, 8, 10}};
+  for (const TRect& r : out) {
+    SCOPED_TRACE(r.Left);
+    const TRect same{0, 0, r.Right - r.Left, r.Bottom - r.Top};
+    EXPECT_EQ(CalcImgCorrelation(&a, &b, r, same, icmGreen), 0.0);
+    EXPECT_EQ(CalcImgCorrelation(&a, &b, same, r, icmGreen), 0.0);
+  }
+  const TRect big1{INT_MIN + 5, -1000000, INT_MAX - 5, 1000000};
+  const TRect big2{INT_MIN + 7, -999999, INT_MAX - 3, 1000001};
+  EXPECT_EQ(CalcImgCorrelation(&a, &b, big1, big2, icmGreen), 0.0);
 }
 
 TEST(CheckParanthInExp, DepthOrPositionOfFirstUnmatchedClose) {
@@ -131,6 +139,25 @@ TEST(CheckParanthInExp, DepthOrPositionOfFirstUnmatchedClose) {
   EXPECT_EQ(CheckParanthInExp("((a)"), 1);
   EXPECT_EQ(CheckParanthInExp("(()))(("), -5);
   EXPECT_EQ(CheckParanthInExp("[{x}]"), 0);
+}
+
+TEST(CheckParanthInExp, PositionsCountUtf8Characters) {
+  // Two-, three- and four-byte characters each count as one position.
+  const struct {
+    const char* Text;
+    Integer Want;
+  } cases[] = {
+      {"\xC3\xA4)", -2},                   // "ä)"
+      {"(\xC3\xA4))", -4},                 // "(ä))"
+      {"\xE2\x82\xAC \xE2\x82\xAC)", -4},  // "€ €)"
+      {"\xF0\x9F\x98\x80(x))a)", -5},      // an emoji, then "(x))": its second ")"
+      {"(\xC3\xA4\xC3\xB6", 1},            // depth is not a position
+      {"a)\xC3\xA4)", -2},                 // before any wide character
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    EXPECT_EQ(CheckParanthInExp(c.Text), c.Want);
+  }
 }
 
 TEST(TBitmapCanvas, PixelsInsideOutsideAndResize) {

@@ -248,19 +248,56 @@ TEST(ChebFilterCoeffs, ChecksRaiseAndChangeNothing) {
     NUV_EXPECT_THROW_MSG(CalcChebFilterCoeffs(4, false, 0.1, pr, a0, &m), ENUVMath2Error,
                          pre + "invalid Ripple value");
   }
-  for (double fc : {0.0, 0.5, -0.1, 0.6, kNaN}) {
-    NUV_EXPECT_THROW_MSG(CalcChebFilterCoeffs(4, true, fc, 0.5, a0, &m), ENUVMath2Error,
+  // Outside 0..0.5, and cut-offs where the pass-band gain vanishes: a low pass at or just above
+  // 0, a high pass at or just below 0.5.
+  const struct {
+    bool HighPass;
+    double Fc;
+  } bad[] = {{true, -0.1},          {true, 0.6},          {true, kNaN}, {false, -1e-300},
+             {false, 0.0},          {false, 1e-9},        {true, 0.5},  {true, 0.5 - 1e-9},
+             {false, 0.5000000001}, {true, -0.0 - 1e-300}};
+  for (const auto& c : bad) {
+    SCOPED_TRACE(c.Fc);
+    SCOPED_TRACE(c.HighPass);
+    NUV_EXPECT_THROW_MSG(CalcChebFilterCoeffs(2, c.HighPass, c.Fc, 0.5, a0, &m), ENUVMath2Error,
                          pre + "invalid cutoff frequency");
   }
   EXPECT_EQ(a0, kSentinel);
   EXPECT_EQ(m.NrOfRows(), 3);
   EXPECT_EQ(m.Elem(3, 3), kSentinel);
+  // Without a matrix nothing is designed: a0 stays, even for arguments that would raise.
+  CalcChebFilterCoeffs(4, false, 0.1, 0.5, a0, nullptr);
+  CalcChebFilterCoeffs(3, false, 0.1, 0.5, a0, nullptr);
+  EXPECT_EQ(a0, kSentinel);
   // Ripple 29 is the largest the ellipse warp allows; no poles is the identity.
   CalcChebFilterCoeffs(20, true, 0.45, 29.0, a0, &m);
   EXPECT_TRUE(std::isfinite(a0));
   CalcChebFilterCoeffs(0, false, 0.1, 1.0, a0, &m);
   EXPECT_EQ(a0, 1.0);
   EXPECT_EQ(m.NrOfRows(), 0);
+}
+
+TEST(ChebFilterCoeffs, ClosedEndsOfTheCutOffRangeDesignFiniteFilters) {
+  // A low pass at 0.5 and a high pass at 0 lie inside the range and keep a finite gain.
+  for (const bool hp : {false, true}) {
+    for (const Integer np : {2, 4, 8}) {
+      SCOPED_TRACE(np);
+      SCOPED_TRACE(hp);
+      double a0 = kNaN;
+      TMatrix m(nullptr);
+      CalcChebFilterCoeffs(np, hp, hp ? 0.0 : 0.5, 0.5, a0, &m);
+      ASSERT_EQ(m.NrOfRows(), np);
+      EXPECT_TRUE(std::isfinite(a0));
+      double sa = a0, sb = 0;
+      for (Integer r = 1; r <= np; ++r) {
+        ASSERT_TRUE(std::isfinite(m.Elem(1, r)) && std::isfinite(m.Elem(2, r))) << r;
+        const double sign = hp && r % 2 == 1 ? -1.0 : 1.0;
+        sa += sign * m.Elem(1, r);
+        sb += sign * m.Elem(2, r);
+      }
+      EXPECT_NEAR(sa / (1.0 - sb), 1.0, 1e-9);
+    }
+  }
 }
 
 TEST(ChebychevFilter, ZeroPhaseMatchesScipy) {
@@ -288,38 +325,159 @@ TEST(ChebychevFilter, ZeroPhaseMatchesScipy) {
   EXPECT_EQ(checked, 3);
 }
 
-TEST(ChebychevFilter, StretchIsFilteredOnItsOwnAndConstantKeepsGain) {
+// Zero-phase filter written out over whole arrays: the input at position e is source(e - s),
+// both passes run over 1 .. last + 2s, values outside read 0. The sums are formed in the same
+// order as the library's, so the results agree exactly.
+std::vector<double> NaiveZeroPhase(const std::vector<double>& src, double a0, const TMatrix& m,
+                                   Integer last) {
+  const Integer P = m.NrOfRows();
+  const Integer s = P + 1;
+  const Integer len = last + 2 * s;
+  const auto n = static_cast<Integer>(src.size());
+  const auto x = [&](Integer e) {
+    const Integer j = e - s;
+    return j >= 1 && j <= std::min(n, last + s) ? src[static_cast<std::size_t>(j - 1)] : 0.0;
+  };
+  std::vector<double> f(static_cast<std::size_t>(len + s + 1), 0.0);
+  std::vector<double> g(f.size(), 0.0);
+  const auto F = [&](Integer e) { return e >= 1 && e <= len ? f[e] : 0.0; };
+  const auto G = [&](Integer e) { return e >= 1 && e <= len ? g[e] : 0.0; };
+  for (Integer e = 1; e <= len; ++e) {
+    double sum = a0 * x(e);
+    for (Integer r = 1; r <= P; ++r) sum += m.Elem(1, r) * x(e - r) + m.Elem(2, r) * F(e - r);
+    f[e] = sum;
+  }
+  for (Integer e = len; e >= 1; --e) {
+    double sum = a0 * f[e];
+    for (Integer r = 1; r <= P; ++r) sum += m.Elem(1, r) * F(e + r) + m.Elem(2, r) * G(e + r);
+    g[e] = sum;
+  }
+  // Position i of the result is g(i + s); index 0 is unused.
+  std::vector<double> out(static_cast<std::size_t>(last + 1), 0.0);
+  for (Integer i = 1; i <= last; ++i) out[static_cast<std::size_t>(i)] = g[i + s];
+  return out;
+}
+
+TEST(ChebychevFilter, StretchesMatchScipyAtSourcePositions) {
+  int checked = 0;
+  for (const Record& rec : LoadReference()) {
+    if (rec.Head.rfind("span", 0) != 0) continue;
+    SCOPED_TRACE(rec.Head);
+    std::istringstream head(rec.Head);
+    std::string kind;
+    Integer np = 0, hp = 0, n = 0, first = 0, last = 0;
+    double fc = 0, pr = 0;
+    head >> kind >> np >> hp >> fc >> pr >> n >> first >> last;
+    ASSERT_EQ(rec.Lines.size(), 2U);
+    double a0 = 0;
+    TMatrix m(nullptr);
+    CalcChebFilterCoeffs(np, hp != 0, fc, pr, a0, &m);
+    TVector src(nullptr), dst(nullptr);
+    src.SetVecSize(n);
+    src.CopyFromArray(rec.Lines[0], 1);
+    const Integer size = std::max(n, last) + 3;
+    dst.SetVecSize(size);
+    dst.Fill(kSentinel);
+    ChebychevFilter(&src, first, last, &dst, a0, &m);
+    const Integer lo = std::max(first, 1);
+    ASSERT_EQ(rec.Lines[1].size(), static_cast<std::size_t>(last - lo + 1));
+    for (Integer i = 1; i <= size; ++i) {
+      if (i < lo || i > last) {
+        EXPECT_EQ(dst.Elem(i), kSentinel) << i;
+      } else {
+        const double want = rec.Lines[1][static_cast<std::size_t>(i - lo)];
+        EXPECT_NEAR(dst.Elem(i), want, 1e-11 * std::max(1.0, std::fabs(want))) << i;
+      }
+    }
+    ++checked;
+  }
+  EXPECT_EQ(checked, 4);
+}
+
+TEST(ChebychevFilter, ValuesDoNotDependOnTheFirstPosition) {
   double a0 = 0;
   TMatrix m(nullptr);
-  CalcChebFilterCoeffs(4, false, 0.05, 0.5, a0, &m);
-  TVector src(nullptr), part(nullptr), dst(nullptr), want(nullptr);
-  src.SetVecSize(300);
-  for (Integer i = 1; i <= 300; ++i) src.SetVal(i, std::sin(0.1 * i) + 2.0);
-  part.SetVecSize(101);
-  part.CopyFrom(&src, 100, 200, 1);
-  ChebychevFilter(&part, 1, 101, &want, a0, &m);  // want keeps its single element
-  EXPECT_NE(want.Elem(1), 0.0);
-  want.SetVecSize(101);
-  ChebychevFilter(&part, 1, 101, &want, a0, &m);
-  dst.SetVecSize(300);
-  dst.Fill(kSentinel);
-  ChebychevFilter(&src, 100, 200, &dst, a0, &m);
-  EXPECT_EQ(dst.Elem(99), kSentinel);
-  EXPECT_EQ(dst.Elem(201), kSentinel);
-  for (Integer i = 100; i <= 200; ++i) EXPECT_NEAR(dst.Elem(i), want.Elem(i - 99), 1e-14);
+  CalcChebFilterCoeffs(4, false, 0.1, 0.5, a0, &m);
+  TVector ramp(nullptr), whole(nullptr), part(nullptr);
+  ramp.SetVecSize(300);
+  for (Integer i = 1; i <= 300; ++i) ramp.SetVal(i, i / 100.0);
+  whole.SetVecSize(300);
+  part.SetVecSize(300);
+  part.Fill(kSentinel);
+  ChebychevFilter(&ramp, 1, 200, &whole, a0, &m);
+  ChebychevFilter(&ramp, 50, 200, &part, a0, &m);
+  for (Integer i = 1; i <= 300; ++i) {
+    if (i < 50 || i > 200) {
+      EXPECT_EQ(part.Elem(i), kSentinel) << i;
+    } else {
+      EXPECT_EQ(part.Elem(i), whole.Elem(i)) << i;
+    }
+  }
+  // The ramp goes on past 200, so the end of the stretch is not pulled down to zero: near 200
+  // the result lies well above what the stretch alone, padded with zeros, gives.
+  TVector alone(nullptr), aloneOut(nullptr);
+  alone.SetVecSize(200);
+  alone.CopyFrom(&ramp, 1, 200, 1);
+  aloneOut.SetVecSize(200);
+  ChebychevFilter(&alone, 1, 200, &aloneOut, a0, &m);
+  EXPECT_GT(whole.Elem(199), aloneOut.Elem(199) + 0.2);
+  // Filtering in place gives the same values.
+  TVector inPlace(nullptr);
+  inPlace.SetVecSize(300);
+  inPlace.CopyFrom(&ramp, 1, 300, 1);
+  ChebychevFilter(&inPlace, 50, 200, &inPlace, a0, &m);
+  for (Integer i = 50; i <= 200; ++i) EXPECT_EQ(inPlace.Elem(i), whole.Elem(i)) << i;
+  EXPECT_EQ(inPlace.Elem(201), ramp.Elem(201));
+}
+
+TEST(ChebychevFilter, LongRunsPastTheSourceMatchNaiveFilter) {
+  // A stretch ending far beyond the source: the backward pass starts in the ringing of the
+  // forward pass, tens of thousands of positions past the data.
+  for (const Integer last : {70, 65525, 65536, 70000, 140000}) {
+    SCOPED_TRACE(last);
+    double a0 = 0;
+    TMatrix m(nullptr);
+    CalcChebFilterCoeffs(6, false, 0.001, 2.0, a0, &m);  // slow decay
+    std::vector<double> data(100);
+    for (std::size_t j = 0; j < data.size(); ++j) data[j] = std::sin(0.2 * j) + 1.0;
+    TVector src(nullptr), dst(nullptr);
+    src.SetVecSize(100);
+    src.CopyFromArray(data, 1);
+    dst.SetVecSize(120);
+    dst.Fill(kSentinel);
+    ChebychevFilter(&src, -10, last, &dst, a0, &m);
+    const std::vector<double> want = NaiveZeroPhase(data, a0, m, last);
+    for (Integer i = 1; i <= std::min<Integer>(120, last); ++i) {
+      EXPECT_EQ(dst.Elem(i), want[static_cast<std::size_t>(i)]) << i;
+    }
+  }
+}
+
+TEST(ChebychevFilter, ConstantKeepsGainAndDegenerateCallsDoNothing) {
+  double a0 = 0;
+  TMatrix m(nullptr);
   // A constant passes with unit gain once the transients of the zero padding have died away.
   CalcChebFilterCoeffs(4, false, 0.2, 0.5, a0, &m);
+  TVector src(nullptr), dst(nullptr);
+  src.SetVecSize(300);
   src.Fill(3.0);
   ChebychevFilter(&src, 1, 300, &src, a0, &m);
   for (Integer i = 60; i <= 240; ++i) EXPECT_NEAR(src.Elem(i), 3.0, 1e-6) << i;
   EXPECT_LT(src.Elem(1), 2.5);  // the zero padding pulls the ends down
-  // Reversed or empty stretches do nothing.
+  // Reversed stretches, a last position whose run overflows and null arguments do nothing;
+  // a stretch beyond the destination writes nothing either.
+  dst.SetVecSize(300);
   dst.Fill(kSentinel);
-  ChebychevFilter(&part, 50, 10, &dst, a0, &m);
-  ChebychevFilter(&part, 500, 600, &dst, a0, &m);
+  EventRecorder rec;
+  dst.SetOnChange(rec.ChangeHandler());
+  ChebychevFilter(&src, 50, 10, &dst, a0, &m);
+  ChebychevFilter(&src, 1, std::numeric_limits<Integer>::max() - 5, &dst, a0, &m);
+  ChebychevFilter(&src, 500, 600, &dst, a0, &m);
   ChebychevFilter(nullptr, 1, 10, &dst, a0, &m);
+  ChebychevFilter(&src, 1, 10, &dst, a0, nullptr);
+  EXPECT_EQ(rec.Changes, 0);
   EXPECT_EQ(dst.Elem(10), kSentinel);
-  EXPECT_EQ(dst.Elem(55), kSentinel);
+  EXPECT_EQ(dst.Elem(300), kSentinel);
 }
 
 }  // namespace

@@ -127,20 +127,38 @@ TEST(TKohonenTraining, EpochCountsAndProgress) {
   EXPECT_EQ(events[198], 100);
 
   // After the end: one epoch of rate 0, weights unchanged.
-  const std::vector<double> before = AllWeights(k);
+  std::vector<double> before = AllWeights(k);
   events.clear();
   k.ContinueTraining();
   EXPECT_EQ(events, std::vector<Integer>{100});
   EXPECT_EQ(AllWeights(k), before);
 
-  // Fewer steps than already done, and no steps at all: the same, no NaN rate.
-  for (Integer steps : {10, 0, -5}) {
+  // Fewer steps than already done: the same, no rate above the initial one.
+  k.SetNrOfTrnSteps(10);
+  events.clear();
+  k.ContinueTraining();
+  EXPECT_EQ(events, std::vector<Integer>{100});
+  EXPECT_EQ(AllWeights(k), before);
+
+  // No steps at all: no epoch and no report, neither continued nor from a fresh start.
+  for (Integer steps : {0, -5}) {
     SCOPED_TRACE(steps);
     k.SetNrOfTrnSteps(steps);
     events.clear();
     k.ContinueTraining();
-    EXPECT_EQ(events, std::vector<Integer>{100});
+    EXPECT_TRUE(events.empty());
     EXPECT_EQ(AllWeights(k), before);
+    k.Trainit();
+    EXPECT_TRUE(events.empty());
+    const std::vector<double> fresh = AllWeights(k);
+    k.ContinueTraining();  // random weights, untrained
+    EXPECT_EQ(AllWeights(k), fresh);
+    EXPECT_TRUE(events.empty());
+    k.SetNrOfTrnSteps(200);
+    k.ContinueTraining();  // the whole schedule after all, from step 1
+    EXPECT_EQ(events.size(), 199u);
+    before = AllWeights(k);
+    events.clear();
   }
 }
 
@@ -274,15 +292,26 @@ TEST(TKohonenData, ApplyItTiesNullAndNonFinite) {
   EXPECT_EQ(bx, 1);
   EXPECT_EQ(by, 1);
   EXPECT_EQ(d, 25.0);
+  // No cell below uc_MaxDouble: the indices are left as they were.
   in.SetVal(1, std::numeric_limits<double>::quiet_NaN());
+  bx = 2;
+  by = 3;
   k.ApplyIt(&in, bx, by, d);
-  EXPECT_EQ(bx, 0);
-  EXPECT_EQ(by, 0);
+  EXPECT_EQ(bx, 2);
+  EXPECT_EQ(by, 3);
   EXPECT_EQ(d, uc_MaxDouble);
+  in.SetVal(1, 1e200);  // the squared distance overflows
+  d = 0.0;
+  k.ApplyIt(&in, bx, by, d);
+  EXPECT_EQ(bx, 2);
+  EXPECT_EQ(d, uc_MaxDouble);
+  // No input: nothing is touched.
   bx = 7;
+  d = -3.0;
   k.ApplyIt(nullptr, bx, by, d);
-  EXPECT_EQ(bx, 0);
-  EXPECT_EQ(d, uc_MaxDouble);
+  EXPECT_EQ(bx, 7);
+  EXPECT_EQ(by, 3);
+  EXPECT_EQ(d, -3.0);
 
   // An object whose distance overflows has no winner: nothing moves, the epoch still counts.
   Load(k, {{1e200, 0.0}, {std::numeric_limits<double>::quiet_NaN(), 0.0}});

@@ -66,7 +66,8 @@ TEST(TSLineAngle, AcuteAngleBetweenLines) {
   EXPECT_NEAR(diag.AngleBetweenLines(&xAxis), kPi / 4, kTol);
   EXPECT_NEAR(s120.AngleBetweenLines(&xAxis), kPi / 3, kTol);  // 120° gives the acute 60°
   EXPECT_NEAR(s120.AngleBetweenLines(&yAxis), kPi / 6, kTol);
-  EXPECT_TRUE(std::isnan(xAxis.AngleBetweenLines(nullptr)));
+  EXPECT_EQ(xAxis.AngleBetweenLines(nullptr), 0.0);
+  EXPECT_FALSE(std::signbit(s120.AngleBetweenLines(nullptr)));
 }
 
 TEST(TSLineBuild, PointsSlopeAngleAndDirection) {
@@ -99,6 +100,26 @@ TEST(TSLineBuild, PointsSlopeAngleAndDirection) {
     ASSERT_TRUE(L.LineFrom2Points(0.0, 0.0, t[0], t[1]));
     EXPECT_NEAR(L.Direction(), t[2] * kPi / 4, kTol);
   }
+}
+
+TEST(TSLineBuild, DirectionOfHorizontalLinesIsPositiveZeroOrPi) {
+  TSLine L(nullptr);  // the x axis: A = 0, B = 1
+  EXPECT_EQ(L.Direction(), 0.0);
+  EXPECT_FALSE(std::signbit(L.Direction()));
+  // A = -0 and a line running to the left.
+  const struct {
+    double A, B;
+    double Want;
+  } cases[] = {{-0.0, 1.0, 0.0}, {0.0, 3.0, 0.0}, {0.0, -1.0, kPi}, {-0.0, -2.0, kPi}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.B);
+    L.SetParB(c.B);
+    L.SetParA(c.A);
+    EXPECT_EQ(L.Direction(), c.Want);
+    EXPECT_FALSE(std::signbit(L.Direction()));
+  }
+  ASSERT_TRUE(L.LineFrom2Points(5.0, 2.0, 7.0, 2.0));  // A = 0 from the points
+  EXPECT_FALSE(std::signbit(L.Direction()));
 }
 
 TEST(TSLineErrors, ZeroCoefficientRaisesOrSubstitutes) {

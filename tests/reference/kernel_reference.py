@@ -12,6 +12,11 @@ b(1..NPoles) in the form y[n] = sum a(i) x[n-i] + sum b(i) y[n-i]; 17 significan
 A record "filt NPoles HighPass Fc PR L" is followed by L input values and the L values of the
 zero-phase filter: the input padded with NPoles + 1 zeros on either side, filtered forwards
 with lfilter and the result filtered again in reverse order.
+A record "span NPoles HighPass Fc PR N first last" is followed by N input values and the values
+at the positions max(first, 1) .. last of the zero-phase filter run over first .. last: with
+s = NPoles + 1, the sequence s zeros, then x(1 .. last + s) (zeros past the input) is filtered
+forwards with lfilter and the result filtered again in reverse order; position i is element
+i + s - 1 (0-based) of that result.
 """
 import math
 import os
@@ -72,6 +77,29 @@ for npoles, hp, fc, pr in FILTER_CASES:
     out.append('filt %d %d %.17g %.17g %d' % (npoles, hp, fc, pr, L))
     out.append(line(x))
     out.append(line(g[s:s + L]))
+
+SPAN_CASES = [
+    # A ramp of 300 values filtered over 1..200: the input beyond 200 is read.
+    (4, 0, 0.1, 0.5, [j / 100 for j in range(1, 301)], 1, 200),
+    # The same ramp over 50..200 gives the values of 1..200 there.
+    (4, 0, 0.1, 0.5, [j / 100 for j in range(1, 301)], 50, 200),
+    # A stretch reaching past both ends of a short input.
+    (6, 1, 0.2, 5.0, list(x[:30]), -3, 45),
+    (2, 0, 0.3, 0.0, list(x), 7, 12),
+]
+for npoles, hp, fc, pr, xs, first, last in SPAN_CASES:
+    a, b = design(npoles, hp, fc, pr)
+    den = np.concatenate(([1.0], -b))
+    s = npoles + 1
+    src = np.zeros(last + s)
+    m = min(len(xs), last + s)
+    src[:m] = xs[:m]
+    z = np.concatenate((np.zeros(s), src))
+    f = signal.lfilter(a, den, z)
+    g = signal.lfilter(a, den, f[::-1])[::-1]
+    out.append('span %d %d %.17g %.17g %d %d %d' % (npoles, hp, fc, pr, len(xs), first, last))
+    out.append(line(xs))
+    out.append(line(g[max(first, 1) + s - 1:last + s]))
 
 with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), 'kernel_reference.txt'),
           'w') as f:
