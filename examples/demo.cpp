@@ -1,58 +1,18 @@
-// nuv's main job: k-means clustering of Fisher's iris measurements (150 flowers, 4 variables,
-// public domain) into three clusters, with a progress line through MathFeedBackProc.
+// nuv's main job: k-means clustering of Fisher's iris measurements into three clusters, with a
+// progress line through MathFeedBackProc.
+#include <unistd.h>
+
 #include <cstdio>
 
+#include "iris_data.hpp"
 #include "nuv/nuv.hpp"
 
 namespace {
 
-// Sepal length, sepal width, petal length, petal width (cm); rows 1-50 are Iris setosa,
-// 51-100 Iris versicolor, 101-150 Iris virginica.
-constexpr double kIris[150][4] = {
-    {5.1, 3.5, 1.4, 0.2}, {4.9, 3.0, 1.4, 0.2}, {4.7, 3.2, 1.3, 0.2}, {4.6, 3.1, 1.5, 0.2},
-    {5.0, 3.6, 1.4, 0.2}, {5.4, 3.9, 1.7, 0.4}, {4.6, 3.4, 1.4, 0.3}, {5.0, 3.4, 1.5, 0.2},
-    {4.4, 2.9, 1.4, 0.2}, {4.9, 3.1, 1.5, 0.1}, {5.4, 3.7, 1.5, 0.2}, {4.8, 3.4, 1.6, 0.2},
-    {4.8, 3.0, 1.4, 0.1}, {4.3, 3.0, 1.1, 0.1}, {5.8, 4.0, 1.2, 0.2}, {5.7, 4.4, 1.5, 0.4},
-    {5.4, 3.9, 1.3, 0.4}, {5.1, 3.5, 1.4, 0.3}, {5.7, 3.8, 1.7, 0.3}, {5.1, 3.8, 1.5, 0.3},
-    {5.4, 3.4, 1.7, 0.2}, {5.1, 3.7, 1.5, 0.4}, {4.6, 3.6, 1.0, 0.2}, {5.1, 3.3, 1.7, 0.5},
-    {4.8, 3.4, 1.9, 0.2}, {5.0, 3.0, 1.6, 0.2}, {5.0, 3.4, 1.6, 0.4}, {5.2, 3.5, 1.5, 0.2},
-    {5.2, 3.4, 1.4, 0.2}, {4.7, 3.2, 1.6, 0.2}, {4.8, 3.1, 1.6, 0.2}, {5.4, 3.4, 1.5, 0.4},
-    {5.2, 4.1, 1.5, 0.1}, {5.5, 4.2, 1.4, 0.2}, {4.9, 3.1, 1.5, 0.2}, {5.0, 3.2, 1.2, 0.2},
-    {5.5, 3.5, 1.3, 0.2}, {4.9, 3.6, 1.4, 0.1}, {4.4, 3.0, 1.3, 0.2}, {5.1, 3.4, 1.5, 0.2},
-    {5.0, 3.5, 1.3, 0.3}, {4.5, 2.3, 1.3, 0.3}, {4.4, 3.2, 1.3, 0.2}, {5.0, 3.5, 1.6, 0.6},
-    {5.1, 3.8, 1.9, 0.4}, {4.8, 3.0, 1.4, 0.3}, {5.1, 3.8, 1.6, 0.2}, {4.6, 3.2, 1.4, 0.2},
-    {5.3, 3.7, 1.5, 0.2}, {5.0, 3.3, 1.4, 0.2}, {7.0, 3.2, 4.7, 1.4}, {6.4, 3.2, 4.5, 1.5},
-    {6.9, 3.1, 4.9, 1.5}, {5.5, 2.3, 4.0, 1.3}, {6.5, 2.8, 4.6, 1.5}, {5.7, 2.8, 4.5, 1.3},
-    {6.3, 3.3, 4.7, 1.6}, {4.9, 2.4, 3.3, 1.0}, {6.6, 2.9, 4.6, 1.3}, {5.2, 2.7, 3.9, 1.4},
-    {5.0, 2.0, 3.5, 1.0}, {5.9, 3.0, 4.2, 1.5}, {6.0, 2.2, 4.0, 1.0}, {6.1, 2.9, 4.7, 1.4},
-    {5.6, 2.9, 3.6, 1.3}, {6.7, 3.1, 4.4, 1.4}, {5.6, 3.0, 4.5, 1.5}, {5.8, 2.7, 4.1, 1.0},
-    {6.2, 2.2, 4.5, 1.5}, {5.6, 2.5, 3.9, 1.1}, {5.9, 3.2, 4.8, 1.8}, {6.1, 2.8, 4.0, 1.3},
-    {6.3, 2.5, 4.9, 1.5}, {6.1, 2.8, 4.7, 1.2}, {6.4, 2.9, 4.3, 1.3}, {6.6, 3.0, 4.4, 1.4},
-    {6.8, 2.8, 4.8, 1.4}, {6.7, 3.0, 5.0, 1.7}, {6.0, 2.9, 4.5, 1.5}, {5.7, 2.6, 3.5, 1.0},
-    {5.5, 2.4, 3.8, 1.1}, {5.5, 2.4, 3.7, 1.0}, {5.8, 2.7, 3.9, 1.2}, {6.0, 2.7, 5.1, 1.6},
-    {5.4, 3.0, 4.5, 1.5}, {6.0, 3.4, 4.5, 1.6}, {6.7, 3.1, 4.7, 1.5}, {6.3, 2.3, 4.4, 1.3},
-    {5.6, 3.0, 4.1, 1.3}, {5.5, 2.5, 4.0, 1.3}, {5.5, 2.6, 4.4, 1.2}, {6.1, 3.0, 4.6, 1.4},
-    {5.8, 2.6, 4.0, 1.2}, {5.0, 2.3, 3.3, 1.0}, {5.6, 2.7, 4.2, 1.3}, {5.7, 3.0, 4.2, 1.2},
-    {5.7, 2.9, 4.2, 1.3}, {6.2, 2.9, 4.3, 1.3}, {5.1, 2.5, 3.0, 1.1}, {5.7, 2.8, 4.1, 1.3},
-    {6.3, 3.3, 6.0, 2.5}, {5.8, 2.7, 5.1, 1.9}, {7.1, 3.0, 5.9, 2.1}, {6.3, 2.9, 5.6, 1.8},
-    {6.5, 3.0, 5.8, 2.2}, {7.6, 3.0, 6.6, 2.1}, {4.9, 2.5, 4.5, 1.7}, {7.3, 2.9, 6.3, 1.8},
-    {6.7, 2.5, 5.8, 1.8}, {7.2, 3.6, 6.1, 2.5}, {6.5, 3.2, 5.1, 2.0}, {6.4, 2.7, 5.3, 1.9},
-    {6.8, 3.0, 5.5, 2.1}, {5.7, 2.5, 5.0, 2.0}, {5.8, 2.8, 5.1, 2.4}, {6.4, 3.2, 5.3, 2.3},
-    {6.5, 3.0, 5.5, 1.8}, {7.7, 3.8, 6.7, 2.2}, {7.7, 2.6, 6.9, 2.3}, {6.0, 2.2, 5.0, 1.5},
-    {6.9, 3.2, 5.7, 2.3}, {5.6, 2.8, 4.9, 2.0}, {7.7, 2.8, 6.7, 2.0}, {6.3, 2.7, 4.9, 1.8},
-    {6.7, 3.3, 5.7, 2.1}, {7.2, 3.2, 6.0, 1.8}, {6.2, 2.8, 4.8, 1.8}, {6.1, 3.0, 4.9, 1.8},
-    {6.4, 2.8, 5.6, 2.1}, {7.2, 3.0, 5.8, 1.6}, {7.4, 2.8, 6.1, 1.9}, {7.9, 3.8, 6.4, 2.0},
-    {6.4, 2.8, 5.6, 2.2}, {6.3, 2.8, 5.1, 1.5}, {6.1, 2.6, 5.6, 1.4}, {7.7, 3.0, 6.1, 2.3},
-    {6.3, 3.4, 5.6, 2.4}, {6.4, 3.1, 5.5, 1.8}, {6.0, 3.0, 4.8, 1.8}, {6.9, 3.1, 5.4, 2.1},
-    {6.7, 3.1, 5.6, 2.4}, {6.9, 3.1, 5.1, 2.3}, {5.8, 2.7, 5.1, 1.9}, {6.8, 3.2, 5.9, 2.3},
-    {6.7, 3.3, 5.7, 2.5}, {6.7, 3.0, 5.2, 2.3}, {6.3, 2.5, 5.0, 1.9}, {6.5, 3.0, 5.2, 2.0},
-    {6.2, 3.4, 5.4, 2.3}, {5.9, 3.0, 5.1, 1.8},
-};
-constexpr const char* kSpecies[3] = {"setosa", "versicolor", "virginica"};
-
 double gFirstStep = 0.0;
 
-// Called by the library after every k-means round with the process-wide step counter.
+// Called by the library after every k-means round with the process-wide step counter. The
+// line is redrawn in place, so it is shown only on a terminal.
 void ShowProgress(double ProcStat) {
   std::printf("\rk-means round %d", static_cast<int>(ProcStat - gFirstStep));
   std::fflush(stdout);
@@ -62,20 +22,18 @@ void ShowProgress(double ProcStat) {
 
 int main() {
   nuv::TMatrix data(nullptr);  // one object per row, one variable per column
-  data.Resize(4, 150);
-  for (int r = 0; r < 150; ++r) {
-    for (int c = 0; c < 4; ++c) data.SetVal(c + 1, r + 1, kIris[r][c]);
-  }
+  nuv_examples::LoadIris(data);
 
   nuv::TMatrix centers(nullptr);
   nuv::TIntVector cluster(nullptr);
   nuv::TIntVector sizes(nullptr);
+  const bool terminal = isatty(STDOUT_FILENO) != 0;
   gFirstStep = nuv::ProcStat;
-  nuv::MathFeedBackProc = &ShowProgress;
+  if (terminal) nuv::MathFeedBackProc = &ShowProgress;
   // Seed 0: the first three rows are the initial centres.
   const double ssq = nuv::kMeansClustering(&data, 0, 0, 3, 0, centers, cluster, sizes);
   nuv::MathFeedBackProc = nullptr;
-  std::printf("\n\n");
+  if (terminal) std::printf("\n\n");
 
   std::printf("cluster  size  sepal_len  sepal_wid  petal_len  petal_wid\n");
   for (int k = 1; k <= 3; ++k) {
@@ -85,6 +43,7 @@ int main() {
     std::printf("\n");
   }
   std::printf("\nwithin-cluster sum of squares: %s\n", nuv::strff(ssq, 1, 4).c_str());
+  std::printf("rounds: %d\n", static_cast<int>(nuv::ProcStat - gFirstStep));
 
   std::printf("\nspecies per cluster:\n");
   for (int k = 1; k <= 3; ++k) {
@@ -93,7 +52,7 @@ int main() {
       if (cluster.GetVal(r) == k) ++count[(r - 1) / 50];
     }
     std::printf("  cluster %d:", k);
-    for (int s = 0; s < 3; ++s) std::printf(" %s %d", kSpecies[s], count[s]);
+    for (int s = 0; s < 3; ++s) std::printf(" %s %d", nuv_examples::kSpecies[s], count[s]);
     std::printf("\n");
   }
   return 0;
