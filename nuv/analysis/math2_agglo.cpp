@@ -1,10 +1,12 @@
 #include "nuv/analysis/math2_agglo.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <limits>
 #include <utility>
 #include <vector>
 
-#include "nuv/base/constants.hpp"
 #include "nuv/base/hooks.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
 #include "nuv/scalar/TIntVector.hpp"
@@ -29,8 +31,82 @@ class TDistEventSwap {
   TOnCalcDistanceEvent FSaved;
 };
 
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// Search key of a distance: NaN ranks with +inf, behind every number.
+double Key(double v) {
+  return std::isnan(v) ? kInf : v;
+}
+
 void AddProcStat() {
   ProcStat.fetch_add(1.0, std::memory_order_relaxed);
+}
+
+// The distances of TMatrix::DistanceOfObjects for every pair i < j, stored at both (i, j) and
+// (j, i) of the n by n array d, zero diagonal. Row i against all later rows at once: each
+// pair's sums still receive their terms in column order, with the same operations.
+void DistanceMatrix(const TMatrix& Data, TDistMode Mode, double* d) {
+  const auto n = static_cast<std::size_t>(Data.NrOfRows());
+  const auto p = static_cast<std::size_t>(Data.NrOfColumns());
+  const double* x = p > 0 ? detail::TMatrixAccess::Cells(Data) : nullptr;
+  const bool products = Mode == dmJaccard || Mode == dmDice;
+  std::vector<double> sum(n), sxx(products ? n : 0), syy(products ? n : 0);
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    const std::size_t m = n - i - 1;  // rows i + 1 .. n - 1
+    std::fill_n(sum.begin(), m, 0.0);
+    if (products) {
+      std::fill_n(sxx.begin(), m, 0.0);
+      std::fill_n(syy.begin(), m, 0.0);
+    }
+    for (std::size_t c = 0; c < p; ++c) {
+      const double* col = x + c * n;
+      const double xi = col[i];
+      const double* y = col + i + 1;
+      switch (Mode) {
+        case dmJaccard:
+        case dmDice:
+          for (std::size_t k = 0; k < m; ++k) {
+            sum[k] += xi * y[k];
+            sxx[k] += xi * xi;
+            syy[k] += y[k] * y[k];
+          }
+          break;
+        case dmManhattan:
+          for (std::size_t k = 0; k < m; ++k) sum[k] += std::fabs(xi - y[k]);
+          break;
+        default:  // dmEuclid, dmEuclidSqr
+          for (std::size_t k = 0; k < m; ++k) sum[k] += (xi - y[k]) * (xi - y[k]);
+          break;
+      }
+    }
+    double* row = d + i * n + i + 1;
+    switch (Mode) {
+      case dmJaccard:
+        for (std::size_t k = 0; k < m; ++k) row[k] = sum[k] / (sxx[k] + syy[k] - sum[k]);
+        break;
+      case dmDice:
+        for (std::size_t k = 0; k < m; ++k) row[k] = 2.0 * sum[k] / (sxx[k] + syy[k]);
+        break;
+      case dmEuclid:
+        for (std::size_t k = 0; k < m; ++k) row[k] = std::sqrt(sum[k]);
+        break;
+      default:
+        for (std::size_t k = 0; k < m; ++k) row[k] = sum[k];
+        break;
+    }
+  }
+  // The lower triangle by tiles, so that the column-wise reads stay in cache.
+  constexpr std::size_t kTile = 64;
+  for (std::size_t i0 = 0; i0 < n; i0 += kTile) {
+    const std::size_t i1 = std::min(n, i0 + kTile);
+    for (std::size_t j0 = i0; j0 < n; j0 += kTile) {
+      const std::size_t j1 = std::min(n, j0 + kTile);
+      for (std::size_t j = j0; j < j1; ++j) {
+        for (std::size_t i = i0; i < i1 && i < j; ++i) d[j * n + i] = d[i * n + j];
+      }
+    }
+    for (std::size_t i = i0; i < i1; ++i) d[i * n + i] = 0.0;
+  }
 }
 
 // Places of the leaves in the drawing order: the children of the last merge in column order,
@@ -91,14 +167,18 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
 
   TMatrix distMat(nullptr);
   distMat.Resize(n, n);
-  {
-    TDistEventSwap swap(*Data, OnCalcDist);
-    Data->CalcDistMat(DistMode, &distMat);
-  }
   // The work matrix has no handler, so its cells are read and written directly; it is
   // symmetric, so D[a, b] of slots a, b sits at (a - 1)·n + b - 1.
   double* d = detail::TMatrixAccess::Cells(distMat);
   const auto nz = static_cast<std::size_t>(n);
+  if (DistMode == dmUserDef) {
+    TDistEventSwap swap(*Data, OnCalcDist);
+    Data->CalcDistMat(DistMode, &distMat);
+  } else {
+    // Nothing observes the computation of the built-in distances, so they are formed here
+    // without the per-cell calls, each by the matrix's own operations in its column order.
+    DistanceMatrix(*Data, DistMode, d);
+  }
   auto at = [d, nz](Integer a, Integer b) -> double& {
     return d[static_cast<std::size_t>(a - 1) * nz + static_cast<std::size_t>(b - 1)];
   };
@@ -115,12 +195,36 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
     node.SetVal(i, i);
     size.SetVal(i, 1);
   }
-  // Active slots in ascending order, so the search visits pairs in slot order and skips the
-  // merged ones; the merge nodes' children are kept for the leaf order.
+  // Active slots in ascending order; the merge nodes' children are kept for the leaf order.
   std::vector<Integer> active(nz);
   for (Integer i = 0; i < n; ++i) active[static_cast<std::size_t>(i)] = i + 1;
   std::vector<Integer> children(2 * (nz - 1), 0);
   std::vector<double> newDist(nz, 0.0);
+  // Each active slot's first closest partner among the active slots above it (NaN read as
+  // +inf), so that a search visits one value per slot. The first smallest of these, in slot
+  // order, is the first smallest pair in (a, b) order: the full search's tie rule.
+  std::vector<double> rowMin(nz, kInf);
+  std::vector<Integer> rowArg(nz, 0);
+  auto rescan = [&](std::size_t p) {
+    const Integer r = active[p];
+    double best = kInf;
+    Integer arg = 0;
+    if (p + 1 < active.size()) {
+      const double* row = d + static_cast<std::size_t>(r - 1) * nz;
+      arg = active[p + 1];
+      best = Key(row[arg - 1]);
+      for (std::size_t q = p + 2; q < active.size(); ++q) {
+        const double v = row[active[q] - 1];
+        if (v < best) {
+          best = v;
+          arg = active[q];
+        }
+      }
+    }
+    rowMin[static_cast<std::size_t>(r - 1)] = best;
+    rowArg[static_cast<std::size_t>(r - 1)] = arg;
+  };
+  for (std::size_t p = 0; p < nz; ++p) rescan(p);
   AbortMathProc = false;
 
   Integer done = 0;
@@ -131,28 +235,20 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
       FeedBack(Sender, ProcStat.load(std::memory_order_relaxed),
                static_cast<double>(j) / static_cast<double>(n) * 100);
     }
-    // First strict minimum in slot order; NaN and infinite distances never qualify, and when
-    // nothing does the first active pair is merged rather than reading an unset slot.
+    // First smallest pair in slot order, seeded with the first active pair so that a pair is
+    // found also when every distance is NaN or infinite.
     std::size_t ia = 0;
-    std::size_t ib = 1;
-    double best = uc_MaxReal;
-    bool found = false;
-    for (std::size_t p = 0; p + 1 < active.size(); ++p) {
-      const double* row = d + static_cast<std::size_t>(active[p] - 1) * nz;
-      for (std::size_t q = p + 1; q < active.size(); ++q) {
-        const double v = row[active[q] - 1];
-        if (v < best) {
-          best = v;
-          ia = p;
-          ib = q;
-          found = true;
-        }
+    double best = rowMin[static_cast<std::size_t>(active[0] - 1)];
+    for (std::size_t p = 1; p + 1 < active.size(); ++p) {
+      const double v = rowMin[static_cast<std::size_t>(active[p] - 1)];
+      if (v < best) {
+        best = v;
+        ia = p;
       }
     }
     const Integer a = active[ia];
-    const Integer b = active[ib];
+    const Integer b = rowArg[static_cast<std::size_t>(a - 1)];
     const double dab = at(a, b);
-    if (!found) best = dab;
     const double na = size.GetVal(a);
     const double nb = size.GetVal(b);
     // D[a, b] is taken once before the loop: writing the new distances into column b would
@@ -195,7 +291,7 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
     Dendro.SetVal(1, j, nodeA);
     Dendro.SetVal(2, j, nodeB);
     Dendro.SetVal(3, j, n + j);
-    MergeDist.SetVal(j, best);
+    MergeDist.SetVal(j, dab);
     children[2 * static_cast<std::size_t>(j - 1)] = nodeA;
     children[2 * static_cast<std::size_t>(j - 1) + 1] = nodeB;
     node.SetVal(b, n + j);
@@ -203,6 +299,32 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
     node.SetVal(a, 0);
     size.SetVal(a, 0);
     active.erase(active.begin() + static_cast<std::ptrdiff_t>(ia));
+
+    // Slots above b see no change among their partners. Slot b's partners all moved; a slot
+    // below b lost partner a and sees a new distance to b.
+    for (std::size_t p = 0; p < active.size(); ++p) {
+      const Integer r = active[p];
+      if (r > b) break;
+      const auto ur = static_cast<std::size_t>(r - 1);
+      if (r == b) {
+        rescan(p);
+        break;
+      }
+      const double v = Key(newDist[ur]);
+      if (rowArg[ur] == a) {
+        rescan(p);
+      } else if (rowArg[ur] == b) {
+        // Every partner before b was farther, every one after it at least as far.
+        if (v <= rowMin[ur]) {
+          rowMin[ur] = v;
+        } else {
+          rescan(p);
+        }
+      } else if (v < rowMin[ur] || (v == rowMin[ur] && b < rowArg[ur])) {
+        rowMin[ur] = v;
+        rowArg[ur] = b;
+      }
+    }
     done = j;
   }
 

@@ -41,8 +41,8 @@ inline constexpr std::array<std::string_view, 6> ClusterMethodID{
 /// clusters (the first minimum in slot order wins ties) and updates the distances by Method:
 /// single/complete min/max, Ward on the distances as given (use dmEuclidSqr), cmAvgLink
 /// (D[a,r] + D[b,r])/2, cmFlexLink Flexibility·(D[a,r] + D[b,r]) + (1 - 2·Flexibility)·D[a,b],
-/// cmUpgma size-weighted mean. When no pair has a distance below the largest double (NaN or
-/// infinite distances) the first active pair is merged.
+/// cmUpgma size-weighted mean. NaN distances rank with +inf, so a pair is merged also when no
+/// distance lies below the largest double; the first of the smallest still wins.
 /// Outputs: Dendro 3 columns × n - 1 rows, row j = (merged node, merged node, n + j); MergeDist
 /// element j = distance of merge j; Pos element k (k = 1..2n - 1) = place of leaf k in the
 /// drawing order, or the mean of its children's places for merge node k. They are resized

@@ -11,6 +11,7 @@
 #include "nuv/base/errors.hpp"
 #include "nuv/base/hooks.hpp"
 #include "nuv/matrix/TIntMatrix.hpp"
+#include "nuv/matrix/detail/matrix_access.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
 
@@ -20,32 +21,75 @@ namespace {
 
 constexpr const char* kKMeans = "kMeansClustering";
 constexpr Integer kMaxIterations = 1000;
+constexpr std::size_t kBlock = 2048;  // rows per nearest-centre block
 
-// Nearest of the K centres to the row x (p values) by squared Euclidean distance, summed in
-// column order; ct holds the centres variable by variable (ct[c·K + k]). The scan starts from
-// the largest double with a strict less-than, so the lowest number wins ties, and a row whose
-// every distance is NaN or +inf keeps cluster 0.
-Integer NearestCenter(const double* x, Integer p, const double* ct, Integer K, double* dist) {
-  for (Integer k = 0; k < K; ++k) dist[k] = 0.0;
-  for (Integer c = 0; c < p; ++c) {
-    const double xc = x[c];
-    const double* cc = ct + static_cast<std::size_t>(c) * static_cast<std::size_t>(K);
-    // One accumulator per centre: the loop runs across centres, so every distance still
-    // receives its terms in column order.
-    for (Integer k = 0; k < K; ++k) {
-      const double t = xc - cc[k];
-      dist[k] += t * t;
+using V2 = double __attribute__((vector_size(16)));
+using V2i = long long __attribute__((vector_size(16)));
+
+V2 Load2(const double* p) {
+  V2 v;
+  __builtin_memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Nearest of the K centres to each of the rows first .. first + count - 1 by squared Euclidean
+// distance; x holds the data variable by variable (x[c·N + i]), ct the centres likewise
+// (ct[c·K + k]). Every distance is summed in column order with the same operations as one row
+// at a time, and the centres are scanned from the largest double with a strict less-than, so
+// the lowest number wins ties and a row whose every distance is NaN or +inf keeps cluster 0.
+// Eight rows go through the centres together, two per vector.
+void NearestCenters(const double* x, std::size_t N, std::size_t p, const double* ct, std::size_t K,
+                    std::size_t first, std::size_t count, Integer* best) {
+  std::size_t i = first;
+  const std::size_t end = first + count;
+  for (; i + 8 <= end; i += 8) {
+    V2 bd[4];
+    V2i bk[4];
+    for (int h = 0; h < 4; ++h) {
+      bd[h] = V2{DBL_MAX, DBL_MAX};
+      bk[h] = V2i{0, 0};
+    }
+    for (std::size_t k = 0; k < K; ++k) {
+      V2 acc[4] = {};
+      for (std::size_t c = 0; c < p; ++c) {
+        const double* xc = x + c * N + i;
+        const double m = ct[c * K + k];
+        const V2 mv{m, m};
+        for (int h = 0; h < 4; ++h) {
+          const V2 t = Load2(xc + 2 * h) - mv;
+          acc[h] += t * t;
+        }
+      }
+      const auto kk = static_cast<long long>(k + 1);
+      const V2i kv{kk, kk};
+      for (int h = 0; h < 4; ++h) {
+        const V2i less = reinterpret_cast<V2i>(acc[h] < bd[h]);
+        bd[h] = reinterpret_cast<V2>((reinterpret_cast<V2i>(acc[h]) & less) |
+                                     (reinterpret_cast<V2i>(bd[h]) & ~less));
+        bk[h] = (kv & less) | (bk[h] & ~less);
+      }
+    }
+    for (int h = 0; h < 4; ++h) {
+      best[i - first + 2 * h] = static_cast<Integer>(bk[h][0]);
+      best[i - first + 2 * h + 1] = static_cast<Integer>(bk[h][1]);
     }
   }
-  Integer best = 0;
-  double bestDist = DBL_MAX;
-  for (Integer k = 0; k < K; ++k) {
-    if (dist[k] < bestDist) {
-      bestDist = dist[k];
-      best = k + 1;
+  for (; i < end; ++i) {
+    double bestDist = DBL_MAX;
+    Integer b = 0;
+    for (std::size_t k = 0; k < K; ++k) {
+      double dist = 0.0;
+      for (std::size_t c = 0; c < p; ++c) {
+        const double t = x[c * N + i] - ct[c * K + k];
+        dist += t * t;
+      }
+      if (dist < bestDist) {
+        bestDist = dist;
+        b = static_cast<Integer>(k + 1);
+      }
     }
+    best[i - first] = b;
   }
-  return best;
 }
 
 }  // namespace
@@ -69,29 +113,28 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
   }
   if (K < 1) return -1.0;
 
-  // Row-major working copy of the data, centres variable by variable, and the assignment.
+  // Working copy of the data and the centres, both variable by variable, and the assignment.
   const auto uN = static_cast<std::size_t>(N);
   const auto up = static_cast<std::size_t>(p);
   const auto uK = static_cast<std::size_t>(K);
-  std::vector<double> x, ct, sums, dist;
-  std::vector<Integer> idx, counts;
+  std::vector<double> x, ct, sums;
+  std::vector<Integer> idx, counts, best;
   try {
     x.resize(uN * up);
     ct.resize(up * uK);
     sums.resize(up * uK);
-    dist.resize(uK);
     idx.resize(uN);
+    best.resize(kBlock);
     counts.resize(uK);
   } catch (const std::bad_alloc&) {
     detail::RaiseFunction<ENUVMath2Error>(kKMeans, "not enough memory on heap");
   } catch (const std::length_error&) {
     detail::RaiseFunction<ENUVMath2Error>(kKMeans, "not enough memory on heap");
   }
-  for (Integer i = 0; i < N; ++i) {
-    for (Integer c = 0; c < p; ++c) {
-      x[static_cast<std::size_t>(i) * up + static_cast<std::size_t>(c)] =
-          Data->GetVal(c + 1, i + 1);
-    }
+  // The matrix keeps its cells variable by variable too; reading them fires nothing.
+  if (uN * up > 0) {
+    const double* cells = detail::TMatrixAccess::Cells(*Data);
+    std::copy(cells, cells + uN * up, x.begin());
   }
 
   if (Centers.NrOfColumns() != p || Centers.NrOfRows() != K) Centers.Resize(p, K);
@@ -103,7 +146,7 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
     const Integer row = RandSeed > 0 ? Random(N) : k;
     for (Integer c = 0; c < p; ++c) {
       Centers.SetVal(c + 1, k + 1,
-                     x[static_cast<std::size_t>(row) * up + static_cast<std::size_t>(c)]);
+                     x[static_cast<std::size_t>(c) * uN + static_cast<std::size_t>(row)]);
     }
   }
 
@@ -119,15 +162,40 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
             Centers.GetVal(c + 1, k + 1);
       }
     }
-    for (Integer i = 0; i < N; ++i) idx[static_cast<std::size_t>(i)] = ClusterIx.GetVal(i + 1);
+    // A handler of the index vector may change it while it is written: then all indices are
+    // read first. Without one, nothing else can, and each block reads its own.
+    const bool ixWatched = static_cast<bool>(ClusterIx.OnChange());
+    if (ixWatched) {
+      for (std::size_t i = 0; i < uN; ++i) idx[i] = ClusterIx.GetVal(static_cast<Integer>(i + 1));
+    }
     bool changed = false;
-    for (Integer i = 0; i < N; ++i) {
-      const Integer best =
-          NearestCenter(x.data() + static_cast<std::size_t>(i) * up, p, ct.data(), K, dist.data());
-      if (best != idx[static_cast<std::size_t>(i)]) {
-        idx[static_cast<std::size_t>(i)] = best;
-        ClusterIx.SetVal(i + 1, best);
-        changed = true;
+    // The sums of the new clusters are formed block by block while the rows are in cache;
+    // they are used only when nobody watches the centres and sizes (checked after the pass,
+    // as a handler may attach one). Each sum still takes its rows in ascending order.
+    std::fill(sums.begin(), sums.end(), 0.0);
+    std::fill(counts.begin(), counts.end(), 0);
+    // The nearest centres depend only on the working copies, so a block of them is formed
+    // before the index vector is written, still row by row.
+    for (std::size_t i0 = 0; i0 < uN; i0 += kBlock) {
+      const std::size_t len = std::min(kBlock, uN - i0);
+      NearestCenters(x.data(), uN, up, ct.data(), uK, i0, len, best.data());
+      for (std::size_t m = 0; m < len; ++m) {
+        const std::size_t i = i0 + m;
+        if (!ixWatched) idx[i] = ClusterIx.GetVal(static_cast<Integer>(i + 1));
+        if (best[m] != idx[i]) {
+          idx[i] = best[m];
+          ClusterIx.SetVal(static_cast<Integer>(i + 1), best[m]);
+          changed = true;
+        }
+        const Integer k = best[m];
+        if (k >= 1) ++counts[static_cast<std::size_t>(k - 1)];
+      }
+      for (std::size_t c = 0; c < up; ++c) {
+        const double* xc = x.data() + c * uN + i0;
+        double* sc = sums.data() + c * uK;
+        for (std::size_t m = 0; m < len; ++m) {
+          if (best[m] >= 1) sc[best[m] - 1] += xc[m];
+        }
       }
     }
     // The first round always recounts: an index vector that already holds the nearest-centre
@@ -143,8 +211,11 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
         if (k < 1 || k > K) continue;
         ClusterSize.SetVal(
             k, static_cast<Integer>(static_cast<Cardinal>(ClusterSize.GetVal(k)) + Cardinal{1}));
-        const double* xi = x.data() + static_cast<std::size_t>(i) * up;
-        for (Integer c = 0; c < p; ++c) Centers.SetVal(c + 1, k, Centers.GetVal(c + 1, k) + xi[c]);
+        for (Integer c = 0; c < p; ++c) {
+          Centers.SetVal(c + 1, k,
+                         Centers.GetVal(c + 1, k) +
+                             x[static_cast<std::size_t>(c) * uN + static_cast<std::size_t>(i)]);
+        }
       }
       for (Integer k = 1; k <= K; ++k) {
         const Integer n = ClusterSize.GetVal(k);
@@ -158,18 +229,7 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
         }
       }
     } else if (changed) {
-      // Nobody watches: the same sums in the same order, each cell written once.
-      std::fill(sums.begin(), sums.end(), 0.0);
-      std::fill(counts.begin(), counts.end(), 0);
-      for (Integer i = 0; i < N; ++i) {
-        const Integer k = idx[static_cast<std::size_t>(i)];
-        if (k < 1 || k > K) continue;
-        ++counts[static_cast<std::size_t>(k - 1)];
-        const double* xi = x.data() + static_cast<std::size_t>(i) * up;
-        for (Integer c = 0; c < p; ++c) {
-          sums[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k - 1)] += xi[c];
-        }
-      }
+      // Nobody watches: the sums of the pass, each cell written once.
       for (Integer k = 0; k < K; ++k) {
         const Integer n = counts[static_cast<std::size_t>(k)];
         ClusterSize.SetVal(k + 1, n);
@@ -188,13 +248,12 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
   double ssq = 0.0;
   for (Integer i = 0; i < N; ++i) {
     const Integer k = idx[static_cast<std::size_t>(i)];
-    const double* xi = x.data() + static_cast<std::size_t>(i) * up;
     double d = 0.0;
     for (Integer c = 0; c < p; ++c) {
       const double m = (k >= 1 && k <= K)
                            ? ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k - 1)]
                            : 0.0;
-      const double t = xi[c] - m;
+      const double t = x[static_cast<std::size_t>(c) * uN + static_cast<std::size_t>(i)] - m;
       d += t * t;
     }
     ssq += d;

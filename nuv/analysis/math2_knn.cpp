@@ -9,6 +9,7 @@
 
 #include "nuv/analysis/detail/lsq.hpp"
 #include "nuv/base/constants.hpp"
+#include "nuv/matrix/detail/matrix_access.hpp"
 #include "nuv/platform/rounding.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
@@ -69,25 +70,84 @@ void FindNearestNeighbors(Integer k, TMatrix* Data, Integer FirstRow, Integer La
     return;
   }
   k = std::min({k, 100, Data->NrOfRows()});
-  TNeighbourList<101> list;
-  for (Int64 r64 = FirstRow; r64 <= LastRow; ++r64) {
-    const auto r = static_cast<Integer>(r64);
-    double d = 0.0;
-    if (DistFunc != nullptr) {
-      d = DistFunc(r);
-    } else {
-      double s = 0.0;
-      for (Integer c = 1; c <= Probe->NrOfElem(); ++c) {
-        const double t = Data->GetVal(c, r) - Probe->GetVal(c);
-        s += t * t;
-      }
-      d = std::sqrt(s);
+  // Only the first k places of the 101-place list are reported, and those depend on nothing
+  // behind them: a candidate changes them exactly when it is <= the k-th entry, and then goes
+  // in front of the first entry it is <= to. So a k-place list with a one-comparison
+  // rejection gives the same neighbours; NaN, never <=, is always rejected.
+  const auto uk = static_cast<std::size_t>(std::max<Integer>(k, 0));
+  std::array<double, 100> dist;
+  std::array<Integer, 100> row;
+  dist.fill(uc_MaxReal);
+  row.fill(0);
+  auto offer = [&](double d, Integer r) {
+    if (!(d <= dist[uk - 1])) return;
+    std::size_t at = 0;
+    while (!(d <= dist[at])) ++at;
+    for (std::size_t m = uk - 1; m > at; --m) {
+      dist[m] = dist[m - 1];
+      row[m] = row[m - 1];
     }
-    list.Offer(d, r);
+    dist[at] = d;
+    row[at] = r;
+  };
+  if (DistFunc != nullptr) {
+    // The user's function is called for every row, also when nothing is to be reported.
+    for (Int64 r64 = FirstRow; r64 <= LastRow; ++r64) {
+      const double d = DistFunc(static_cast<Integer>(r64));
+      if (uk > 0) offer(d, static_cast<Integer>(r64));
+    }
+  } else if (uk > 0 && FirstRow <= LastRow) {
+    // Rows and columns outside the data read as 0; the terms of each row are summed in
+    // column order, a block of rows at a time from the column-major cells.
+    const Integer nr = Data->NrOfRows();
+    const Integer nc = Data->NrOfColumns();
+    const Integer np = Probe->NrOfElem();
+    std::vector<double> probe(static_cast<std::size_t>(std::max<Integer>(np, 0)));
+    for (Integer c = 1; c <= np; ++c) probe[static_cast<std::size_t>(c - 1)] = Probe->GetVal(c);
+    double outside = 0.0;  // a row outside the data
+    for (const double v : probe) {
+      const double t = 0.0 - v;
+      outside += t * t;
+    }
+    outside = std::sqrt(outside);
+    const double* cells = nr > 0 && nc > 0 ? detail::TMatrixAccess::Cells(*Data) : nullptr;
+    const auto unr = static_cast<std::size_t>(nr);
+    constexpr Int64 kBlock = 1024;
+    std::array<double, kBlock> sum;
+    Int64 r64 = FirstRow;
+    while (r64 <= LastRow) {
+      if (r64 < 1 || r64 > nr || cells == nullptr) {
+        offer(outside, static_cast<Integer>(r64));
+        ++r64;
+        continue;
+      }
+      const Int64 end = std::min<Int64>({LastRow, static_cast<Int64>(nr), r64 + kBlock - 1});
+      const auto len = static_cast<std::size_t>(end - r64 + 1);
+      const auto first = static_cast<std::size_t>(r64 - 1);
+      std::fill_n(sum.begin(), len, 0.0);
+      for (Integer c = 1; c <= np; ++c) {
+        const double pc = probe[static_cast<std::size_t>(c - 1)];
+        if (c <= nc) {
+          const double* x = cells + static_cast<std::size_t>(c - 1) * unr + first;
+          for (std::size_t m = 0; m < len; ++m) {
+            const double t = x[m] - pc;
+            sum[m] += t * t;
+          }
+        } else {
+          const double t = 0.0 - pc;
+          for (std::size_t m = 0; m < len; ++m) sum[m] += t * t;
+        }
+      }
+      for (std::size_t m = 0; m < len; ++m) {
+        const double d = std::sqrt(sum[m]);
+        if (d <= dist[uk - 1]) offer(d, static_cast<Integer>(r64 + static_cast<Int64>(m)));
+      }
+      r64 = end + 1;
+    }
   }
   for (Integer m = 1; m <= k; ++m) {
-    Neighbors->SetVal(1, m, list.Row[static_cast<std::size_t>(m - 1)]);
-    Neighbors->SetVal(2, m, list.Dist[static_cast<std::size_t>(m - 1)]);
+    Neighbors->SetVal(1, m, row[static_cast<std::size_t>(m - 1)]);
+    Neighbors->SetVal(2, m, dist[static_cast<std::size_t>(m - 1)]);
   }
 }
 

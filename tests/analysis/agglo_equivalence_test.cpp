@@ -1,0 +1,257 @@
+// Agglomerative clustering against a direct transcription of the textbook procedure: full
+// search of the distance matrix for every merge, Lance-Williams update of every slot from the
+// unchanged matrix, leaf order by expanding a list. Small integer coordinates make many equal
+// distances, so the tie rule is exercised at every step; results must agree bit for bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "nuv/analysis/NUV_math2.hpp"
+#include "nuv/base/constants.hpp"
+#include "tests/support/support.hpp"
+
+namespace nuv {
+namespace {
+
+struct Result {
+  std::vector<Integer> Dendro;  // 3 per merge
+  std::vector<double> MergeDist;
+  std::vector<double> Pos;
+  std::vector<double> Stats, Percents;
+  Integer Code = 0;
+};
+
+// NaN counts as +inf; the first pair in scan order seeds the search.
+double Key(double v) {
+  return std::isnan(v) ? std::numeric_limits<double>::infinity() : v;
+}
+
+Result Reference(TMatrix& data, TDistMode mode, TClusterMethod method, double f) {
+  const Integer n = data.NrOfRows();
+  std::vector<std::vector<double>> D(static_cast<std::size_t>(n + 1),
+                                     std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
+  for (Integer i = 1; i <= n; ++i) {
+    for (Integer j = i + 1; j <= n; ++j) {
+      D[i][j] = D[j][i] = data.DistanceOfObjects(mode, i, j);
+    }
+  }
+  std::vector<Integer> node(static_cast<std::size_t>(n + 1)), size(node.size(), 1);
+  for (Integer i = 1; i <= n; ++i) node[i] = i;
+  Result out;
+  double stat = ProcStat;
+  out.Stats.push_back(stat);
+  out.Percents.push_back(0);
+  for (Integer j = 1; j < n; ++j) {
+    stat += 1;
+    out.Stats.push_back(stat);
+    out.Percents.push_back(static_cast<double>(j) / static_cast<double>(n) * 100);
+    Integer a = 0, b = 0;
+    double best = 0;
+    for (Integer p = 1; p < n; ++p) {
+      for (Integer q = p + 1; q <= n; ++q) {
+        if (node[p] == 0 || node[q] == 0) continue;
+        if (a == 0 || Key(D[p][q]) < best) {
+          a = p;
+          b = q;
+          best = Key(D[p][q]);
+        }
+      }
+    }
+    const double dab = D[a][b];
+    const double na = size[a], nb = size[b];
+    std::vector<double> nd(static_cast<std::size_t>(n + 1));
+    for (Integer r = 1; r <= n; ++r) {
+      const double dar = D[a][r], dbr = D[b][r], nr = size[r];
+      switch (method) {
+        case cmSingleLink:
+          nd[r] = dar < dbr ? dar : dbr;
+          break;
+        case cmCompleteLink:
+          nd[r] = dar > dbr ? dar : dbr;
+          break;
+        case cmWard:
+          nd[r] = ((na + nr) * dar + (nb + nr) * dbr - nr * dab) / (na + nb + nr);
+          break;
+        case cmAvgLink:
+          nd[r] = (dar + dbr) * 0.5;
+          break;
+        case cmFlexLink:
+          nd[r] = f * (dar + dbr) + (1 - 2 * f) * dab;
+          break;
+        case cmUpgma:
+          nd[r] = na / (na + nb) * dar + nb / (na + nb) * dbr;
+          break;
+      }
+    }
+    for (Integer r = 1; r <= n; ++r) D[r][b] = D[b][r] = nd[r];
+    out.Dendro.insert(out.Dendro.end(), {node[a], node[b], n + j});
+    out.MergeDist.push_back(dab);
+    node[b] = n + j;
+    size[b] = size[a] + size[b];
+    node[a] = 0;
+    size[a] = 0;
+  }
+  // Leaf order: start from the last merge's children, replace merge nodes until none is left.
+  std::vector<Integer> list{out.Dendro[3 * (n - 2)], out.Dendro[3 * (n - 2) + 1]};
+  for (bool again = true; again;) {
+    again = false;
+    for (std::size_t p = 0; p < list.size(); ++p) {
+      const Integer m = list[p];
+      if (m <= n) continue;
+      const std::size_t row = 3 * static_cast<std::size_t>(m - n - 1);
+      list[p] = out.Dendro[row + 1];
+      list.insert(list.begin() + static_cast<std::ptrdiff_t>(p + 1), out.Dendro[row]);
+      again = true;
+    }
+  }
+  out.Pos.assign(static_cast<std::size_t>(2 * n - 1), 0.0);
+  for (std::size_t p = 0; p < list.size(); ++p) out.Pos[list[p] - 1] = double(p + 1);
+  for (Integer j = 1; j < n; ++j) {
+    out.Pos[n + j - 1] =
+        (out.Pos[out.Dendro[3 * (j - 1)] - 1] + out.Pos[out.Dendro[3 * (j - 1) + 1] - 1]) / 2;
+  }
+  return out;
+}
+
+Result* gRecording = nullptr;
+void Record(TObject*, double stat, double percent) {
+  gRecording->Stats.push_back(stat);
+  gRecording->Percents.push_back(percent);
+}
+
+Result Run(TMatrix& data, TDistMode mode, TClusterMethod method, double f) {
+  Result out;
+  TIntMatrix dendro(nullptr);
+  TVector mergeDist(nullptr), pos(nullptr);
+  gRecording = &out;
+  out.Code = AgglomClustering(nullptr, &data, mode, method, f, dendro, mergeDist, pos, Record, {});
+  gRecording = nullptr;
+  for (Integer r = 1; r <= dendro.NrOfRows(); ++r) {
+    for (Integer c = 1; c <= 3; ++c) out.Dendro.push_back(dendro.GetVal(c, r));
+  }
+  for (Integer i = 1; i <= mergeDist.NrOfElem(); ++i) out.MergeDist.push_back(mergeDist.GetVal(i));
+  for (Integer i = 1; i <= pos.NrOfElem(); ++i) out.Pos.push_back(pos.GetVal(i));
+  return out;
+}
+
+// Bit patterns, so that NaN equals NaN and -0 differs from +0.
+std::vector<std::uint64_t> Bits(const std::vector<double>& v) {
+  std::vector<std::uint64_t> out(v.size());
+  std::memcpy(out.data(), v.data(), v.size() * sizeof(double));
+  return out;
+}
+
+void ExpectSame(TMatrix& data, TDistMode mode, TClusterMethod method, double f) {
+  test::HookGuard guard;
+  ProcStat = 3;
+  const Result want = Reference(data, mode, method, f);
+  ProcStat = 3;
+  const Result got = Run(data, mode, method, f);
+  EXPECT_EQ(got.Code, 0);
+  EXPECT_EQ(got.Dendro, want.Dendro);
+  EXPECT_EQ(Bits(got.MergeDist), Bits(want.MergeDist));
+  EXPECT_EQ(got.Pos, want.Pos);
+  EXPECT_EQ(got.Stats, want.Stats);
+  EXPECT_EQ(got.Percents, want.Percents);
+}
+
+TEST(AgglomClusteringEquivalence, RandomIntegerPointsAllMethods) {
+  std::uint32_t s = 2024u;
+  auto next = [&s](std::uint32_t range) {
+    s = s * 1664525u + 1013904223u;
+    return static_cast<double>((s >> 8) % range);
+  };
+  const TDistMode modes[] = {dmEuclidSqr, dmManhattan, dmEuclid, dmJaccard, dmDice};
+  const TClusterMethod methods[] = {cmSingleLink, cmCompleteLink, cmWard,
+                                    cmAvgLink,    cmFlexLink,     cmUpgma};
+  for (int trial = 0; trial < 12; ++trial) {
+    const Integer n = 2 + trial * 7;                               // 2 .. 79 rows
+    const Integer p = 1 + trial % 4;                               // 1 .. 4 columns
+    const auto range = static_cast<std::uint32_t>(2 + trial % 4);  // values 0 .. 4: many ties
+    TMatrix data(nullptr);
+    data.Resize(p, n);
+    for (Integer r = 1; r <= n; ++r) {
+      for (Integer c = 1; c <= p; ++c) data.SetVal(c, r, next(range));
+    }
+    // Every third set in real values, where a changed summation order would show.
+    if (trial % 3 == 2) {
+      for (Integer r = 1; r <= n; ++r) {
+        for (Integer c = 1; c <= p; ++c) data.SetVal(c, r, next(1u << 20) / 65536.0 - 7.5);
+      }
+    }
+    for (const TDistMode mode : modes) {
+      for (const TClusterMethod method : methods) {
+        const double f = method == cmFlexLink ? -0.25 + 0.125 * (trial % 5) : 0.0;
+        SCOPED_TRACE("n " + std::to_string(n) + ", " + std::string(DistModeId[mode]) + ", " +
+                     std::string(ClusterMethodID[method]));
+        ExpectSame(data, mode, method, f);
+      }
+    }
+  }
+}
+
+// Distances that overflow to +inf, NaN (Jaccard of zero rows) and DBL_MAX itself: the merge
+// order is then the first smallest key, NaN counting as +inf.
+TEST(AgglomClusteringEquivalence, InfiniteAndNaNDistances) {
+  struct Case {
+    const char* Name;
+    std::vector<double> Values;  // one column
+    TDistMode Mode;
+  };
+  const double big = 1e200;
+  const double maxRoot = std::sqrt(uc_MaxReal);
+  const Case cases[] = {
+      {"two far apart", {0, big}, dmEuclidSqr},
+      {"inf pairs first, a finite pair later", {0, big, -big, big}, dmEuclidSqr},
+      {"zero rows", {0, 0, 0, 0}, dmJaccard},
+      {"mixed zeros and ones", {0, 1, 0, 1, 1, 0}, dmJaccard},
+      // (maxRoot)^2 rounds to about uc_MaxReal; the pair of the two overflowing rows is inf.
+      {"near the largest double", {-big, maxRoot, 0, big}, dmEuclidSqr},
+  };
+  const TClusterMethod methods[] = {cmSingleLink, cmCompleteLink, cmWard, cmAvgLink, cmUpgma};
+  for (const Case& c : cases) {
+    TMatrix data(nullptr);
+    data.Resize(1, static_cast<Integer>(c.Values.size()));
+    for (std::size_t r = 0; r < c.Values.size(); ++r) {
+      data.SetVal(1, static_cast<Integer>(r + 1), c.Values[r]);
+    }
+    for (const TClusterMethod method : methods) {
+      SCOPED_TRACE(std::string(c.Name) + ", " + std::string(ClusterMethodID[method]));
+      ExpectSame(data, c.Mode, method, 0.0);
+    }
+  }
+}
+
+// A pair at exactly the largest double is smaller than an infinite one scanned earlier.
+TEST(AgglomClusteringEquivalence, LargestDoubleBeatsAnEarlierInfinity) {
+  TMatrix data(nullptr);
+  data.Resize(1, 3);
+  data.SetVal(1, 1, 0);
+  data.SetVal(1, 2, 0);
+  data.SetVal(1, 3, 0);
+  // D(1,2) = inf, D(1,3) = DBL_MAX, D(2,3) = inf.
+  auto ev = [](TObject*, Integer r1, Integer r2, double& d) {
+    d = (r1 == 1 && r2 == 3) || (r1 == 3 && r2 == 1) ? uc_MaxReal
+                                                     : std::numeric_limits<double>::infinity();
+  };
+  TIntMatrix dendro(nullptr);
+  TVector mergeDist(nullptr), pos(nullptr);
+  ASSERT_EQ(AgglomClustering(nullptr, &data, dmUserDef, cmSingleLink, 0, dendro, mergeDist, pos,
+                             nullptr, ev),
+            0);
+  EXPECT_EQ(dendro.GetVal(1, 1), 1);
+  EXPECT_EQ(dendro.GetVal(2, 1), 3);
+  EXPECT_EQ(mergeDist.GetVal(1), uc_MaxReal);
+  // The merged slot 3 is at min(inf, inf) from slot 2.
+  EXPECT_EQ(dendro.GetVal(1, 2), 2);
+  EXPECT_EQ(dendro.GetVal(2, 2), 4);
+  EXPECT_EQ(mergeDist.GetVal(2), std::numeric_limits<double>::infinity());
+}
+
+}  // namespace
+}  // namespace nuv
