@@ -285,7 +285,8 @@ class TMat4D : public TComponent {
   Integer CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                       Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                       Integer HighTimeSlot, double RangeLow, double RangeHigh) const;
-  /// Smallest and largest cell (starting at uc_MaxReal and -uc_MaxReal).
+  /// Smallest and largest cell, NaN cells ignored; uc_MaxReal and -uc_MaxReal when the box
+  /// holds no number.
   void MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
               Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot, double& Minimum,
               double& Maximum) const;
@@ -301,9 +302,10 @@ class TMat4D : public TComponent {
                     Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                     Integer HighTimeSlot) const;
   /// The value at 0-based position Round(prob·N/100) (at most N - 1) of the N cells of the box
-  /// in ascending order, prob clamped to 0..100 (NaN gives NaN). Draws 15 cells from the
-  /// process-wide generator to guess a frequent value. A box too large for a scratch copy
-  /// raises ENUVMatrixError `Component "<Name>": not enough memory on heap`.
+  /// in ascending order (NaN last), prob clamped to 0..100 (NaN gives NaN). Draws 15 cells from
+  /// the process-wide generator to guess a frequent value; the guess never changes the result.
+  /// A box above 2147483647 cells or too large for a scratch copy raises ENUVMatrixError
+  /// `Component "<Name>": not enough memory on heap`.
   double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                     Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                     Integer HighTimeSlot) const;
