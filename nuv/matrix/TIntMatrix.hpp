@@ -119,8 +119,8 @@ class TIntMatrix : public TComponent {
   /// Sorts rows LowRow..HighRow (dense only) by column SortColIx with the library's comb sort,
   /// moving the cells of columns LowCol..HighCol along (and the key cell). Every exchange fires
   /// OnSortExchange (2, i, j, LowCol, HighCol); OnChange fires once at the end. Ranges follow
-  /// the ordered-range rule; nothing happens for fewer than two rows. A key column outside
-  /// the matrix reads 0, so nothing is exchanged.
+  /// the ordered-range rule; nothing happens for fewer than two rows or a key column outside
+  /// the matrix (no event either).
   void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow);
 
@@ -223,7 +223,8 @@ class TIntMatrix : public TComponent {
   bool TransposeAndMultiply(TIntVector* VecB, TIntVector* VecRes);
 
   /// SortRows for columns LowCol..HighCol keyed by row SortRowIx, moving rows LowRow..HighRow
-  /// (and the key cell); exchanges fire OnSortExchange (1, i, j, LowRow, HighRow).
+  /// (and the key cell); exchanges fire OnSortExchange (1, i, j, LowRow, HighRow). A key row
+  /// outside the matrix: nothing, no event.
   void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow);
   /// Reverses the order of the columns, then fires OnChange.

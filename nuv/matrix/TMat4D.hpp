@@ -37,14 +37,14 @@ class TMat4D : public TComponent {
   /// (x' - 1)·XDiv + XOffset (offsets taken modulo their divisors), and so on. Average: the
   /// sum of the block's cells divided by the full block size; else the block's first cell.
   /// Block cells outside the array count as 0. Sizes become (X - XOffset - 1) div XDiv + 1 ...
-  /// A divisor of 0 raises EMathError "Division by zero", a negative one EMathError
-  /// "Invalid argument to Resample", both before anything changes. OnPercentDone counts the
-  /// new (time slot, layer) pairs.
+  /// A divisor below 1 raises EMathError "Division by zero" before anything changes. OnPercentDone
+  /// counts the new (time slot, layer) pairs.
   void Resample(Integer XDiv, Integer XOffset, Integer YDiv, Integer YOffset, Integer ZDiv,
                 Integer ZOffset, Integer TDiv, Integer TOffset, bool Average);
   /// Exchanges columns and rows in every layer and time slot: true. OnPercentDone counts the
-  /// (column, row) pairs twice; AbortMathProc is tested before each column, and an aborted
-  /// transpose returns false with the array unchanged and no OnChange. Raises ENUVMatrixError
+  /// (column, row) pairs twice; AbortMathProc is tested before each column of the first pass
+  /// (the copy), and an aborted transpose returns false with the array unchanged and no
+  /// OnChange; the second pass always completes. Raises ENUVMatrixError
   /// "not enough memory on heap" when the working copy cannot be allocated.
   bool Transpose();
   /// Reverse the order of the columns, rows, layers or time slots in place (a middle position

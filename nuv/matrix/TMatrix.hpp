@@ -208,9 +208,9 @@ class TMatrix : public TComponent {
                       double RangeLow, double RangeHigh) const;
   /// Counts the box into Round(|LastBin - FirstBin| / BinWidth) + 1 bins of width BinWidth
   /// from FirstBin (Histo resized when its size differs, cleared, bins incremented through
-  /// SetVal). Below FirstBin: Underflow; at or above LastBin + BinWidth, beyond the last bin, or
-  /// NaN: Overflow; MaxCnt the largest bin count. False, nothing touched, for more than 500
-  /// bins, BinWidth <= 0, non-finite bounds or width, or a null Histo.
+  /// SetVal). Below FirstBin: Underflow; at or above LastBin + BinWidth or beyond the last bin:
+  /// Overflow; a NaN cell counts nowhere; MaxCnt the largest bin count. False, nothing touched, for
+  /// more than 500 bins, BinWidth <= 0, non-finite bounds or width, or a null Histo.
   bool Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
                  double LastBin, double BinWidth, TIntVector* Histo, Integer& Underflow,
                  Integer& Overflow, Integer& MaxCnt) const;
@@ -293,11 +293,12 @@ class TMatrix : public TComponent {
   /// columns LowCol..HighCol along (and the key cell when SortColIx lies outside them). Ranges
   /// follow MakeValidColRange and MakeValidRowRange. Each exchange of rows i < j fires
   /// OnSortExchange (2, i, j, LowCol, HighCol); OnChange fires once at the end. Fewer than two
-  /// rows: nothing, no event. A key column outside the matrix reads 0: nothing moves.
+  /// rows: nothing, no event. A key column outside the matrix: nothing, no event.
   void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow);
   /// SortRows for columns LowCol..HighCol keyed by row SortRowIx, moving rows LowRow..HighRow;
-  /// exchanges fire OnSortExchange (1, i, j, LowRow, HighRow).
+  /// exchanges fire OnSortExchange (1, i, j, LowRow, HighRow). A key row outside the matrix:
+  /// nothing, no event.
   void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow);
   /// Reverses the order of the columns, then fires OnChange.

@@ -121,12 +121,13 @@ bool TMatrix::Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, doub
   MaxCnt = 0;
   const double top = LastBin + BinWidth;
   ForBox(*this, MakeBox(*this, LoX, LoY, HiX, HiY), [&](Integer, Integer, double x) {
+    if (std::isnan(x)) return;  // not a value: counted nowhere
     if (x < FirstBin) {
       ++under;
       return;
     }
     // The top edge need not be a whole number of bins above FirstBin: whatever lies past the
-    // last bin (and NaN) is overflow, so every cell is counted once.
+    // last bin is overflow, so every number is counted once.
     const double b = std::floor((x - FirstBin) / BinWidth) + 1;
     if (x >= top || !(b <= nb)) {
       ++over;
