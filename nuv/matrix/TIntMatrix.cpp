@@ -432,7 +432,10 @@ std::string TIntMatrix::CRCofData() const {
 
 void TIntMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow) {
-  if (FIsSparse || Mat.empty() || FNCol < 1 || FNRow < 1) return;
+  // A key column outside the matrix gives no order: nothing is sorted and nothing fires.
+  if (FIsSparse || Mat.empty() || FNCol < 1 || FNRow < 1 || SortColIx < 1 || SortColIx > FNCol) {
+    return;
+  }
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   if (HighRow - LowRow <= 0) return;

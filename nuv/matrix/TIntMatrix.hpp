@@ -119,8 +119,8 @@ class TIntMatrix : public TComponent {
   /// Sorts rows LowRow..HighRow (dense only) by column SortColIx with the library's comb sort,
   /// moving the cells of columns LowCol..HighCol along (and the key cell). Every exchange fires
   /// OnSortExchange (2, i, j, LowCol, HighCol); OnChange fires once at the end. Ranges follow
-  /// the ordered-range rule; nothing happens for fewer than two rows. A key column outside
-  /// the matrix reads 0, so nothing is exchanged.
+  /// the ordered-range rule; nothing happens for fewer than two rows or a key column outside
+  /// the matrix (no event either).
   void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow);
 
@@ -155,8 +155,8 @@ class TIntMatrix : public TComponent {
   /// Both stores. Sum of the diagonal of a square matrix, 0 otherwise; sparse: the entries on
   /// the diagonal when the bounding box's highest column and row are equal, 0 otherwise.
   Integer Trace() const;
-  /// Both stores. Smallest and largest cell (sparse: stored entry inside the box), started at
-  /// 2147483647 and -2147483647, which an empty box leaves.
+  /// Both stores. Smallest and largest cell (sparse: stored entry inside the box); a box
+  /// without such a cell gives 2147483647 and -2147483647.
   void MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, Integer& Minimum,
               Integer& Maximum) const;
   /// Both stores (sparse cells through GetVal). Mean and variance (n - 1); Variance 1 for
@@ -180,8 +180,9 @@ class TIntMatrix : public TComponent {
   /// 0) for an empty box. Raises "not enough memory on heap" when the copy cannot be allocated.
   bool Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Q1,
                  double& Q2, double& Q3) const;
-  /// Value of 0-based rank Round(prob·n / 100) of the box (prob clamped into 0..100; a rank of
-  /// n gives the largest value); 0 when empty, NaN for a NaN prob.
+  /// Value of 0-based rank Round(prob·n / 100) of the sorted box (prob clamped into 0..100; a
+  /// rank of n gives the largest value); 0 when empty, NaN for a NaN prob. A box above
+  /// 2147483647 cells, or a copy that cannot be allocated, raises "not enough memory on heap".
   double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                     Integer HighRow) const;
   /// With 0 < SampleSize < n: the value of rank Round(prob·SampleSize / 100) (at most
@@ -222,7 +223,8 @@ class TIntMatrix : public TComponent {
   bool TransposeAndMultiply(TIntVector* VecB, TIntVector* VecRes);
 
   /// SortRows for columns LowCol..HighCol keyed by row SortRowIx, moving rows LowRow..HighRow
-  /// (and the key cell); exchanges fire OnSortExchange (1, i, j, LowRow, HighRow).
+  /// (and the key cell); exchanges fire OnSortExchange (1, i, j, LowRow, HighRow). A key row
+  /// outside the matrix: nothing, no event.
   void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow);
   /// Reverses the order of the columns, then fires OnChange.

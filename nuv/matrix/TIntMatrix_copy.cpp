@@ -32,7 +32,10 @@ constexpr Int64 kMaxIndex = 2147483647;
 
 void TIntMatrix::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow) {
-  if (FIsSparse || Mat.empty() || FNCol < 1 || FNRow < 1) return;
+  // A key row outside the matrix gives no order: nothing is sorted and nothing fires.
+  if (FIsSparse || Mat.empty() || FNCol < 1 || FNRow < 1 || SortRowIx < 1 || SortRowIx > FNRow) {
+    return;
+  }
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   if (HighCol - LowCol <= 0) return;

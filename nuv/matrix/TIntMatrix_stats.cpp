@@ -17,6 +17,7 @@
 #include "nuv/platform/rounding.hpp"
 #include "nuv/scalar/TVector.hpp"
 #include "nuv/scalar/detail/moments.hpp"
+#include "nuv/scalar/detail/selection.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
 namespace nuv {
@@ -26,13 +27,14 @@ using detail::ForIntBox;
 using detail::MakeIntBox;
 using detail::TIntBox;
 
-// Reserves room for Count values, or raises the component's memory message.
+// Reserves room for Count values, or raises the component's memory message; a count beyond
+// the 32-bit index limit of the working copies is refused the same way.
 template <class T>
 void ReserveOrRaise(const TIntMatrix& M, std::vector<T>& V, Int64 Count) {
-  const auto n = static_cast<std::uint64_t>(Count);
-  if (n > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(T)) {
+  if (!detail::WorkingCopyFits(Count)) {
     detail::RaiseComponent<ENUVMatrixError>(&M, "not enough memory on heap");
   }
+  const auto n = static_cast<std::uint64_t>(Count);
   try {
     V.reserve(static_cast<std::size_t>(n));
   } catch (const std::bad_alloc&) {
@@ -175,7 +177,13 @@ void TIntMatrix::MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer
                         Integer& Minimum, Integer& Maximum) const {
   Integer lo = 2147483647;
   Integer hi = -2147483647;
+  // Seeded from the first counted cell: a box of -2147483648 reports it as its maximum.
+  bool seeded = false;
   auto visit = [&](Integer x) {
+    if (!seeded) {
+      lo = hi = x;
+      seeded = true;
+    }
     if (x < lo) lo = x;
     if (x > hi) hi = x;
   };
@@ -318,9 +326,8 @@ double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integ
   ForIntBox(Mat.data(), FAllocRows, b,
             [&](Integer, Integer, Integer x) { s.push_back(static_cast<double>(x)); });
   const auto n = static_cast<Int64>(s.size());
-  // prob near 100 rounds to rank n, one past the last value: the largest value is meant.
-  const Int64 k = std::min<Int64>(Round(prob * static_cast<double>(n) / 100.0), n - 1);
-  return QuickSelect(std::span<double>(s), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
+  return detail::SelectRank(std::span<double>(s),
+                            static_cast<std::size_t>(detail::NearestRank(prob, n)));
 }
 
 double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
@@ -341,9 +348,8 @@ double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integ
     const Integer r = b.R1 + Random(rows);
     s.push_back(static_cast<double>(Mat[Index(c, r)]));
   }
-  const Int64 k =
-      std::min<Int64>(Round(prob * static_cast<double>(SampleSize) / 100.0), Int64{SampleSize} - 1);
-  return QuickSelect(std::span<double>(s), static_cast<Integer>(k), 0, SampleSize - 1);
+  return detail::SelectRank(std::span<double>(s),
+                            static_cast<std::size_t>(detail::NearestRank(prob, SampleSize)));
 }
 
 void TIntMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const {

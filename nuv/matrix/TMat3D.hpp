@@ -109,12 +109,14 @@ class TMat3D : public TComponent {
             Integer HighLayer, double Value, Integer& ColIx, Integer& RowIx,
             Integer& LayerIx) const;
   /// Smallest and largest cell of the box (NaN cells ignored; uc_MaxReal and -uc_MaxReal when
-  /// none compares). Steps ProcStat once per about a hundredth of the (column, row) pairs.
+  /// the box holds no number). Steps ProcStat once per about a hundredth of the (column, row)
+  /// pairs.
   void MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
               Integer HighLayer, double& Minimum, double& Maximum) const;
-  /// The value of rank Round(prob·N/100) (0-based, at most N - 1) of the N cells of the box,
-  /// prob clamped to 0..100; NaN for a NaN prob. Raises ENUVMatrixError
-  /// "not enough memory on heap" when the working copy cannot be allocated.
+  /// The value of rank Round(prob·N/100) (0-based, at most N - 1) of the N cells of the box
+  /// sorted ascending with NaN last, prob clamped to 0..100; NaN for a NaN prob. Raises
+  /// ENUVMatrixError "not enough memory on heap" when the working copy cannot be allocated or
+  /// N exceeds 2147483647.
   double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                     Integer LowLayer, Integer HighLayer) const;
   /// With 1 <= SampleSize < N: reseeds the process-wide generator from the clock, draws

@@ -12,18 +12,9 @@
 #include "nuv/matrix/TMat3D.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
-#include "nuv/scalar/math1_sort.hpp"
+#include "nuv/scalar/detail/selection.hpp"
 
 namespace nuv {
-namespace {
-
-// Rank Round(prob·N/100) of N values, kept on the last value when prob is (close to) 100.
-Integer RankOf(double prob, Int64 N) {
-  const Int64 k = Round(prob * static_cast<double>(N) / 100.0);
-  return static_cast<Integer>(std::min<Int64>(k, N - 1));
-}
-
-}  // namespace
 
 void TMat3D::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                   Integer LowLayer, Integer HighLayer, double Value, Integer& ColIx, Integer& RowIx,
@@ -61,6 +52,7 @@ void TMat3D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hig
   const Int64 pairs = static_cast<Int64>(HighCol - LowCol + 1) * (HighRow - LowRow + 1);
   const Int64 every = pairs / 100 + 1;
   Int64 counter = 0;
+  bool seeded = false;
   for (Integer x = LowCol; x <= HighCol; ++x) {
     for (Integer y = LowRow; y <= HighRow; ++y) {
       ++counter;
@@ -68,6 +60,13 @@ void TMat3D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hig
       const double* run = Mat.data() + Index(x, y, 1);
       for (Integer z = LowLayer; z <= HighLayer; ++z) {
         const double v = run[z - 1];
+        // Seeded from the first number met (NaN cells take no part), so that a box of
+        // infinities reports them rather than the start values.
+        if (!seeded) {
+          if (std::isnan(v)) continue;
+          Minimum = Maximum = v;
+          seeded = true;
+        }
         if (v < Minimum) Minimum = v;
         if (v > Maximum) Maximum = v;
       }
@@ -78,13 +77,11 @@ void TMat3D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hig
 std::vector<double> TMat3D::BoxCells(Integer LowCol, Integer HighCol, Integer LowRow,
                                      Integer HighRow, Integer LowLayer, Integer HighLayer) const {
   const auto layers = static_cast<std::size_t>(HighLayer - LowLayer + 1);
-  // The box lies inside the store, so its cell count fits a size_t; QuickSelect indexes with
-  // 32-bit positions, so a larger box cannot be worked on.
-  const std::size_t cells = static_cast<std::size_t>(HighCol - LowCol + 1) *
-                            static_cast<std::size_t>(HighRow - LowRow + 1) * layers;
-  if (cells > static_cast<std::size_t>(std::numeric_limits<Integer>::max())) {
-    Raise("not enough memory on heap");
-  }
+  // A box beyond the 32-bit index limit of the working copies cannot be worked on.
+  const Int64 count = detail::BoxCount(
+      {Int64{HighCol} - LowCol + 1, Int64{HighRow} - LowRow + 1, static_cast<Int64>(layers)});
+  if (!detail::WorkingCopyFits(count)) Raise("not enough memory on heap");
+  const auto cells = static_cast<std::size_t>(count);
   std::vector<double> box;
   try {
     box.reserve(cells);
@@ -111,7 +108,8 @@ double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
   MakeValidLayerRange(LowLayer, HighLayer);
   std::vector<double> box = BoxCells(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer);
   const auto n = static_cast<Int64>(box.size());
-  return QuickSelect(box, RankOf(prob, n), 0, static_cast<Integer>(n - 1));
+  return detail::SelectRank(std::span<double>(box),
+                            static_cast<std::size_t>(detail::NearestRank(prob, n)));
 }
 
 double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
@@ -144,7 +142,8 @@ double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
     const Integer z = ll + Random(nl);
     s = Mat[Index(x, y, z)];
   }
-  return QuickSelect(sample, RankOf(prob, SampleSize), 0, SampleSize - 1);
+  return detail::SelectRank(std::span<double>(sample),
+                            static_cast<std::size_t>(detail::NearestRank(prob, SampleSize)));
 }
 
 }  // namespace nuv

@@ -37,14 +37,14 @@ class TMat4D : public TComponent {
   /// (x' - 1)·XDiv + XOffset (offsets taken modulo their divisors), and so on. Average: the
   /// sum of the block's cells divided by the full block size; else the block's first cell.
   /// Block cells outside the array count as 0. Sizes become (X - XOffset - 1) div XDiv + 1 ...
-  /// A divisor of 0 raises EMathError "Division by zero", a negative one EMathError
-  /// "Invalid argument to Resample", both before anything changes. OnPercentDone counts the
-  /// new (time slot, layer) pairs.
+  /// A divisor below 1 raises EMathError "Division by zero" before anything changes. OnPercentDone
+  /// counts the new (time slot, layer) pairs.
   void Resample(Integer XDiv, Integer XOffset, Integer YDiv, Integer YOffset, Integer ZDiv,
                 Integer ZOffset, Integer TDiv, Integer TOffset, bool Average);
   /// Exchanges columns and rows in every layer and time slot: true. OnPercentDone counts the
-  /// (column, row) pairs twice; AbortMathProc is tested before each column, and an aborted
-  /// transpose returns false with the array unchanged and no OnChange. Raises ENUVMatrixError
+  /// (column, row) pairs twice; AbortMathProc is tested before each column of the first pass
+  /// (the copy), and an aborted transpose returns false with the array unchanged and no
+  /// OnChange; the second pass always completes. Raises ENUVMatrixError
   /// "not enough memory on heap" when the working copy cannot be allocated.
   bool Transpose();
   /// Reverse the order of the columns, rows, layers or time slots in place (a middle position
@@ -285,7 +285,8 @@ class TMat4D : public TComponent {
   Integer CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                       Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                       Integer HighTimeSlot, double RangeLow, double RangeHigh) const;
-  /// Smallest and largest cell (starting at uc_MaxReal and -uc_MaxReal).
+  /// Smallest and largest cell, NaN cells ignored; uc_MaxReal and -uc_MaxReal when the box
+  /// holds no number.
   void MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
               Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot, double& Minimum,
               double& Maximum) const;
@@ -301,9 +302,10 @@ class TMat4D : public TComponent {
                     Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                     Integer HighTimeSlot) const;
   /// The value at 0-based position Round(prob·N/100) (at most N - 1) of the N cells of the box
-  /// in ascending order, prob clamped to 0..100 (NaN gives NaN). Draws 15 cells from the
-  /// process-wide generator to guess a frequent value. A box too large for a scratch copy
-  /// raises ENUVMatrixError `Component "<Name>": not enough memory on heap`.
+  /// in ascending order (NaN last), prob clamped to 0..100 (NaN gives NaN). Draws 15 cells from
+  /// the process-wide generator to guess a frequent value; the guess never changes the result.
+  /// A box above 2147483647 cells or too large for a scratch copy raises ENUVMatrixError
+  /// `Component "<Name>": not enough memory on heap`.
   double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                     Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                     Integer HighTimeSlot) const;

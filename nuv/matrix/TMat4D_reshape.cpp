@@ -107,12 +107,10 @@ void TMat4D::Cut(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRo
 
 void TMat4D::Resample(Integer XDiv, Integer XOffset, Integer YDiv, Integer YOffset, Integer ZDiv,
                       Integer ZOffset, Integer TDiv, Integer TOffset, bool Average) {
+  // A block size below 1 has no meaning (a negative one would give sizes below 1): both are
+  // refused like a divisor of 0.
   for (Integer d : {XDiv, YDiv, ZDiv, TDiv}) {
-    if (d == 0) throw EMathError("Division by zero");
-  }
-  // A negative block size has no meaning (and would give sizes below 1).
-  for (Integer d : {XDiv, YDiv, ZDiv, TDiv}) {
-    if (d < 0) throw EMathError("Invalid argument to Resample");
+    if (d < 1) throw EMathError("Division by zero");
   }
   // Remainders carry the sign of the offset; a negative offset starts the first block before
   // the first cell, and the cells before it count as 0.
@@ -224,9 +222,9 @@ bool TMat4D::Transpose() {
     }
   }
   // The transposed cells were written straight into their new places; the second half of the
-  // progress (and its abort tests) still runs so that the percentages reach 100.
+  // progress still runs so that the percentages reach 100. Once every cell is copied the
+  // transpose completes: an abort raised now comes too late to stop it.
   for (Integer x = 1; x <= nx; ++x) {
-    if (AbortMathProc.load()) return false;
     for (Integer y = 1; y <= ny; ++y) progress.Tick(report);
   }
   FData.swap(store);

@@ -15,7 +15,7 @@
 #include "nuv/matrix/TMat4D.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
-#include "nuv/scalar/math1_sort.hpp"
+#include "nuv/scalar/detail/selection.hpp"
 
 namespace nuv {
 namespace {
@@ -71,12 +71,6 @@ struct TBox {
   Integer Lc = 1, Hc = 1, Lr = 1, Hr = 1, Ll = 1, Hl = 1, Lt = 1, Ht = 1;
 };
 
-// Position Round(prob·N/100) of N sorted values, kept on the last one when prob reaches 100.
-Integer RankOf(double prob, Int64 N) {
-  const Int64 k = Round(prob * static_cast<double>(N) / 100.0);
-  return static_cast<Integer>(std::min<Int64>(k, N - 1));
-}
-
 }  // namespace
 
 void TMat4D::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
@@ -122,7 +116,15 @@ void TMat4D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hig
   Maximum = -uc_MaxReal;
   const TBox box(*this, FData.data(), LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer,
                  LowTimeSlot, HighTimeSlot);
+  // Seeded from the first number met (NaN cells take no part), so that a box of infinities
+  // reports them rather than the start values.
+  bool seeded = false;
   box.ForEach(true, [&](Integer, Integer, Integer, Integer, double v) {
+    if (!seeded) {
+      if (std::isnan(v)) return;
+      Minimum = Maximum = v;
+      seeded = true;
+    }
     if (v < Minimum) Minimum = v;
     if (v > Maximum) Maximum = v;
   });
@@ -196,8 +198,8 @@ double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
     }
   }
 
-  // QuickSelect works on 32-bit positions: a larger box cannot be copied for it.
-  if (n > std::numeric_limits<Integer>::max()) Raise("not enough memory on heap");
+  // A box beyond the 32-bit index limit of the working copies cannot be worked on.
+  if (!detail::WorkingCopyFits(n)) Raise("not enough memory on heap");
   std::vector<double> cells;
   try {
     cells.reserve(static_cast<std::size_t>(n));
@@ -215,9 +217,9 @@ double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
   });
   // The guess answers only when position K falls among its copies in sorted order; the
   // cells below it count too, or a guess above the smallest cells would answer for them.
-  const Integer k = RankOf(prob, n);
+  const Int64 k = detail::NearestRank(prob, n);
   if (below <= k && k < below + equal) return candidate;
-  return QuickSelect(cells, k, 0, static_cast<Integer>(n - 1));
+  return detail::SelectRank(std::span<double>(cells), static_cast<std::size_t>(k));
 }
 
 double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
@@ -246,7 +248,8 @@ double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
     const Integer t = box.Lt + Random(box.Slots());
     v = box.At(x, y, z, t);
   }
-  return QuickSelect(sample, RankOf(prob, SampleSize), 0, SampleSize - 1);
+  return detail::SelectRank(std::span<double>(sample),
+                            static_cast<std::size_t>(detail::NearestRank(prob, SampleSize)));
 }
 
 }  // namespace nuv

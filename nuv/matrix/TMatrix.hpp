@@ -208,16 +208,17 @@ class TMatrix : public TComponent {
                       double RangeLow, double RangeHigh) const;
   /// Counts the box into Round(|LastBin - FirstBin| / BinWidth) + 1 bins of width BinWidth
   /// from FirstBin (Histo resized when its size differs, cleared, bins incremented through
-  /// SetVal). Below FirstBin: Underflow; at or above LastBin + BinWidth, beyond the last bin, or
-  /// NaN: Overflow; MaxCnt the largest bin count. False, nothing touched, for more than 500
-  /// bins, BinWidth <= 0, non-finite bounds or width, or a null Histo.
+  /// SetVal). Below FirstBin: Underflow; at or above LastBin + BinWidth or beyond the last bin:
+  /// Overflow; a NaN cell counts nowhere; MaxCnt the largest bin count. False, nothing touched, for
+  /// more than 500 bins, BinWidth <= 0, non-finite bounds or width, or a null Histo.
   bool Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
                  double LastBin, double BinWidth, TIntVector* Histo, Integer& Underflow,
                  Integer& Overflow, Integer& MaxCnt) const;
   /// ResultArray := NrOfColumns by NrOfRows flags (outer index column), true where the cell
   /// > Threshold; returns the number of true flags.
   Integer Dichotomize(double Threshold, TBool2DArray& ResultArray) const;
-  /// Smallest and largest cell; uc_MaxReal and -uc_MaxReal for an empty box.
+  /// Smallest and largest cell, NaN cells ignored; uc_MaxReal and -uc_MaxReal when the box
+  /// holds no number.
   void MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Minimum,
               double& Maximum) const;
   /// The first cell (in visiting order) nearest to Value; 0 and 0 when no cell qualifies.
@@ -250,8 +251,10 @@ class TMatrix : public TComponent {
   /// empty box. Raises "not enough memory on heap" when the copy cannot be allocated.
   bool Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Q1,
                  double& Q2, double& Q3) const;
-  /// Value of 0-based rank Round(prob·n / 100) of the box (prob clamped into 0..100; a rank of
-  /// n gives the largest value); 0 when empty, NaN for a NaN prob.
+  /// Value of 0-based rank Round(prob·n / 100) of the box sorted ascending with NaN last (prob
+  /// clamped into 0..100; a rank of n gives the largest value); 0 when empty, NaN for a NaN
+  /// prob. A box above 2147483647 cells, or a copy that cannot be allocated, raises
+  /// "not enough memory on heap".
   double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                     Integer HighRow) const;
   /// With 0 < SampleSize < n: the percentile of SampleSize cells drawn with replacement after
@@ -281,6 +284,8 @@ class TMatrix : public TComponent {
   /// squares are positive. Another size (or null) raises "matrices do not match".
   double Correlate(TMatrix* OtherMat) const;
   /// DestVec := min, max, sum or mean of each column (Orient non-zero) or row (Orient zero).
+  /// Min and max ignore NaN cells; a line without numbers gives uc_MaxDouble resp.
+  /// -uc_MaxDouble.
   void EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const;
 
   // ---- sorting and exchanging rows and columns ----
@@ -288,11 +293,12 @@ class TMatrix : public TComponent {
   /// columns LowCol..HighCol along (and the key cell when SortColIx lies outside them). Ranges
   /// follow MakeValidColRange and MakeValidRowRange. Each exchange of rows i < j fires
   /// OnSortExchange (2, i, j, LowCol, HighCol); OnChange fires once at the end. Fewer than two
-  /// rows: nothing, no event. A key column outside the matrix reads 0: nothing moves.
+  /// rows: nothing, no event. A key column outside the matrix: nothing, no event.
   void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow);
   /// SortRows for columns LowCol..HighCol keyed by row SortRowIx, moving rows LowRow..HighRow;
-  /// exchanges fire OnSortExchange (1, i, j, LowRow, HighRow).
+  /// exchanges fire OnSortExchange (1, i, j, LowRow, HighRow). A key row outside the matrix:
+  /// nothing, no event.
   void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                 Integer HighRow);
   /// Reverses the order of the columns, then fires OnChange.

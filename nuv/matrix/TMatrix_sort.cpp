@@ -12,7 +12,8 @@ namespace nuv {
 
 void TMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
                        Integer HighCol, Integer HighRow) {
-  if (FNCol < 1 || FNRow < 1) return;
+  // A key column outside the matrix gives no order: nothing is sorted and nothing fires.
+  if (FNCol < 1 || FNRow < 1 || SortColIx < 1 || SortColIx > FNCol) return;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   if (HighRow - LowRow <= 0) return;
@@ -40,7 +41,7 @@ void TMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Intege
 
 void TMatrix::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
                        Integer HighCol, Integer HighRow) {
-  if (FNCol < 1 || FNRow < 1) return;
+  if (FNCol < 1 || FNRow < 1 || SortRowIx < 1 || SortRowIx > FNRow) return;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   if (HighCol - LowCol <= 0) return;

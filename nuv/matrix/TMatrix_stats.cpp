@@ -16,6 +16,7 @@
 #include "nuv/scalar/TIntVector.hpp"
 #include "nuv/scalar/TVector.hpp"
 #include "nuv/scalar/detail/moments.hpp"
+#include "nuv/scalar/detail/selection.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
 namespace nuv {
@@ -72,13 +73,12 @@ void ForBox(const TMatrix& M, const TBox& B, Fn&& F) {
   detail::RaiseComponent<ENUVMatrixError>(&M, Text);
 }
 
-// The cells of the box in visiting order.
+// The cells of the box in visiting order. A box beyond the 32-bit index limit of the working
+// copies cannot be worked on and is reported like a failed allocation.
 std::vector<double> BoxCopy(const TMatrix& M, const TBox& B) {
   std::vector<double> v;
-  const auto n = static_cast<std::uint64_t>(B.Cells());
-  if (n > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(double)) {
-    RaiseMatrix(M, "not enough memory on heap");
-  }
+  const Int64 n = B.Cells();
+  if (!detail::WorkingCopyFits(n)) RaiseMatrix(M, "not enough memory on heap");
   try {
     v.reserve(static_cast<std::size_t>(n));
   } catch (const std::bad_alloc&) {
@@ -121,12 +121,13 @@ bool TMatrix::Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, doub
   MaxCnt = 0;
   const double top = LastBin + BinWidth;
   ForBox(*this, MakeBox(*this, LoX, LoY, HiX, HiY), [&](Integer, Integer, double x) {
+    if (std::isnan(x)) return;  // not a value: counted nowhere
     if (x < FirstBin) {
       ++under;
       return;
     }
     // The top edge need not be a whole number of bins above FirstBin: whatever lies past the
-    // last bin (and NaN) is overflow, so every cell is counted once.
+    // last bin is overflow, so every number is counted once.
     const double b = std::floor((x - FirstBin) / BinWidth) + 1;
     if (x >= top || !(b <= nb)) {
       ++over;
@@ -163,7 +164,15 @@ void TMatrix::MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer Hi
                      double& Minimum, double& Maximum) const {
   double lo = uc_MaxReal;
   double hi = -uc_MaxReal;
+  // Seeded from the first number met, so that a box of infinities reports them rather than
+  // the start values; NaN cells take no part.
+  bool seeded = false;
   ForBox(*this, MakeBox(*this, LowCol, LowRow, HighCol, HighRow), [&](Integer, Integer, double x) {
+    if (!seeded) {
+      if (std::isnan(x)) return;
+      lo = hi = x;
+      seeded = true;
+    }
     if (x < lo) lo = x;
     if (x > hi) hi = x;
   });
@@ -321,9 +330,8 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
   if (b.Empty()) return 0.0;
   std::vector<double> s = BoxCopy(*this, b);
   const auto n = static_cast<Int64>(s.size());
-  // prob near 100 rounds to rank n, one past the last value: the largest value is meant.
-  const Int64 k = std::min<Int64>(Round(prob * static_cast<double>(n) / 100.0), n - 1);
-  return QuickSelect(std::span<double>(s), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
+  return detail::SelectRank(std::span<double>(s),
+                            static_cast<std::size_t>(detail::NearestRank(prob, n)));
 }
 
 double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
@@ -356,8 +364,8 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
   const double p = prob / 100.0;
   const double n = SampleSize;
   if (negatives / n < p && p < (negatives + zeros) / n) return 0.0;
-  const Int64 k = std::min<Int64>(Round(prob * n / 100.0), Int64{SampleSize} - 1);
-  return QuickSelect(std::span<double>(s), static_cast<Integer>(k), 0, SampleSize - 1);
+  return detail::SelectRank(std::span<double>(s),
+                            static_cast<std::size_t>(detail::NearestRank(prob, SampleSize)));
 }
 
 // ---- normalisations ----
@@ -486,10 +494,19 @@ void TMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) 
   const Integer outer = perColumn ? FNCol : FNRow;
   const Integer inner = perColumn ? FNRow : FNCol;
   DestVec->Resize(outer);
+  const bool extreme = EdgeOp == eopMin || EdgeOp == eopMax;
   for (Integer i = 1; i <= outer; ++i) {
     double v = EdgeOp == eopMin ? uc_MaxDouble : EdgeOp == eopMax ? -uc_MaxDouble : 0.0;
+    // The extremes start from the first number of the line (NaN cells take no part), so that
+    // a line of infinities reports them; a line without numbers keeps the start value.
+    bool seeded = !extreme;
     for (Integer j = 1; j <= inner; ++j) {
       const double x = perColumn ? FData[Index(i, j)] : FData[Index(j, i)];
+      if (!seeded) {
+        if (std::isnan(x)) continue;
+        v = x;
+        seeded = true;
+      }
       if (EdgeOp == eopMin) {
         if (x < v) v = x;
       } else if (EdgeOp == eopMax) {

@@ -121,8 +121,13 @@ TEST(TIntMatrixSortRows, NothingForOneRowSparseOrKeyOutsideMatrix) {
   m.SortRows(1, true, 0, 2, 0, 2);
   EXPECT_EQ(rec.Changes, 0);
   EXPECT_TRUE(rec.Exchanges.empty());
-  m.SortRows(7, true, 0, 0, 0, 0);  // key reads 0 everywhere: no exchange
+  // A key outside the matrix: nothing moves and nothing fires.
+  m.SortRows(7, true, 0, 0, 0, 0);
+  m.SortRows(0, true, 0, 0, 0, 0);
+  m.SortCols(3, true, 0, 0, 0, 0);
+  m.SortCols(-1, true, 0, 0, 0, 0);
   EXPECT_TRUE(rec.Exchanges.empty());
+  EXPECT_EQ(rec.Changes, 0);
   EXPECT_EQ(Column(m, 1), (std::vector<Integer>{3, 1}));
 
   std::unique_ptr<TIntMatrix> s(TIntMatrix::CreateSparse(nullptr, 1));

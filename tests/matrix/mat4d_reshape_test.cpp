@@ -137,8 +137,9 @@ TEST(TMat4DResample, BadDivisorRaisesBeforeAnyChange) {
   m.SetOnChange(rec.ChangeHandler());
   NUV_EXPECT_THROW_MSG(m.Resample(1, 0, 1, 0, 1, 0, 0, 0, true), EMathError, "Division by zero");
   NUV_EXPECT_THROW_MSG(m.Resample(-2, 0, 0, 0, 1, 0, 1, 0, true), EMathError, "Division by zero");
-  NUV_EXPECT_THROW_MSG(m.Resample(1, 0, -1, 0, 1, 0, 1, 0, false), EMathError,
-                       "Invalid argument to Resample");
+  NUV_EXPECT_THROW_MSG(m.Resample(1, 0, -1, 0, 1, 0, 1, 0, false), EMathError, "Division by zero");
+  // XDiv -2 on 3 columns would give 0 new columns.
+  NUV_EXPECT_THROW_MSG(m.Resample(-2, 0, 1, 0, 1, 0, 1, 0, true), EMathError, "Division by zero");
   ExpectSizes(m, 3, 2, 2, 2);
   EXPECT_EQ(m.GetVal(3, 2, 2, 2), Code(3, 2, 2, 2));
   EXPECT_EQ(rec.Changes, 0);
@@ -174,6 +175,27 @@ TEST(TMat4DTranspose, AbortLeavesArrayUnchanged) {
   ExpectSizes(m, 3, 2, 1, 2);
   EXPECT_EQ(m.GetVal(3, 1, 1, 2), Code(3, 1, 1, 2));
   EXPECT_EQ(rec.Changes, 0);
+}
+
+TEST(TMat4DTranspose, AbortDuringTheSecondPassComesTooLate) {
+  HookGuard guard;
+  TMat4D m(nullptr);
+  MakeCoded(m, 3, 2, 1, 2);
+  EventRecorder rec;
+  m.SetOnChange(rec.ChangeHandler());
+  // Raised once the first pass (the copy) has reported its last pair: 6 of 12 pairs.
+  m.SetOnPercentDone([](TObject*, Integer p) {
+    if (p >= 50) AbortMathProc = true;
+  });
+  EXPECT_TRUE(m.Transpose());
+  ExpectSizes(m, 2, 3, 1, 2);
+  for (Integer x = 1; x <= 3; ++x) {
+    for (Integer y = 1; y <= 2; ++y) {
+      for (Integer t = 1; t <= 2; ++t) EXPECT_EQ(m.GetVal(y, x, 1, t), Code(x, y, 1, t));
+    }
+  }
+  EXPECT_EQ(rec.Changes, 1);
+  EXPECT_TRUE(AbortMathProc.load());  // left set for the caller
 }
 
 TEST(TMat4DMirror, ReversesOneDimensionAndFiresOnce) {

@@ -119,14 +119,17 @@ TEST(TMatrixSortRows, NothingToSortOrNoKey) {
   m.SortRows(1, true, 0, 2, 0, 2);  // a single row
   m.SortCols(1, true, 2, 0, 2, 0);  // a single column
   EXPECT_EQ(rec.Changes, 0);
-  m.SortRows(7, true, 0, 0, 0, 0);  // a key outside the matrix reads 0: nothing moves
+  // A key outside the matrix: nothing moves and nothing fires.
+  m.SortRows(7, true, 0, 0, 0, 0);
+  m.SortRows(0, true, 0, 0, 0, 0);
   m.SortCols(-4, false, 0, 0, 0, 0);
+  m.SortCols(4, false, 0, 0, 0, 0);
   EXPECT_EQ(Column(m, 1), (Cells{3, 1, 2}));
   EXPECT_TRUE(rec.Exchanges.empty());
-  EXPECT_EQ(rec.Changes, 2);
+  EXPECT_EQ(rec.Changes, 0);
   m.Resize(2, 0);
   m.SortRows(1, true, 0, 0, 0, 0);
-  EXPECT_EQ(rec.Changes, 3);  // the resize only
+  EXPECT_EQ(rec.Changes, 1);  // the resize only
 }
 
 TEST(TMatrixSortRows, HandlerShrinkingTheMatrixEndsTheSortSafely) {
