@@ -39,7 +39,8 @@ void WorkerLoop(TPoolState& S, const std::function<void(Integer)>& Work, Integer
         S.WorkerWake.wait(lock, [&] { return S.Stop || S.Next < S.Released || S.Next >= S.Items; });
         if (S.Stop || S.Next >= S.Items) break;
         Item = S.Next++;
-      } else if (S.Stop) {
+      } else if (S.First) {
+        // A worker's first item was handed out at its start; only a failure withdraws it.
         break;
       }
     }

@@ -18,8 +18,8 @@ using TPoolStarter = void (*)(TThread& Worker);
 /// with item i. The calling thread then makes passes: each pass calls Poll on it, releases
 /// items so that p of them wait beyond those taken, and waits until an item finishes or a
 /// worker ends. Released items go out in ascending order, each to the first worker that is
-/// free. A false Poll stops the hand-out; the items already begun run to their end. So before
-/// the n-th call of Poll at most n·p items have begun.
+/// free. A false Poll stops the hand-out; the items handed out run to their end. So the items
+/// that ran are 0..m-1 with p <= m <= n·p when the n-th call of Poll returned false.
 ///
 /// Every started worker is joined on every path before the call returns. The first exception
 /// thrown by Work, by Poll or while starting a worker stops the hand-out and is rethrown here
