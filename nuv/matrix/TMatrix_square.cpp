@@ -1,5 +1,5 @@
 // TMatrix::Square: the scaled cross-product AᵀA / Norm, on the caller's thread or on a pool of
-// worker threads taking the result columns in ascending order, mostly in panels of four. Every
+// worker threads taking the result columns in ascending order, mostly in panels of eight. Every
 // cell is its own dot product 0 + a1·b1 + a2·b2 + ... over the rows in order, so any blocking
 // and any thread count give the same bits.
 
@@ -20,55 +20,55 @@
 namespace nuv {
 namespace {
 
-constexpr std::size_t kPanel = 4;  // result columns per work item
-constexpr std::size_t kTileJ = 4;  // partner columns per register tile
+// Eight result columns share each pass over their partner columns, which halves the reads
+// from memory against four; two partners per register tile keep the sums in registers.
+constexpr std::size_t kPanel = 8;  // result columns per work item
+constexpr std::size_t kTileJ = 2;  // partner columns per register tile
 constexpr std::size_t kRowBlock = 256;
 
-// acc[t·4 + h] += pk[r·4 + h]·bt[r] for the four partner columns bt = b[t], rows r = 0..n-1
-// in ascending order; one rounded product and one rounded sum at a time, lane by lane.
+// acc[u·8 + h] += pk[r·8 + h]·bu[r] for the two partner columns bu = b[u], rows r = 0..n-1 in
+// ascending order; one rounded product and one rounded sum at a time, lane by lane.
 void TileKernel(std::size_t n, const double* pk, const double* const* b, double* acc) {
   const double* b0 = b[0];
   const double* b1 = b[1];
-  const double* b2 = b[2];
-  const double* b3 = b[3];
 #if defined(__SSE2__)
   __m128d x00 = _mm_loadu_pd(acc), x01 = _mm_loadu_pd(acc + 2);
-  __m128d x10 = _mm_loadu_pd(acc + 4), x11 = _mm_loadu_pd(acc + 6);
-  __m128d x20 = _mm_loadu_pd(acc + 8), x21 = _mm_loadu_pd(acc + 10);
-  __m128d x30 = _mm_loadu_pd(acc + 12), x31 = _mm_loadu_pd(acc + 14);
+  __m128d x02 = _mm_loadu_pd(acc + 4), x03 = _mm_loadu_pd(acc + 6);
+  __m128d x10 = _mm_loadu_pd(acc + 8), x11 = _mm_loadu_pd(acc + 10);
+  __m128d x12 = _mm_loadu_pd(acc + 12), x13 = _mm_loadu_pd(acc + 14);
   for (std::size_t r = 0; r < n; ++r) {
     const __m128d a0 = _mm_loadu_pd(pk);
     const __m128d a1 = _mm_loadu_pd(pk + 2);
+    const __m128d a2 = _mm_loadu_pd(pk + 4);
+    const __m128d a3 = _mm_loadu_pd(pk + 6);
     __m128d v = _mm_set1_pd(b0[r]);
     x00 = _mm_add_pd(x00, _mm_mul_pd(a0, v));
     x01 = _mm_add_pd(x01, _mm_mul_pd(a1, v));
+    x02 = _mm_add_pd(x02, _mm_mul_pd(a2, v));
+    x03 = _mm_add_pd(x03, _mm_mul_pd(a3, v));
     v = _mm_set1_pd(b1[r]);
     x10 = _mm_add_pd(x10, _mm_mul_pd(a0, v));
     x11 = _mm_add_pd(x11, _mm_mul_pd(a1, v));
-    v = _mm_set1_pd(b2[r]);
-    x20 = _mm_add_pd(x20, _mm_mul_pd(a0, v));
-    x21 = _mm_add_pd(x21, _mm_mul_pd(a1, v));
-    v = _mm_set1_pd(b3[r]);
-    x30 = _mm_add_pd(x30, _mm_mul_pd(a0, v));
-    x31 = _mm_add_pd(x31, _mm_mul_pd(a1, v));
+    x12 = _mm_add_pd(x12, _mm_mul_pd(a2, v));
+    x13 = _mm_add_pd(x13, _mm_mul_pd(a3, v));
     pk += kPanel;
   }
   _mm_storeu_pd(acc, x00);
   _mm_storeu_pd(acc + 2, x01);
-  _mm_storeu_pd(acc + 4, x10);
-  _mm_storeu_pd(acc + 6, x11);
-  _mm_storeu_pd(acc + 8, x20);
-  _mm_storeu_pd(acc + 10, x21);
-  _mm_storeu_pd(acc + 12, x30);
-  _mm_storeu_pd(acc + 14, x31);
+  _mm_storeu_pd(acc + 4, x02);
+  _mm_storeu_pd(acc + 6, x03);
+  _mm_storeu_pd(acc + 8, x10);
+  _mm_storeu_pd(acc + 10, x11);
+  _mm_storeu_pd(acc + 12, x12);
+  _mm_storeu_pd(acc + 14, x13);
 #else
   double x[kTileJ * kPanel];
   std::copy(acc, acc + kTileJ * kPanel, x);
-  const double* bb[kTileJ] = {b0, b1, b2, b3};
+  const double* bb[kTileJ] = {b0, b1};
   for (std::size_t r = 0; r < n; ++r) {
-    for (std::size_t t = 0; t < kTileJ; ++t) {
-      const double v = bb[t][r];
-      for (std::size_t h = 0; h < kPanel; ++h) x[t * kPanel + h] += pk[h] * v;
+    for (std::size_t u = 0; u < kTileJ; ++u) {
+      const double v = bb[u][r];
+      for (std::size_t h = 0; h < kPanel; ++h) x[u * kPanel + h] += pk[h] * v;
     }
     pk += kPanel;
   }
@@ -77,7 +77,7 @@ void TileKernel(std::size_t n, const double* pk, const double* const* b, double*
 }
 
 // The cells (k, j) and (j, k), j >= k, of the result columns K0..K0+Count-1 (0-based, Count <=
-// 4). Src holds Rows cells per column and Cols columns; Res is Cols by Cols, column-major.
+// 8). Src holds Rows cells per column and Cols columns; Res is Cols by Cols, column-major.
 void SquarePanel(const double* Src, std::size_t Rows, std::size_t Cols, std::size_t K0,
                  std::size_t Count, double Norm, double* Res) {
   const std::size_t width = Cols - K0;  // partner columns K0..Cols-1
@@ -158,7 +158,7 @@ void SquareColumn(const double* Src, std::size_t Rows, std::size_t Cols, std::si
 }
 
 // The result columns of work item Item: items below Lead hold one column each (the first
-// hand-out, so that a stop right after it has begun few columns), later ones a panel of four.
+// hand-out, so that a stop right after it has begun few columns), later ones a panel of eight.
 void ItemColumns(std::size_t Item, std::size_t Lead, std::size_t Cols, std::size_t& K0,
                  std::size_t& Count) {
   if (Item < Lead) {
