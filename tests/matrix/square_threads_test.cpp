@@ -265,5 +265,42 @@ TEST(MatrixSquare, AbortBeforeAndWhileRunning) {
   }
 }
 
+TEST(MatrixSquare, AbortEndsTheFeedbackAndCountsEveryColumnComputed) {
+  HookGuard hooks;
+  TMatrix a(nullptr);
+  LoadRandom(a, 30, 64, 13u);
+  for (Integer threads : {1, 4}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    AbortMathProc = false;
+    gFeedCalls = 0;
+    gAbortAfter = 2;
+    gCaller = std::this_thread::get_id();
+    MathFeedBackProc = &CountingFeedback;
+    ProcStat = 0.0;
+    TMatrix res(nullptr);
+    EXPECT_FALSE(a.Square(&res, 1.0, threads));
+    // The call that set the flag was the last one: no final report after an abort.
+    EXPECT_EQ(gFeedCalls.load(), 2);
+    // Each counted column is complete and no other one was written (random cells: the
+    // diagonal of a computed column is positive).
+    Integer computed = 0;
+    for (Integer k = 1; k <= 64; ++k) {
+      if (res.GetVal(k, k) == 0.0) {
+        for (Integer j = k; j <= 64; ++j) ASSERT_EQ(res.GetVal(k, j), 0.0) << k << "," << j;
+        continue;
+      }
+      ++computed;
+      for (Integer j = 1; j <= 64; ++j) {
+        if (j >= k || res.GetVal(j, j) != 0.0) {
+          ASSERT_EQ(res.GetVal(k, j), RefSquare(a, k, j, 1.0)) << k << "," << j;
+        }
+      }
+    }
+    EXPECT_EQ(ProcStat.load(), static_cast<double>(computed));
+    EXPECT_GE(computed, 1);
+    EXPECT_LT(computed, 64);
+  }
+}
+
 }  // namespace
 }  // namespace nuv::test
