@@ -239,10 +239,15 @@ class TMat4D : public TComponent {
   // Each reduces the layers and time slots of the box (bounds made valid per dimension) to
   // DestMat, resized to the box's columns by rows and filled with 0 first: cell
   // (c - LowCol + 1, r - LowRow + 1) for column c and row r. Columns are spread over at most
-  // NThreads worker threads (default CPUCount()); with 1 or fewer they run on the caller's
-  // thread. The cells are written through TMatrix::SetVal, so DestMat's OnChange fires per cell
-  // on the workers. ProcStat grows by 100 per call (threads) or by 1 per hundredth of the cells.
-  // One call runs in the process at a time; a second one waits. A null DestMat does nothing.
+  // NThreads worker threads (default CPUCount()), columns handed out in ascending order; with
+  // 1 or fewer they run on the caller's thread. The cells are written through TMatrix::SetVal,
+  // so DestMat's OnChange fires per cell on the workers; when DestMat has a handler, each
+  // write and its handler run under a lock of the call, one at a time. ProcStat grows by 100
+  // per call (threads) or by 1 per hundredth of the cells; MathFeedBackProc runs on the
+  // caller's thread only. The first exception of a worker stops the hand-out and is rethrown
+  // on the caller's thread once every worker has ended. Calls keep no shared state: calls on
+  // other threads, and calls from a handler on a worker, run side by side. A null DestMat
+  // does nothing.
   /// Mean over the layers and time slots of the box.
   void MeanOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
                             Integer HighRow, Integer LowLayer, Integer HighLayer,
@@ -250,14 +255,14 @@ class TMat4D : public TComponent {
   void MeanOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
                             Integer HighRow, Integer LowLayer, Integer HighLayer,
                             Integer LowTimeSlot, Integer HighTimeSlot, Integer NThreads);
-  /// Largest value (starting at -uc_MaxReal).
+  /// Largest value, starting from the first value that is not NaN (-uc_MaxReal if all are).
   void MaximumOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
                                Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
                                Integer LowTimeSlot, Integer HighTimeSlot);
   void MaximumOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
                                Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
                                Integer LowTimeSlot, Integer HighTimeSlot, Integer NThreads);
-  /// Smallest value (starting at uc_MaxReal).
+  /// Smallest value, starting from the first value that is not NaN (uc_MaxReal if all are).
   void MinimumOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
                                Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
                                Integer LowTimeSlot, Integer HighTimeSlot);

@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <memory>
 #include <mutex>
-#include <vector>
 
 #include "nuv/base/constants.hpp"
 #include "nuv/base/hooks.hpp"
 #include "nuv/matrix/TMat4D.hpp"
 #include "nuv/matrix/TMatrix.hpp"
+#include "nuv/matrix/detail/matrix_access.hpp"
+#include "nuv/matrix/detail/worker_pool.hpp"
 #include "nuv/platform/threads.hpp"
 
 namespace nuv {
@@ -34,6 +34,7 @@ struct TLayerJob {
 };
 
 // The statistic of column x, row y over the layers (outer) and time slots (inner) of the box.
+// The extremes start from the first value that is not NaN (none: the start value stays).
 double CellStatistic(const TLayerJob& J, Integer x, Integer y) {
   const std::size_t plane = J.NumX * J.NumY;
   const std::size_t volume = plane * J.NumZ;
@@ -42,16 +43,31 @@ double CellStatistic(const TLayerJob& J, Integer x, Integer y) {
   double s = 0.0;
   double q = 0.0;
   double best = J.Kind == lsMaximum ? -uc_MaxReal : uc_MaxReal;
+  bool seeded = false;
   for (Integer z = J.LowLayer; z <= J.HighLayer; ++z) {
     const double* layer = base + static_cast<std::size_t>(z - 1) * plane;
     for (Integer t = J.LowTimeSlot; t <= J.HighTimeSlot; ++t) {
       const double v = layer[static_cast<std::size_t>(t - 1) * volume];
       switch (J.Kind) {
         case lsMaximum:
-          if (v > best) best = v;
+          if (!seeded) {
+            if (!std::isnan(v)) {
+              best = v;
+              seeded = true;
+            }
+          } else if (v > best) {
+            best = v;
+          }
           break;
         case lsMinimum:
-          if (v < best) best = v;
+          if (!seeded) {
+            if (!std::isnan(v)) {
+              best = v;
+              seeded = true;
+            }
+          } else if (v < best) {
+            best = v;
+          }
           break;
         case lsStdDev:
           q += v * v;
@@ -77,53 +93,21 @@ double CellStatistic(const TLayerJob& J, Integer x, Integer y) {
   return s / J.NTotal;
 }
 
-// The worker of one result column. Created suspended and filled in by its factory, started
-// and freed by the calling thread. Writes go through TMatrix::SetVal, so the destination's
-// OnChange runs here, on the worker.
-class TLayersThread : public TThread {
- public:
-  TLayersThread() : TThread([this] { Execute(); }) {}
-  // The fields belong to this object: wait before they go away.
-  ~TLayersThread() { WaitFor(); }
-  TLayersThread(const TLayersThread&) = delete;
-  TLayersThread& operator=(const TLayersThread&) = delete;
-
-  Integer Column = 0;
-  const TLayerJob* Job = nullptr;
-  // The critical section of the call that made this thread.
-  TCriticalSection* Lock = nullptr;
-
- private:
-  void Execute() {
-    const TLayerJob& j = *Job;
-    for (Integer r = j.LowRow; r <= j.HighRow; ++r) {
-      j.DestMat->SetVal(Column - j.LowCol + 1, r - j.LowRow + 1, CellStatistic(j, Column, r));
-    }
-    Lock->Enter();
-    ProcStat.fetch_add(100.0 / static_cast<double>(j.HighCol - j.LowCol + 1),
-                       std::memory_order_relaxed);
-    Lock->Leave();
-  }
-};
-
-// Held by a call for its whole run: one layer-statistics call in the process at a time (a
-// second caller waits). Recursive, so that a progress or change handler on the calling thread
-// may itself start one.
-std::recursive_mutex gLayerStatsCall;
-// The critical section of the running call, guarding the workers' additions to ProcStat.
-TCriticalSection* gLayerStatsLock = nullptr;
-
 void Feedback() {
   if (TMathFeedBackProc proc = MathFeedBackProc.load(std::memory_order_acquire)) {
     proc(ProcStat.load(std::memory_order_relaxed));
   }
 }
 
+// All state belongs to the call, so that calls on other threads, or started from a worker's
+// handler, run side by side.
 void RunLayerStatistic(TLayerStat Kind, const TMat4D& Src, const double* Cells, TMatrix* DestMat,
                        Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                        Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                        Integer HighTimeSlot, Integer NThreads) {
   if (DestMat == nullptr) return;
+  // A handler assigned now sees the workers' writes one at a time.
+  bool serialise = detail::TMatrixAccess::Observed(*DestMat);
   TLayerJob J;
   J.Kind = Kind;
   Src.MakeValidColRange(LowCol, HighCol);
@@ -143,16 +127,6 @@ void RunLayerStatistic(TLayerStat Kind, const TMat4D& Src, const double* Cells, 
   J.HighLayer = HighLayer;
   J.LowTimeSlot = LowTimeSlot;
   J.HighTimeSlot = HighTimeSlot;
-
-  const std::lock_guard<std::recursive_mutex> call(gLayerStatsCall);
-  // Created for this call and freed at its end; a nested call puts the outer one back.
-  auto lock = std::make_unique<TCriticalSection>();
-  TCriticalSection* const outer = gLayerStatsLock;
-  gLayerStatsLock = lock.get();
-  struct TRestore {
-    TCriticalSection* Outer;
-    ~TRestore() { gLayerStatsLock = Outer; }
-  } restore{outer};
 
   const Integer c = J.HighCol - J.LowCol + 1;
   const Integer r = J.HighRow - J.LowRow + 1;
@@ -175,37 +149,28 @@ void RunLayerStatistic(TLayerStat Kind, const TMat4D& Src, const double* Cells, 
     return;
   }
 
-  const Integer p = std::min(NThreads, c);
-  // Declared after the lock: leaving by any path waits for and frees every worker first.
-  std::vector<std::unique_ptr<TLayersThread>> pool(static_cast<std::size_t>(p));
-  Integer next = J.LowCol;
-  auto newThread = [&](Integer Column) {
-    auto t = std::make_unique<TLayersThread>();
-    t->Column = Column;
-    t->Job = &J;
-    t->Lock = gLayerStatsLock;
-    return t;
-  };
-  for (auto& slot : pool) slot = newThread(next++);
-  for (auto& slot : pool) slot->Start();
-  for (;;) {
-    Feedback();
-    bool complete = true;
-    for (auto& slot : pool) {
-      if (!slot->Finished()) {
-        complete = false;
-        continue;
-      }
-      if (next <= J.HighCol) {
-        slot.reset();
-        slot = newThread(next++);
-        slot->Start();
-        complete = false;
+  // Also a handler that the Resize or Fill handlers put in place.
+  serialise = serialise || detail::TMatrixAccess::Observed(*DestMat);
+  std::mutex writes;
+  const double share = 100.0 / static_cast<double>(c);
+  const auto work = [&](Integer Item) {
+    const Integer x = J.LowCol + Item;
+    for (Integer y = J.LowRow; y <= J.HighRow; ++y) {
+      const double v = CellStatistic(J, x, y);
+      if (serialise) {
+        const std::lock_guard<std::mutex> lock(writes);
+        J.DestMat->SetVal(Item + 1, y - J.LowRow + 1, v);
+      } else {
+        J.DestMat->SetVal(Item + 1, y - J.LowRow + 1, v);
       }
     }
-    if (complete) break;
-  }
-  pool.clear();
+    ProcStat.fetch_add(share, std::memory_order_relaxed);
+  };
+  const auto poll = [] {
+    Feedback();
+    return true;
+  };
+  detail::RunWorkerPool(c, NThreads, work, poll);
   Feedback();
 }
 

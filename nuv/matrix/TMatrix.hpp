@@ -190,12 +190,17 @@ class TMatrix : public TComponent {
   void Diff(Integer Order);
 
   // ---- square on worker threads, statistics over sub-ranges ----
-  /// MatRes := AᵀA / Norm (NrOfColumns by NrOfColumns, resized with Resize), one column of the
-  /// result per work unit: on the caller's thread when NThreads <= 1, otherwise on a pool of at
-  /// most min(NThreads, NrOfColumns) worker threads that the caller polls without sleeping.
-  /// Each column adds 1 to ProcStat; the result cells fire no OnChange. False for a null MatRes
-  /// or when AbortMathProc is seen (cells not reached keep their values); no worker outlives
-  /// the call. MatRes may be this matrix.
+  /// MatRes := AᵀA / Norm (NrOfColumns by NrOfColumns, resized with Resize): on the caller's
+  /// thread when NThreads <= 1, otherwise on a pool of at most min(NThreads, NrOfColumns)
+  /// worker threads taking the result columns in ascending order, while the caller reports
+  /// progress. Each cell is the sum of its products over the rows in order, so every thread
+  /// count gives the same bits. Each column adds 1 to ProcStat; the result cells fire no
+  /// OnChange. False for a null MatRes, when MatRes (or this matrix) is not of the expected
+  /// size after the Resize (an OnChange handler resized it; no cell is written then), or when
+  /// AbortMathProc is seen (columns not begun keep their values). No worker outlives the call;
+  /// an exception from a worker or from MathFeedBackProc is rethrown on the caller's thread
+  /// once every worker has ended. MatRes may be this matrix (its cells before the call are
+  /// squared).
   bool Square(TMatrix* MatRes, double Norm, Integer NThreads);
   /// Square with as many threads as the machine has processors.
   bool Square(TMatrix* MatRes, double Norm);

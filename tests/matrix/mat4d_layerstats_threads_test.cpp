@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -183,7 +185,24 @@ TEST(Mat4DLayerStats, SingleThreadProgressStepsEveryHundredthCell) {
   EXPECT_EQ(ProcStat.load(), 75.0);
 }
 
-TEST(Mat4DLayerStats, ConcurrentCallsRunOneAfterTheOther) {
+// Counts the entries of a handler that are running at once, keeping the largest count.
+struct OverlapProbe {
+  std::atomic<int> Inside{0};
+  std::atomic<int> Most{0};
+  std::atomic<int> Calls{0};
+  void Enter() {
+    const int now = ++Inside;
+    int most = Most.load();
+    while (now > most && !Most.compare_exchange_weak(most, now)) {
+    }
+    ++Calls;
+    // Long enough for overlapping calls to meet, if anything let them.
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+    --Inside;
+  }
+};
+
+TEST(Mat4DLayerStats, ConcurrentCallsRunSideBySideEachWithItsOwnLock) {
   HookGuard hooks;
   MathFeedBackProc = nullptr;
   TMat4D a(nullptr);
@@ -194,51 +213,174 @@ TEST(Mat4DLayerStats, ConcurrentCallsRunOneAfterTheOther) {
   TMatrix ra(nullptr), rb(nullptr), ea(nullptr), eb(nullptr);
   a.MeanOfLayersToMatrix(&ea, 0, 0, 0, 0, 0, 0, 0, 0, 1);
   b.StdDevOfLayersToMatrix(&eb, 0, 0, 0, 0, 0, 0, 0, 0, 1);
-  // A handler that is slow enough for the calls to overlap if nothing kept them apart.
-  std::atomic<int> inside{0};
-  std::atomic<bool> overlapped{false};
-  auto slow = [&](TObject*) {
-    if (++inside > 4) overlapped = true;
-    std::this_thread::yield();
-    --inside;
-  };
-  ra.SetOnChange(slow);
-  rb.SetOnChange(slow);
+  OverlapProbe pa, pb;
+  ra.SetOnChange([&](TObject*) { pa.Enter(); });
+  rb.SetOnChange([&](TObject*) { pb.Enter(); });
   std::thread t1([&] {
-    for (int i = 0; i < 5; ++i) a.MeanOfLayersToMatrix(&ra, 0, 0, 0, 0, 0, 0, 0, 0, 4);
+    for (int i = 0; i < 3; ++i) a.MeanOfLayersToMatrix(&ra, 0, 0, 0, 0, 0, 0, 0, 0, 4);
   });
   std::thread t2([&] {
-    for (int i = 0; i < 5; ++i) b.StdDevOfLayersToMatrix(&rb, 0, 0, 0, 0, 0, 0, 0, 0, 4);
+    for (int i = 0; i < 3; ++i) b.StdDevOfLayersToMatrix(&rb, 0, 0, 0, 0, 0, 0, 0, 0, 4);
   });
   t1.join();
   t2.join();
-  EXPECT_FALSE(overlapped.load());  // never more than one call's four workers at once
+  // Each destination's handler ran one call at a time, once per event.
+  EXPECT_EQ(pa.Most.load(), 1);
+  EXPECT_EQ(pb.Most.load(), 1);
+  EXPECT_EQ(pa.Calls.load(), 1 + 3 * (1 + 16 * 6));  // one resize, then fill and cells
+  EXPECT_EQ(pb.Calls.load(), 1 + 3 * (1 + 10 * 4));
   for (Integer x = 1; x <= 16; ++x)
     for (Integer y = 1; y <= 6; ++y) ASSERT_EQ(ra.GetVal(x, y), ea.GetVal(x, y));
   for (Integer x = 1; x <= 10; ++x)
     for (Integer y = 1; y <= 4; ++y) ASSERT_EQ(rb.GetVal(x, y), eb.GetVal(x, y));
 }
 
-TEST(Mat4DLayerStats, WorkerFailureKeepsWhatWasStored) {
+TEST(Mat4DLayerStats, HandlerCallsNeverOverlap) {
+  HookGuard hooks;
+  MathFeedBackProc = nullptr;
   TMat4D m(nullptr);
-  m.Resize(3, 4, 1, 1);
-  m.Fill(2.0);
+  RandomArray(m, 24, 10, 2, 2);
+  for (Op op : {kMean, kMax, kMin, kStd}) {
+    SCOPED_TRACE(testing::Message() << "op " << op);
+    TMatrix d(nullptr);
+    OverlapProbe probe;
+    d.SetOnChange([&](TObject*) { probe.Enter(); });
+    RunOp(op, m, &d, {0, 0, 0, 0, 0, 0, 0, 0}, 4);
+    EXPECT_EQ(probe.Most.load(), 1);
+    EXPECT_EQ(probe.Calls.load(), 1 + 1 + 24 * 10);
+    const std::vector<Integer> all{1, 24, 1, 10, 1, 2, 1, 2};
+    for (Integer x = 1; x <= 24; ++x)
+      for (Integer y = 1; y <= 10; ++y)
+        ASSERT_EQ(d.GetVal(x, y), Reference(op, m, x, y, all)) << x << "," << y;
+  }
+}
+
+TEST(Mat4DLayerStats, HandlerOnAWorkerMayStartAnotherLayerStatistic) {
+  HookGuard hooks;
+  MathFeedBackProc = nullptr;
+  TMat4D outer(nullptr);
+  RandomArray(outer, 6, 3, 2, 2);
+  TMat4D inner(nullptr);
+  inner.Resize(5, 4, 3, 2);
+  inner.FillRandomGauss(0.0, 1.0);
+  TMatrix innerWant(nullptr);
+  inner.MaximumOfLayersToMatrix(&innerWant, 0, 0, 0, 0, 0, 0, 0, 0, 1);
+  TMatrix innerGot(nullptr);
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<int> nested{0};
   TMatrix d(nullptr);
-  d.Resize(3, 4);
-  // Each column's worker is a new thread: its second cell write throws after the cell was
-  // stored, ending that worker; rows 1-2 hold the mean, rows 3-4 keep 0.
-  d.SetOnChange([](TObject*) {
-    static thread_local int seen = 0;
-    if (std::this_thread::get_id() == gCaller) return;
-    if (++seen == 2) throw std::runtime_error("handler failed");
+  d.SetOnChange([&](TObject*) {
+    if (std::this_thread::get_id() == caller) return;
+    // From a worker of the outer call, once: a second call with its own pool.
+    if (nested.fetch_add(1) == 0) {
+      inner.MaximumOfLayersToMatrix(&innerGot, 0, 0, 0, 0, 0, 0, 0, 0, 3);
+    }
   });
-  gCaller = std::this_thread::get_id();
-  m.MeanOfLayersToMatrix(&d, 0, 0, 0, 0, 0, 0, 0, 0, 8);
-  for (Integer x = 1; x <= 3; ++x) {
-    EXPECT_EQ(d.GetVal(x, 1), 2.0);
-    EXPECT_EQ(d.GetVal(x, 2), 2.0);  // stored before its handler threw
-    EXPECT_EQ(d.GetVal(x, 3), 0.0);
-    EXPECT_EQ(d.GetVal(x, 4), 0.0);
+  outer.MeanOfLayersToMatrix(&d, 0, 0, 0, 0, 0, 0, 0, 0, 3);
+  EXPECT_EQ(nested.load(), 6 * 3);
+  ASSERT_EQ(innerGot.NrOfColumns(), 5);
+  ASSERT_EQ(innerGot.NrOfRows(), 4);
+  for (Integer x = 1; x <= 5; ++x)
+    for (Integer y = 1; y <= 4; ++y) ASSERT_EQ(innerGot.GetVal(x, y), innerWant.GetVal(x, y));
+  const std::vector<Integer> all{1, 6, 1, 3, 1, 2, 1, 2};
+  for (Integer x = 1; x <= 6; ++x)
+    for (Integer y = 1; y <= 3; ++y) ASSERT_EQ(d.GetVal(x, y), Reference(kMean, outer, x, y, all));
+}
+
+TEST(Mat4DLayerStats, WorkerExceptionReachesTheCallerAfterEveryWorkerEnded) {
+  HookGuard hooks;
+  MathFeedBackProc = nullptr;
+  TMat4D m(nullptr);
+  m.Resize(20, 20, 2, 1);
+  m.Fill(2.0);
+  for (Integer threads : {4, 1}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    TMatrix d(nullptr);
+    d.Resize(3, 3);
+    // Calls 1 and 2 are the Resize and the Fill; the first cell write throws.
+    std::atomic<int> calls{0};
+    d.SetOnChange([&](TObject*) {
+      if (++calls == 3) throw std::runtime_error("handler failed on call 3");
+    });
+    bool thrown = false;
+    try {
+      m.MeanOfLayersToMatrix(&d, 0, 0, 0, 0, 0, 0, 0, 0, threads);
+    } catch (const std::runtime_error& e) {
+      thrown = true;
+      EXPECT_EQ(std::string(e.what()), "handler failed on call 3");
+    }
+    ASSERT_TRUE(thrown);
+    ASSERT_EQ(d.NrOfColumns(), 20);
+    // No worker is left: the cells and the handler count stay as they are.
+    std::vector<double> seen;
+    for (Integer x = 1; x <= 20; ++x)
+      for (Integer y = 1; y <= 20; ++y) seen.push_back(d.GetVal(x, y));
+    const int callsAtReturn = calls.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(calls.load(), callsAtReturn);
+    int stored = 0;
+    std::size_t i = 0;
+    for (Integer x = 1; x <= 20; ++x) {
+      for (Integer y = 1; y <= 20; ++y) {
+        ASSERT_EQ(d.GetVal(x, y), seen[i++]);
+        if (d.GetVal(x, y) != 0.0) ++stored;
+      }
+    }
+    // The hand-out stopped: the columns not begun were never computed.
+    EXPECT_LT(stored, 400);
+    EXPECT_GE(stored, 1);  // the failing cell was stored before its handler ran
+  }
+}
+
+TEST(Mat4DLayerStats, ExtremesStartFromTheFirstValueThatIsNotNaN) {
+  HookGuard hooks;
+  MathFeedBackProc = nullptr;
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  TMat4D m(nullptr);
+  m.Resize(4, 1, 2, 2);  // four columns of four values each
+  const double values[4][4] = {
+      {inf, inf, inf, inf},      // min +inf, max +inf
+      {-inf, -inf, -inf, -inf},  // min -inf, max -inf
+      {nan, 3.0, nan, -1.0},     // NaN first: seeded by 3, then -1
+      {nan, nan, nan, nan},      // nothing to seed: the start values
+  };
+  for (Integer x = 1; x <= 4; ++x) {
+    int i = 0;
+    for (Integer z = 1; z <= 2; ++z)
+      for (Integer t = 1; t <= 2; ++t) m.SetVal(x, 1, z, t, values[x - 1][i++]);
+  }
+  const double wantMin[4] = {inf, -inf, -1.0, uc_MaxReal};
+  const double wantMax[4] = {inf, -inf, 3.0, -uc_MaxReal};
+  for (Integer threads : {1, 3}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    TMatrix lo(nullptr), hi(nullptr);
+    m.MinimumOfLayersToMatrix(&lo, 0, 0, 0, 0, 0, 0, 0, 0, threads);
+    m.MaximumOfLayersToMatrix(&hi, 0, 0, 0, 0, 0, 0, 0, 0, threads);
+    for (Integer x = 1; x <= 4; ++x) {
+      EXPECT_EQ(lo.GetVal(x, 1), wantMin[x - 1]) << x;
+      EXPECT_EQ(hi.GetVal(x, 1), wantMax[x - 1]) << x;
+    }
+  }
+}
+
+TEST(Mat4DLayerStats, ThreadCountsBelowOneRunOnTheCaller) {
+  HookGuard hooks;
+  MathFeedBackProc = nullptr;
+  TMat4D m(nullptr);
+  RandomArray(m, 7, 3, 2, 2);
+  for (Integer threads : {0, -1, -2147483647 - 1}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    TMatrix d(nullptr);
+    std::set<std::thread::id> ids;
+    d.SetOnChange([&](TObject*) { ids.insert(std::this_thread::get_id()); });
+    ProcStat = 0.0;
+    m.StdDevOfLayersToMatrix(&d, 0, 0, 0, 0, 0, 0, 0, 0, threads);
+    EXPECT_EQ(ids, std::set<std::thread::id>{std::this_thread::get_id()});
+    EXPECT_EQ(ProcStat.load(), 21.0);  // one step per cell, as with one thread
+    const std::vector<Integer> all{1, 7, 1, 3, 1, 2, 1, 2};
+    for (Integer x = 1; x <= 7; ++x)
+      for (Integer y = 1; y <= 3; ++y) ASSERT_EQ(d.GetVal(x, y), Reference(kStd, m, x, y, all));
   }
 }
 

@@ -4,7 +4,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "nuv/base/hooks.hpp"
 #include "nuv/matrix/TMatrix.hpp"
@@ -32,6 +36,7 @@ void ExpectSquareOf(const TMatrix& a, const TMatrix& res, double norm) {
 
 TEST(MatrixSquare, EveryPoolSizeGivesTheSameResultAndSteps) {
   HookGuard hooks;
+  ProcStat = 0.0;  // whole numbers: the differences below are exact
   TMatrix a(nullptr);
   LoadRows(a, {{1, 2, 3}, {4, 5, 6}});  // 3 columns, 2 rows
   TMatrix big(nullptr);
@@ -75,6 +80,138 @@ TEST(MatrixSquare, IntoItselfAndDegenerateSizes) {
   noRows.Resize(0, 0);
   EXPECT_TRUE(noRows.Square(&res, 1.0, 4));
   EXPECT_EQ(res.NrOfColumns(), 0);
+}
+
+// Cells whose sums change with any reordering: mantissas in [-1, 1) spread over 2^-40..2^40,
+// with some exact zeros and negative zeros.
+std::vector<double> WideCells(int rows, int cols, unsigned seed) {
+  std::vector<double> v(static_cast<std::size_t>(rows) * cols);
+  unsigned x = seed;
+  for (double& e : v) {
+    x = x * 1664525u + 1013904223u;
+    const double m = static_cast<double>(x >> 8) / 8388608.0 - 1.0;
+    x = x * 1664525u + 1013904223u;
+    const int ex = static_cast<int>((x >> 16) % 81) - 40;
+    e = (x & 0xF0u) == 0 ? ((x & 1u) ? -0.0 : 0.0) : std::ldexp(m, ex);
+  }
+  return v;
+}
+
+bool SameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(MatrixSquare, BlockedResultIsTheRowOrderSumBitForBit) {
+  HookGuard hooks;
+  MathFeedBackProc = nullptr;
+  // Column and row counts on both sides of the panel, tile and row-block widths.
+  const int colCounts[] = {1, 2, 3, 4, 5, 7, 8, 9, 13, 19, 33};
+  const int rowCounts[] = {1, 2, 255, 256, 257, 700};
+  unsigned seed = 1;
+  for (int cols : colCounts) {
+    for (int rows : rowCounts) {
+      const std::vector<double> cells = WideCells(rows, cols, seed++);
+      TMatrix a(nullptr);
+      a.Resize(cols, rows);
+      for (int c = 1; c <= cols; ++c) {
+        for (int r = 1; r <= rows; ++r) a.SetVal(c, r, cells[(c - 1) * rows + r - 1]);
+      }
+      // The plain loop: one running sum per cell, the rows in order, then the division.
+      std::vector<double> ref(static_cast<std::size_t>(cols) * cols);
+      for (int k = 0; k < cols; ++k) {
+        for (int j = k; j < cols; ++j) {
+          double s = 0.0;
+          for (int r = 0; r < rows; ++r) s += cells[k * rows + r] * cells[j * rows + r];
+          ref[k * cols + j] = ref[j * cols + k] = s / 3.0;
+        }
+      }
+      for (Integer threads : {1, 2, 3, 8}) {
+        SCOPED_TRACE(testing::Message()
+                     << cols << " columns, " << rows << " rows, " << threads << " threads");
+        TMatrix res(nullptr);
+        ASSERT_TRUE(a.Square(&res, 3.0, threads));
+        ASSERT_EQ(res.NrOfColumns(), cols);
+        ASSERT_EQ(res.NrOfRows(), cols);
+        for (int k = 1; k <= cols; ++k) {
+          for (int j = 1; j <= cols; ++j) {
+            const double want = ref[(k - 1) * cols + j - 1];
+            ASSERT_TRUE(SameBits(res.GetVal(k, j), want))
+                << "cell " << k << "," << j << ": " << res.GetVal(k, j) << " vs " << want;
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(MatrixSquare, HandlerThatResizesTheResultOrTheSource) {
+  HookGuard hooks;
+  TMatrix a(nullptr);
+  LoadRandom(a, 30, 40, 5u);
+  for (Integer threads : {1, 4}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    // Shrunk during its own Resize: nothing is written past the one cell.
+    TMatrix small(nullptr);
+    small.SetOnChange([&](TObject*) { small.Resize(1, 1); });
+    small.SetVal(1, 1, kSentinel);
+    EXPECT_FALSE(a.Square(&small, 1.0, threads));
+    EXPECT_EQ(small.NrOfColumns(), 1);
+    EXPECT_EQ(small.NrOfRows(), 1);
+    // Grown past c by c: no cell is placed in the wrong layout.
+    TMatrix big(nullptr);
+    big.SetOnChange([&](TObject*) { big.Resize(50, 50); });
+    EXPECT_FALSE(a.Square(&big, 1.0, threads));
+    EXPECT_EQ(big.NrOfColumns(), 50);
+    for (Integer k = 1; k <= 50; ++k) {
+      for (Integer j = 1; j <= 50; ++j) ASSERT_EQ(big.GetVal(k, j), 0.0);
+    }
+    // The source shrunk by the result's handler: its old cells are never read.
+    TMatrix src(nullptr);
+    src.Assign(&a);
+    TMatrix res(nullptr);
+    res.SetOnChange([&](TObject*) { src.Resize(2, 2); });
+    EXPECT_FALSE(src.Square(&res, 1.0, threads));
+    // A handler that leaves the size alone changes nothing.
+    TMatrix fine(nullptr);
+    int calls = 0;
+    fine.SetOnChange([&](TObject*) { ++calls; });
+    EXPECT_TRUE(a.Square(&fine, 1.0, threads));
+    EXPECT_EQ(calls, 1);
+    ExpectSquareOf(a, fine, 1.0);
+  }
+  // Without columns the result must be 0 by 0 too.
+  TMatrix none(nullptr);
+  none.Resize(0, 3);
+  TMatrix res(nullptr);
+  res.SetOnChange([&](TObject*) { res.Resize(1, 1); });
+  EXPECT_FALSE(none.Square(&res, 1.0, 2));
+}
+
+void ThrowingFeedback(double) {
+  throw std::runtime_error("feedback failed");
+}
+
+TEST(MatrixSquare, FeedbackExceptionReachesTheCallerAfterTheWorkers) {
+  HookGuard hooks;
+  TMatrix a(nullptr);
+  LoadRandom(a, 50, 64, 3u);
+  MathFeedBackProc = &ThrowingFeedback;
+  TMatrix res(nullptr);
+  const double before = ProcStat.load();
+  bool thrown = false;
+  try {
+    a.Square(&res, 1.0, 4);
+  } catch (const std::runtime_error& e) {
+    thrown = true;
+    EXPECT_EQ(std::string(e.what()), "feedback failed");
+  }
+  EXPECT_TRUE(thrown);
+  // The first poll stops the hand-out: only the four first columns were begun, and they
+  // have ended before the call returned.
+  const double after = ProcStat.load();
+  EXPECT_LE(after - before, 4.0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(ProcStat.load(), after);
 }
 
 std::atomic<int> gFeedCalls{0};
@@ -125,6 +262,43 @@ TEST(MatrixSquare, AbortBeforeAndWhileRunning) {
         ASSERT_EQ(v, RefSquare(a, k, j, 1.0));
       }
     }
+  }
+}
+
+TEST(MatrixSquare, AbortEndsTheFeedbackAndCountsEveryColumnComputed) {
+  HookGuard hooks;
+  TMatrix a(nullptr);
+  LoadRandom(a, 30, 64, 13u);
+  for (Integer threads : {1, 4}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    AbortMathProc = false;
+    gFeedCalls = 0;
+    gAbortAfter = 2;
+    gCaller = std::this_thread::get_id();
+    MathFeedBackProc = &CountingFeedback;
+    ProcStat = 0.0;
+    TMatrix res(nullptr);
+    EXPECT_FALSE(a.Square(&res, 1.0, threads));
+    // The call that set the flag was the last one: no final report after an abort.
+    EXPECT_EQ(gFeedCalls.load(), 2);
+    // Each counted column is complete and no other one was written (random cells: the
+    // diagonal of a computed column is positive).
+    Integer computed = 0;
+    for (Integer k = 1; k <= 64; ++k) {
+      if (res.GetVal(k, k) == 0.0) {
+        for (Integer j = k; j <= 64; ++j) ASSERT_EQ(res.GetVal(k, j), 0.0) << k << "," << j;
+        continue;
+      }
+      ++computed;
+      for (Integer j = 1; j <= 64; ++j) {
+        if (j >= k || res.GetVal(j, j) != 0.0) {
+          ASSERT_EQ(res.GetVal(k, j), RefSquare(a, k, j, 1.0)) << k << "," << j;
+        }
+      }
+    }
+    EXPECT_EQ(ProcStat.load(), static_cast<double>(computed));
+    EXPECT_GE(computed, 1);
+    EXPECT_LT(computed, 64);
   }
 }
 
