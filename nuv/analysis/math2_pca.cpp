@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <mutex>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "nuv/analysis/math2_errors.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/matrix/detail/matrix_access.hpp"
 
 namespace nuv {
 
@@ -54,6 +56,36 @@ bool ResolveBounds(const TMatrix& Data, Integer& LowCol, Integer& HighCol, Integ
   return LowRow >= 1 && HighRow <= Data.NrOfRows() && LowRow < HighRow;
 }
 
+// Sums over the rows of G cells (xi, xj[g]) at once: each cell keeps its own accumulator and
+// adds its row terms in row order, so the sums are those of one cell at a time.
+template <int G, class Term>
+void GroupSums(const double* xi, const double* const* xj, std::size_t rows, const Term& term,
+               double* out) {
+  double s[G] = {};
+  for (std::size_t r = 0; r < rows; ++r) {
+    const double a = xi[r];
+    for (int g = 0; g < G; ++g) s[g] += term(g, a, xj[g][r]);
+  }
+  for (int g = 0; g < G; ++g) out[g] = s[g];
+}
+
+// Sums of the cells (i, 1..count) read straight from column-major storage; xj are the columns
+// of those cells, mj their means and root the roots of their variance products.
+template <class Term>
+void RowOfSums(const double* xi, const double* const* xj, std::size_t rows, std::size_t count,
+               const Term& term, double* out) {
+  constexpr int kGroup = 4;
+  std::size_t j = 0;
+  for (; j + kGroup <= count; j += kGroup) {
+    GroupSums<kGroup>(
+        xi, xj + j, rows, [&](int g, double a, double b) { return term(j + g, a, b); }, out + j);
+  }
+  for (; j < count; ++j) {
+    GroupSums<1>(
+        xi, xj + j, rows, [&](int, double a, double b) { return term(j, a, b); }, out + j);
+  }
+}
+
 }  // namespace
 
 inline namespace NUV_math2 {
@@ -69,66 +101,124 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
   const double nd = static_cast<double>(n);
   const double divisor = nd - 1.0;
   const auto cs = static_cast<std::size_t>(c);
+  const auto rows = static_cast<std::size_t>(n);
+
+  // The sums of a row of cells may be formed before its cells are stored only when no store
+  // can reach the data: a separate result without a change handler. Otherwise every cell is
+  // summed through GetVal right before it is written, as the data may change in between.
+  const bool direct = Data != Result && !detail::TMatrixAccess::Observed(*Result);
+  const double* cells = detail::TMatrixAccess::Cells(*Data);
+  const auto ld = static_cast<std::size_t>(Data->NrOfRows());
+  std::vector<const double*> column(cs);
+  for (std::size_t k = 0; k < cs; ++k) {
+    column[k] = cells + (static_cast<std::size_t>(LowCol - 1) + k) * ld +
+                static_cast<std::size_t>(LowRow - 1);
+  }
 
   std::vector<double> mean(cs, 0.0);
+  std::vector<double> root(cs, 0.0);
   std::vector<double> var(cs, 0.0);
   if (Mode >= 1 && Mode <= 4) {
     std::vector<double> sum(cs, 0.0);
     std::vector<double> sumSq(cs, 0.0);
     for (Integer r = LowRow; r <= HighRow; ++r) {
-      for (Integer k = 0; k < c; ++k) {
-        const double x = Data->GetVal(LowCol + k, r);
-        sum[static_cast<std::size_t>(k)] += x;
-        sumSq[static_cast<std::size_t>(k)] += x * x;
+      const auto ri = static_cast<std::size_t>(r - LowRow);
+      for (std::size_t k = 0; k < cs; ++k) {
+        const double x = direct ? column[k][ri] : Data->GetVal(LowCol + static_cast<Integer>(k), r);
+        sum[k] += x;
+        sumSq[k] += x * x;
       }
       StepProcStat();
     }
     for (std::size_t k = 0; k < cs; ++k) {
       // Cancellation can leave a constant column a tiny negative variance; its root would be NaN.
       const double v = (sumSq[k] - sum[k] * sum[k] / nd) / divisor;
-      var[k] = v > 0.0 ? v : 0.0;
+      var[k] = v < 0.0 ? 0.0 : v;
       mean[k] = sum[k] / nd;
     }
   }
 
+  std::vector<double> sums(cs, 0.0);
   for (Integer i = 1; i <= c && !AbortMathProc; ++i) {
+    const auto is = static_cast<std::size_t>(i - 1);
     const Integer ci = LowCol + i - 1;
-    const double mi = mean[static_cast<std::size_t>(i - 1)];
-    for (Integer j = 1; j <= i; ++j) {
-      AddProcStat(nd);
-      const Integer cj = LowCol + j - 1;
-      const double mj = mean[static_cast<std::size_t>(j - 1)];
-      double s = 0.0;
+    const double mi = mean[is];
+    // A column without spread correlates with nothing: its pairs are 0, not a quotient of
+    // rounding noise by a zero root.
+    for (std::size_t j = 0; j <= is; ++j) root[j] = std::sqrt(var[is] * var[j]);
+    if (direct) {
+      const double* xi = column[is];
+      const double* const* xj = column.data();
+      const std::size_t count = is + 1;
       switch (Mode) {
         case 0:
-          for (Integer r = LowRow; r <= HighRow; ++r)
-            s += Data->GetVal(ci, r) * Data->GetVal(cj, r);
+          RowOfSums(
+              xi, xj, rows, count, [](std::size_t, double a, double b) { return a * b; },
+              sums.data());
           break;
         case 1:
-          for (Integer r = LowRow; r <= HighRow; ++r) {
-            s += (Data->GetVal(ci, r) - mi) * (Data->GetVal(cj, r) - mj);
-          }
+          RowOfSums(
+              xi, xj, rows, count,
+              [&](std::size_t j, double a, double b) { return (a - mi) * (b - mean[j]); },
+              sums.data());
           break;
         case 2:
-        case 3: {
-          double root = std::sqrt(var[static_cast<std::size_t>(i - 1)] *
-                                  var[static_cast<std::size_t>(j - 1)]);
-          if (root == 0.0) root = 1e-38;
-          for (Integer r = LowRow; r <= HighRow; ++r) {
-            s += (Data->GetVal(ci, r) - mi) * (Data->GetVal(cj, r) - mj) / root;
-          }
+        case 3:
+          RowOfSums(
+              xi, xj, rows, count,
+              [&](std::size_t j, double a, double b) { return (a - mi) * (b - mean[j]) / root[j]; },
+              sums.data());
           break;
-        }
         case 4:
-          for (Integer r = LowRow; r <= HighRow; ++r) {
-            const double d = Data->GetVal(ci, r) - Data->GetVal(cj, r);
-            s += d * d;
-          }
+          RowOfSums(
+              xi, xj, rows, count,
+              [](std::size_t, double a, double b) {
+                const double d = a - b;
+                return d * d;
+              },
+              sums.data());
           break;
         default:
           break;
       }
-      double value = s / divisor;
+    }
+    for (Integer j = 1; j <= i; ++j) {
+      AddProcStat(nd);
+      const auto js = static_cast<std::size_t>(j - 1);
+      const Integer cj = LowCol + j - 1;
+      const double mj = mean[js];
+      const bool noSpread = (Mode == 2 || Mode == 3) && root[js] == 0.0;
+      double s = 0.0;
+      if (direct) {
+        s = sums[js];
+      } else if (!noSpread) {
+        switch (Mode) {
+          case 0:
+            for (Integer r = LowRow; r <= HighRow; ++r)
+              s += Data->GetVal(ci, r) * Data->GetVal(cj, r);
+            break;
+          case 1:
+            for (Integer r = LowRow; r <= HighRow; ++r) {
+              s += (Data->GetVal(ci, r) - mi) * (Data->GetVal(cj, r) - mj);
+            }
+            break;
+          case 2:
+          case 3:
+            for (Integer r = LowRow; r <= HighRow; ++r) {
+              s += (Data->GetVal(ci, r) - mi) * (Data->GetVal(cj, r) - mj) / root[js];
+            }
+            break;
+          case 4:
+            for (Integer r = LowRow; r <= HighRow; ++r) {
+              const double d = Data->GetVal(ci, r) - Data->GetVal(cj, r);
+              s += d * d;
+            }
+            break;
+          default:
+            break;
+        }
+      }
+      double value = noSpread ? 0.0 : s / divisor;
       if (Mode == 3) value *= value;
       if (Mode == 2 && i == j) value = 1.0;
       Result->SetVal(j, i, value);
@@ -138,6 +228,137 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
   return !AbortMathProc;
 }
 
+}  // namespace NUV_math2
+
+namespace {
+
+// Cells of M above the diagonal by (row, column): straight from storage, or through GetVal and
+// SetVal when a change handler watches M, so that it sees every store as it happens.
+struct TDirectCells {
+  double* Cells;
+  std::size_t N;
+  double Get(Integer r, Integer c) const noexcept {
+    return Cells[static_cast<std::size_t>(c - 1) * N + static_cast<std::size_t>(r - 1)];
+  }
+  void Set(Integer r, Integer c, double v) const noexcept {
+    Cells[static_cast<std::size_t>(c - 1) * N + static_cast<std::size_t>(r - 1)] = v;
+  }
+  // Column c from row 1: the cells (1..c - 1, c) are contiguous.
+  double* Column(Integer c) const noexcept { return Cells + static_cast<std::size_t>(c - 1) * N; }
+};
+
+struct TWatchedCells {
+  TMatrix* M;
+  double Get(Integer r, Integer c) const noexcept { return M->GetVal(c, r); }
+  void Set(Integer r, Integer c, double v) const { M->SetVal(c, r, v); }
+};
+
+// (g, h) turned into (g - s(h + g·tau), h + s(g - h·tau)).
+inline void Rotate(double& x, double& y, double s, double tau) noexcept {
+  const double g = x;
+  const double h = y;
+  x = g - s * (h + g * tau);
+  y = h + s * (g - h * tau);
+}
+
+// The cyclic sweeps over the cells of Acc. vt holds eigenvector i as row i - 1 (component j at
+// (i - 1)·n + j - 1), so that the two vectors of a rotation are contiguous. Returns false after
+// 100 sweeps.
+template <class Acc>
+bool JacobiSweeps(const Acc& acc, Integer n, std::vector<double>& d, std::vector<double>& b,
+                  std::vector<double>& z, std::vector<double>& vt) {
+  const auto ns = static_cast<std::size_t>(n);
+  const double n2 = static_cast<double>(n) * static_cast<double>(n);
+  Integer sweep = 1;
+  while (!AbortMathProc) {
+    StepProcStat();
+    double sm = 0.0;
+    for (Integer q = 2; q <= n; ++q) {
+      for (Integer p = 1; p < q; ++p) sm += std::fabs(acc.Get(p, q));
+    }
+    // A zero sum found at the hundredth test still counts as running out of sweeps.
+    if (sm == 0.0) return sweep < 100;
+    const double thresh = sweep < 4 ? 0.2 * sm / n2 : 0.0;
+    for (Integer p = 1; p < n && !AbortMathProc; ++p) {
+      for (Integer q = p + 1; q <= n && !AbortMathProc; ++q) {
+        StepProcStat();
+        const double a = acc.Get(p, q);
+        const double g = 200.0 * std::fabs(a);
+        double& dp = d[static_cast<std::size_t>(p - 1)];
+        double& dq = d[static_cast<std::size_t>(q - 1)];
+        if (sweep > 4 && std::fabs(dp) + g == std::fabs(dp) && std::fabs(dq) + g == std::fabs(dq)) {
+          acc.Set(p, q, 0.0);
+          continue;
+        }
+        if (!(std::fabs(a) > thresh)) continue;
+        double h = dq - dp;
+        double t;
+        if (std::fabs(h) + g == std::fabs(h)) {
+          t = a / h;
+        } else {
+          const double theta = 0.5 * h / a;
+          t = 1.0 / (std::fabs(theta) + std::sqrt(1.0 + theta * theta));
+          if (theta < 0.0) t = -t;
+        }
+        const double c = 1.0 / std::sqrt(1.0 + t * t);
+        const double s = t * c;
+        const double tau = s / (1.0 + c);
+        h = t * a;
+        z[static_cast<std::size_t>(p - 1)] -= h;
+        z[static_cast<std::size_t>(q - 1)] += h;
+        dp -= h;
+        dq += h;
+        acc.Set(p, q, 0.0);
+        // Each cell pair is turned once, so the order of the three runs does not matter.
+        if constexpr (std::is_same_v<Acc, TDirectCells>) {
+          double* colP = acc.Column(p);
+          double* colQ = acc.Column(q);
+          for (Integer j = 1; j < p; ++j) {
+            const auto k = static_cast<std::size_t>(j - 1);
+            Rotate(colP[k], colQ[k], s, tau);
+          }
+          double* rowP = acc.Cells + static_cast<std::size_t>(p - 1);
+          for (Integer j = p + 1; j < q; ++j) {
+            Rotate(rowP[static_cast<std::size_t>(j - 1) * acc.N],
+                   colQ[static_cast<std::size_t>(j - 1)], s, tau);
+          }
+          double* rowQ = acc.Cells + static_cast<std::size_t>(q - 1);
+          for (Integer j = q + 1; j <= n; ++j) {
+            const std::size_t k = static_cast<std::size_t>(j - 1) * acc.N;
+            Rotate(rowP[k], rowQ[k], s, tau);
+          }
+        } else {
+          auto turn = [&](Integer r1, Integer c1, Integer r2, Integer c2) {
+            double x = acc.Get(r1, c1);
+            double y = acc.Get(r2, c2);
+            Rotate(x, y, s, tau);
+            acc.Set(r1, c1, x);
+            acc.Set(r2, c2, y);
+          };
+          for (Integer j = 1; j < p; ++j) turn(j, p, j, q);
+          for (Integer j = p + 1; j < q; ++j) turn(p, j, j, q);
+          for (Integer j = q + 1; j <= n; ++j) turn(p, j, q, j);
+        }
+        double* vp = vt.data() + static_cast<std::size_t>(p - 1) * ns;
+        double* vq = vt.data() + static_cast<std::size_t>(q - 1) * ns;
+        for (std::size_t j = 0; j < ns; ++j) Rotate(vp[j], vq[j], s, tau);
+      }
+    }
+    for (std::size_t k = 0; k < ns; ++k) {
+      b[k] += z[k];
+      d[k] = b[k];
+      z[k] = 0.0;
+    }
+    ++sweep;
+    if (sweep > 100) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+inline namespace NUV_math2 {
+
 bool CalcEigVec(TMatrix* M) {
   if (M == nullptr) return false;
   const Integer n = M->NrOfColumns();
@@ -145,11 +366,13 @@ bool CalcEigVec(TMatrix* M) {
   const auto ns = static_cast<std::size_t>(n);
 
   std::vector<double> v;
+  std::vector<double> vt;
   std::vector<double> d;
   std::vector<double> b;
   std::vector<double> z;
   try {
     v.assign(ns * ns, 0.0);
+    vt.assign(ns * ns, 0.0);
     d.assign(ns, 0.0);
     b.assign(ns, 0.0);
     z.assign(ns, 0.0);
@@ -162,91 +385,22 @@ bool CalcEigVec(TMatrix* M) {
   }
 
   AbortMathProc = false;
-  // Cell (row r, column c) of the upper triangle is M(c, r); vector component (row j, vector i).
-  auto vAt = [&](Integer j, Integer i) -> double& {
-    return v[static_cast<std::size_t>(j - 1) * ns + static_cast<std::size_t>(i - 1)];
-  };
-  for (Integer i = 1; i <= n; ++i) {
-    vAt(i, i) = 1.0;
-    d[static_cast<std::size_t>(i - 1)] = M->GetVal(i, i);
-    b[static_cast<std::size_t>(i - 1)] = d[static_cast<std::size_t>(i - 1)];
+  for (std::size_t i = 0; i < ns; ++i) {
+    vt[i * ns + i] = 1.0;
+    d[i] = M->GetVal(static_cast<Integer>(i + 1), static_cast<Integer>(i + 1));
+    b[i] = d[i];
   }
-  const double n2 = static_cast<double>(n) * static_cast<double>(n);
-
-  bool result = true;
-  bool done = false;
-  Integer sweep = 1;
-  while (!done && !AbortMathProc) {
-    StepProcStat();
-    double sm = 0.0;
-    for (Integer q = 2; q <= n; ++q) {
-      for (Integer p = 1; p < q; ++p) sm += std::fabs(M->GetVal(q, p));
-    }
-    if (sm == 0.0) {
-      done = true;
-    } else {
-      const double thresh = sweep < 4 ? 0.2 * sm / n2 : 0.0;
-      for (Integer p = 1; p < n && !AbortMathProc; ++p) {
-        for (Integer q = p + 1; q <= n && !AbortMathProc; ++q) {
-          StepProcStat();
-          const double a = M->GetVal(q, p);
-          const double g = 200.0 * std::fabs(a);
-          double& dp = d[static_cast<std::size_t>(p - 1)];
-          double& dq = d[static_cast<std::size_t>(q - 1)];
-          if (sweep > 4 && std::fabs(dp) + g == std::fabs(dp) &&
-              std::fabs(dq) + g == std::fabs(dq)) {
-            M->SetVal(q, p, 0.0);
-          } else if (std::fabs(a) > thresh) {
-            double h = dq - dp;
-            double t;
-            if (std::fabs(h) + g == std::fabs(h)) {
-              t = a / h;
-            } else {
-              const double theta = 0.5 * h / a;
-              t = 1.0 / (std::fabs(theta) + std::sqrt(1.0 + theta * theta));
-              if (theta < 0.0) t = -t;
-            }
-            const double c = 1.0 / std::sqrt(1.0 + t * t);
-            const double s = t * c;
-            const double tau = s / (1.0 + c);
-            h = t * a;
-            z[static_cast<std::size_t>(p - 1)] -= h;
-            z[static_cast<std::size_t>(q - 1)] += h;
-            dp -= h;
-            dq += h;
-            M->SetVal(q, p, 0.0);
-            // Upper-triangle cells (r1, c1) and (r2, c2) turned by the same rotation.
-            auto rotate = [&](Integer r1, Integer c1, Integer r2, Integer c2) {
-              const double gg = M->GetVal(c1, r1);
-              const double hh = M->GetVal(c2, r2);
-              M->SetVal(c1, r1, gg - s * (hh + gg * tau));
-              M->SetVal(c2, r2, hh + s * (gg - hh * tau));
-            };
-            for (Integer j = 1; j < p; ++j) rotate(j, p, j, q);
-            for (Integer j = p + 1; j < q; ++j) rotate(p, j, j, q);
-            for (Integer j = q + 1; j <= n; ++j) rotate(p, j, q, j);
-            for (Integer j = 1; j <= n; ++j) {
-              const double gg = vAt(j, p);
-              const double hh = vAt(j, q);
-              vAt(j, p) = gg - s * (hh + gg * tau);
-              vAt(j, q) = hh + s * (gg - hh * tau);
-            }
-          }
-        }
-      }
-      for (std::size_t k = 0; k < ns; ++k) {
-        b[k] += z[k];
-        d[k] = b[k];
-        z[k] = 0.0;
-      }
-    }
-    ++sweep;
-    if (sweep > 100) {
-      result = false;
-      break;
-    }
+  bool result = false;
+  if (n >= 1 && !detail::TMatrixAccess::Observed(*M)) {
+    result = JacobiSweeps(TDirectCells{detail::TMatrixAccess::Cells(*M), ns}, n, d, b, z, vt);
+  } else {
+    result = JacobiSweeps(TWatchedCells{M}, n, d, b, z, vt);
   }
   if (AbortMathProc) result = false;
+  // The store keeps component j of vector i at (j - 1)·n + i - 1.
+  for (std::size_t i = 0; i < ns; ++i) {
+    for (std::size_t j = 0; j < ns; ++j) v[j * ns + i] = vt[i * ns + j];
+  }
 
   auto* st = new TEigenStore{n, std::move(d), std::move(v)};
   const std::lock_guard<std::mutex> lock(gStoreMutex);

@@ -12,7 +12,8 @@ inline namespace NUV_math2 {
 /// (rows are observations) into the top left c by c cells of Result, c = HighCol - LowCol + 1;
 /// columns (0, 0) mean all columns. Mode 0 sums of products, 1 covariance, 2 correlation
 /// (diagonal exactly 1.0), 3 squared correlation, 4 sums of squared column differences; every
-/// mode divides by n - 1, n the number of rows; other modes give zeros. Both triangles are
+/// mode divides by n - 1, n the number of rows; other modes give zeros. In modes 2 and 3 a pair
+/// whose variance product has a zero root is 0 (off the mode-2 diagonal). Both triangles are
 /// written through SetVal. Adds 1 to ProcStat per row of the mean pass (modes 1..4) and n per
 /// cell of the lower triangle. False, nothing written, for a nil matrix, bounds outside Data
 /// (the low bound above the high one included), fewer than two rows, or a Result with fewer

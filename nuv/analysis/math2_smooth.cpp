@@ -1,5 +1,6 @@
 #include "nuv/analysis/math2_smooth.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "nuv/analysis/math2_errors.hpp"
+#include "nuv/scalar/detail/vector_access.hpp"
 #include "nuv/scalar/detail/vector_core.hpp"
 
 namespace nuv {
@@ -67,12 +69,15 @@ constexpr TFilterTexts kWindowTexts[] = {
 
 enum TTextSet { tsWindow, tsPolynomial, tsCalculation };
 
-// The checks and the edge rule shared by every filter. Value(x, i) gives the filtered value
-// at offset i of the copied stretch x; the copy lets the source be the destination.
+// The checks and the edge rule shared by every filter. Fill(x, h, b, e, out) puts the filtered
+// values at offsets b..e - 1 of the stretch x into out[0..e - b - 1]. Values depend on the
+// source alone, so they may all be formed before the first store; a watched destination then
+// gets every store through SetVal. PerElement keeps each value right before its store when a
+// handler watches (the median's sorts report progress in between).
 template <class F>
 void RunFilter(std::string_view Name, TTextSet Texts, TVector* SourceVec, Integer FirstElem,
                Integer LastElem, TVector* DestVec, Integer WinLength, Integer MinWin,
-               Integer MaxWin, F Value) {
+               Integer MaxWin, bool PerElement, F Fill) {
   const TFilterTexts& t = kWindowTexts[Texts];
   if (SourceVec == nullptr || DestVec == nullptr) {
     detail::RaiseFunction<ENUVMath2Error>(Name, "either SourceVec or DestVec is undefined");
@@ -89,10 +94,46 @@ void RunFilter(std::string_view Name, TTextSet Texts, TVector* SourceVec, Intege
 
   const Integer h = WinLength / 2;
   const Integer len = LastElem - FirstElem + 1;
-  std::vector<double> x(static_cast<std::size_t>(len));
-  for (Integer k = 0; k < len; ++k)
-    x[static_cast<std::size_t>(k)] = SourceVec->GetVal(FirstElem + k);
-  for (Integer k = h; k < len - h; ++k) DestVec->SetVal(k + 1, Value(x, k, h));
+  const auto hs = static_cast<std::size_t>(h);
+  const auto inner = static_cast<std::size_t>(len - 2 * h);
+  std::vector<double> x;
+  const auto copySource = [&] {
+    SourceVec->CopyToArray(x, FirstElem, LastElem);
+    return x.data();
+  };
+  if (DestVec->OnChange()) {
+    const double* src = copySource();
+    if (PerElement) {
+      for (std::size_t k = hs; k < hs + inner; ++k) {
+        double y = 0.0;
+        Fill(src, h, k, k + 1, &y);
+        DestVec->SetVal(static_cast<Integer>(k) + 1, y);
+      }
+    } else {
+      std::vector<double> y(inner);
+      Fill(src, h, hs, hs + inner, y.data());
+      DestVec->CopyFromArray(y, h + 1);
+    }
+  } else {
+    // No handler sees the stores: they go straight to storage, those beyond the destination
+    // dropped as SetVal drops them.
+    const auto destLen = static_cast<std::size_t>(DestVec->NrOfElem());
+    const std::size_t room = destLen > hs ? std::min(inner, destLen - hs) : 0;
+    double* out = detail::TVectorAccess::Elems(*DestVec) + hs;
+    if (SourceVec != DestVec && room == inner && !PerElement) {
+      const double* src =
+          detail::TVectorAccess::Elems(*SourceVec) + static_cast<std::size_t>(FirstElem - 1);
+      Fill(src, h, hs, hs + inner, out);
+    } else {
+      // Every value is formed (the median reports progress for each) from a copy taken
+      // before the first store, which may reach the source.
+      const double* src = copySource();
+      std::vector<double> y(inner);
+      Fill(src, h, hs, hs + inner, y.data());
+      std::copy(y.begin(), y.begin() + static_cast<std::ptrdiff_t>(room), out);
+    }
+    if (room > 0) detail::TVectorAccess::MarkWritten(*DestVec);
+  }
   const double low = DestVec->GetVal(h + 1);
   for (Integer k = 1; k <= h; ++k) DestVec->SetVal(k, low);
   const double high = DestVec->GetVal(len - h);
@@ -100,18 +141,44 @@ void RunFilter(std::string_view Name, TTextSet Texts, TVector* SourceVec, Intege
   DestVec->Changed();
 }
 
-inline double At(const std::vector<double>& x, Integer k) {
+// A filter given by its value at one offset, applied offset by offset.
+template <class V>
+auto EachOffset(V Value) {
+  return [Value](const double* x, Integer h, std::size_t b, std::size_t e, double* out) {
+    for (std::size_t k = b; k < e; ++k) out[k - b] = Value(x, static_cast<Integer>(k), h);
+  };
+}
+
+inline double At(const double* x, Integer k) {
   return x[static_cast<std::size_t>(k)];
 }
 
-// Savitzky-Golay row of the window applied at offset k.
-double GolayValue(const TGolayTable& Table, const std::vector<double>& x, Integer k, Integer h) {
-  const auto& row = Table[static_cast<std::size_t>(h - 2)];
-  double s = row[1] * At(x, k);
-  for (Integer j = 1; j <= h; ++j) {
-    s += row[static_cast<std::size_t>(j + 1)] * (At(x, k + j) + At(x, k - j));
+// Savitzky-Golay row with half-width H over offsets b..e - 1, the weights converted to double
+// once; a fixed H lets the compiler unroll the window.
+template <int H>
+void GolayRun(const std::array<Integer, 14>& row, const double* x, std::size_t b, std::size_t e,
+              double* out) {
+  double w[H + 1];
+  for (int j = 0; j <= H; ++j) w[j] = static_cast<double>(row[static_cast<std::size_t>(j + 1)]);
+  const auto norm = static_cast<double>(row[0]);
+  for (std::size_t k = b; k < e; ++k) {
+    double s = w[0] * x[k];
+    for (std::size_t j = 1; j <= H; ++j) s += w[j] * (x[k + j] + x[k - j]);
+    out[k - b] = s / norm;
   }
-  return s / row[0];
+}
+
+template <int... Hs>
+void GolayDispatch(std::integer_sequence<int, Hs...>, const TGolayTable& Table, Integer h,
+                   const double* x, std::size_t b, std::size_t e, double* out) {
+  const auto& row = Table[static_cast<std::size_t>(h - 2)];
+  ((h == Hs + 2 ? GolayRun<Hs + 2>(row, x, b, e, out) : void()), ...);
+}
+
+// Savitzky-Golay row of the window over offsets b..e - 1 (half-widths 2..12).
+void GolayFill(const TGolayTable& Table, const double* x, Integer h, std::size_t b, std::size_t e,
+               double* out) {
+  GolayDispatch(std::make_integer_sequence<int, 11>{}, Table, h, x, b, e, out);
 }
 
 }  // namespace
@@ -121,18 +188,18 @@ inline namespace NUV_math2 {
 void MovingAverageSmooth(TVector* SourceVec, Integer FirstElem, Integer LastElem, TVector* DestVec,
                          Integer WinLength) {
   RunFilter("MovingAverageSmooth", tsWindow, SourceVec, FirstElem, LastElem, DestVec, WinLength, 3,
-            INT32_MAX, [WinLength](const std::vector<double>& x, Integer k, Integer h) {
+            INT32_MAX, false, EachOffset([WinLength](const double* x, Integer k, Integer h) {
               double s = 0.0;
               for (Integer j = -h; j <= h; ++j) s += At(x, k + j);
               return s / WinLength;
-            });
+            }));
 }
 
 void MovingMedianSmooth(TVector* SourceVec, Integer FirstElem, Integer LastElem, TVector* DestVec,
                         Integer WinLength) {
   TVector win(nullptr);
   RunFilter("MovingMedianSmooth", tsWindow, SourceVec, FirstElem, LastElem, DestVec, WinLength, 3,
-            INT32_MAX, [&win, WinLength](const std::vector<double>& x, Integer k, Integer h) {
+            INT32_MAX, true, EachOffset([&win, WinLength](const double* x, Integer k, Integer h) {
               win.SetVecSize(WinLength);
               // The centre first, then its neighbours outwards alternately to the right and left.
               win.SetVal(1, At(x, k));
@@ -145,46 +212,46 @@ void MovingMedianSmooth(TVector* SourceVec, Integer FirstElem, Integer LastElem,
               double q3 = 0.0;
               win.Quartiles(1, WinLength, q1, q2, q3);
               return q2;
-            });
+            }));
 }
 
 void WeightedAverageSmooth(TVector* SourceVec, Integer FirstElem, Integer LastElem,
                            TVector* DestVec, Integer WinLength) {
   RunFilter("WeightedAverageSmooth", tsWindow, SourceVec, FirstElem, LastElem, DestVec, WinLength,
-            3, INT32_MAX, [WinLength](const std::vector<double>& x, Integer k, Integer h) {
+            3, INT32_MAX, false, EachOffset([WinLength](const double* x, Integer k, Integer h) {
               double s = 0.0;
               for (Integer j = -h; j <= h; ++j) s += (h + 1 - (j < 0 ? -j : j)) * At(x, k + j);
               // The triangular weights sum to ((WinLength + 1) / 2)²; kept in double, as the
               // square of a long window overflows 32 bits.
               const double w = static_cast<double>(WinLength) + 1.0;
               return s * (4.0 / (w * w));
-            });
+            }));
 }
 
 void PolynomialSmooth(TVector* SourceVec, Integer FirstElem, Integer LastElem, TVector* DestVec,
                       Integer WinLength) {
   RunFilter("PolynomialSmooth", tsPolynomial, SourceVec, FirstElem, LastElem, DestVec, WinLength, 5,
-            25, [](const std::vector<double>& x, Integer k, Integer h) {
-              return GolayValue(GolayPoly, x, k, h);
+            25, false, [](const double* x, Integer h, std::size_t b, std::size_t e, double* out) {
+              GolayFill(GolayPoly, x, h, b, e, out);
             });
 }
 
 void SecondDeriv(TVector* SourceVec, Integer FirstElem, Integer LastElem, TVector* DestVec,
                  Integer WinLength) {
   RunFilter("SecondDeriv", tsPolynomial, SourceVec, FirstElem, LastElem, DestVec, WinLength, 5, 25,
-            [](const std::vector<double>& x, Integer k, Integer h) {
-              return GolayValue(Golay2ndDeriv, x, k, h);
+            false, [](const double* x, Integer h, std::size_t b, std::size_t e, double* out) {
+              GolayFill(Golay2ndDeriv, x, h, b, e, out);
             });
 }
 
 void FirstDeriv(TVector* SourceVec, Integer FirstElem, Integer LastElem, TVector* DestVec,
                 Integer WinLength) {
   RunFilter("FirstDeriv", tsCalculation, SourceVec, FirstElem, LastElem, DestVec, WinLength, 5, 25,
-            [](const std::vector<double>& x, Integer k, Integer h) {
+            false, EachOffset([](const double* x, Integer k, Integer h) {
               double s = 0.0;
               for (Integer j = -h; j <= h; ++j) s += j * At(x, k + j);
               return s / kFirstDerivNorm[static_cast<std::size_t>(h - 2)];
-            });
+            }));
 }
 
 }  // namespace NUV_math2

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -118,7 +120,7 @@ TEST(CalcCovar, CorrelationOfEqualAndConstantColumns) {
   EXPECT_NEAR(res.GetVal(1, 2), 1.0, 1e-15);
   EXPECT_EQ(res.GetVal(1, 1), 1.0);
   EXPECT_EQ(res.GetVal(3, 3), 1.0);
-  // The constant column's zero root is replaced by 1e-38, over sums that are exactly 0.
+  // A pair with a constant column has no correlation to report: 0.
   EXPECT_EQ(res.GetVal(1, 3), 0.0);
   EXPECT_EQ(res.GetVal(3, 2), 0.0);
   // A column of 0.1 has a one-pass variance that may round below 0; no NaN comes of it.
@@ -128,6 +130,155 @@ TEST(CalcCovar, CorrelationOfEqualAndConstantColumns) {
   // Mode 5 is unknown: zeros.
   ASSERT_TRUE(CalcCovar(&data, &res, 0, 0, 1, 4, 5));
   EXPECT_EQ(res.GetVal(2, 1), 0.0);
+}
+
+TEST(CalcCovar, ZeroVarianceGivesZeroCorrelation) {
+  HookGuard guard;
+  // 0.3 ten times: the one-pass variance is exactly 0 while the deviations from the rounded
+  // mean are not, so dividing by a substitute root would report a huge "correlation".
+  TMatrix data(nullptr);
+  data.Resize(2, 10);
+  for (int r = 1; r <= 10; ++r) {
+    data.SetVal(1, r, 0.3);
+    data.SetVal(2, r, r - 1.0);
+  }
+  struct Case {
+    Integer Mode;
+    double Diag1, Diag2;
+  };
+  for (const Case& k : {Case{2, 1.0, 1.0}, Case{3, 0.0, 1.0}}) {
+    SCOPED_TRACE("mode " + std::to_string(k.Mode));
+    TMatrix res(nullptr);
+    res.Resize(2, 2);
+    res.Fill(test::kSentinel);
+    ASSERT_TRUE(CalcCovar(&data, &res, 0, 0, 1, 10, k.Mode));
+    EXPECT_EQ(res.GetVal(1, 2), 0.0);
+    EXPECT_EQ(res.GetVal(2, 1), 0.0);
+    EXPECT_EQ(res.GetVal(1, 1), k.Diag1);
+    EXPECT_NEAR(res.GetVal(2, 2), k.Diag2, 1e-15);
+  }
+}
+
+// The covariance as described, cell by cell through GetVal and SetVal.
+void NaiveCovar(TMatrix& D, TMatrix& R, int lc, int hc, int lr, int hr, int mode) {
+  const int c = hc - lc + 1;
+  const double n = hr - lr + 1;
+  std::vector<double> mean(static_cast<std::size_t>(c), 0.0), var(mean);
+  if (mode >= 1 && mode <= 4) {
+    std::vector<double> s(mean), sq(mean);
+    for (int r = lr; r <= hr; ++r) {
+      for (int k = 0; k < c; ++k) {
+        const double x = D.GetVal(lc + k, r);
+        s[static_cast<std::size_t>(k)] += x;
+        sq[static_cast<std::size_t>(k)] += x * x;
+      }
+    }
+    for (std::size_t k = 0; k < s.size(); ++k) {
+      const double v = (sq[k] - s[k] * s[k] / n) / (n - 1.0);
+      var[k] = v < 0.0 ? 0.0 : v;
+      mean[k] = s[k] / n;
+    }
+  }
+  for (int i = 1; i <= c; ++i) {
+    for (int j = 1; j <= i; ++j) {
+      const double mi = mean[static_cast<std::size_t>(i - 1)];
+      const double mj = mean[static_cast<std::size_t>(j - 1)];
+      const double root =
+          std::sqrt(var[static_cast<std::size_t>(i - 1)] * var[static_cast<std::size_t>(j - 1)]);
+      double s = 0.0;
+      for (int r = lr; r <= hr; ++r) {
+        const double a = D.GetVal(lc + i - 1, r);
+        const double b = D.GetVal(lc + j - 1, r);
+        if (mode == 0) s += a * b;
+        if (mode == 1) s += (a - mi) * (b - mj);
+        if (mode == 2 || mode == 3) s += (a - mi) * (b - mj) / root;
+        if (mode == 4) s += (a - b) * (a - b);
+      }
+      double value = s / (n - 1.0);
+      if (mode == 3) value *= value;
+      if ((mode == 2 || mode == 3) && root == 0.0) value = 0.0;
+      if (mode == 2 && i == j) value = 1.0;
+      R.SetVal(j, i, value);
+      R.SetVal(i, j, value);
+    }
+  }
+}
+
+bool SameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void ExpectSameCells(const TMatrix& got, const TMatrix& want) {
+  ASSERT_EQ(got.NrOfColumns(), want.NrOfColumns());
+  ASSERT_EQ(got.NrOfRows(), want.NrOfRows());
+  int differ = 0;
+  for (int c = 1; c <= got.NrOfColumns(); ++c) {
+    for (int r = 1; r <= got.NrOfRows(); ++r) {
+      if (!SameBits(got.GetVal(c, r), want.GetVal(c, r))) ++differ;
+    }
+  }
+  EXPECT_EQ(differ, 0);
+}
+
+void RandomFill(TMatrix& m, std::mt19937_64& gen, double offset) {
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  for (int c = 1; c <= m.NrOfColumns(); ++c) {
+    for (int r = 1; r <= m.NrOfRows(); ++r) m.SetVal(c, r, offset + u(gen) * (1.0 + c % 3));
+  }
+}
+
+TEST(CalcCovar, EveryModeMatchesTheCellByCellSumsBitForBit) {
+  HookGuard guard;
+  std::mt19937_64 gen(20240611);
+  TMatrix data(nullptr);
+  data.Resize(14, 203);
+  RandomFill(data, gen, 3.0);
+  struct Bounds {
+    int Lc, Hc, Lr, Hr;
+  };
+  // One to eleven columns, so that any grouping of cells ends in every possible remainder.
+  const Bounds bounds[] = {{2, 12, 3, 200}, {1, 14, 1, 203}, {5, 5, 7, 9},  {3, 4, 1, 2},
+                           {6, 8, 10, 150}, {1, 5, 2, 60},   {9, 14, 1, 99}};
+  for (const Bounds& b : bounds) {
+    const int c = b.Hc - b.Lc + 1;
+    for (int mode = 0; mode <= 5; ++mode) {
+      SCOPED_TRACE("columns " + std::to_string(b.Lc) + ".." + std::to_string(b.Hc) + " mode " +
+                   std::to_string(mode));
+      TMatrix want(nullptr), got(nullptr), seen(nullptr);
+      for (TMatrix* m : {&want, &got, &seen}) {
+        m->Resize(c + 1, c + 2);
+        m->Fill(test::kSentinel);
+      }
+      NaiveCovar(data, want, b.Lc, b.Hc, b.Lr, b.Hr, mode);
+      ASSERT_TRUE(CalcCovar(&data, &got, b.Lc, b.Hc, b.Lr, b.Hr, mode));
+      ExpectSameCells(got, want);
+      // A watched result gets every cell through SetVal: two events per cell of the lower
+      // triangle, and the same values.
+      test::EventRecorder rec;
+      rec.Attach(seen);
+      ASSERT_TRUE(CalcCovar(&data, &seen, b.Lc, b.Hc, b.Lr, b.Hr, mode));
+      EXPECT_EQ(rec.Changes, c * (c + 1));
+      seen.SetOnChange(nullptr);
+      ExpectSameCells(seen, want);
+    }
+  }
+}
+
+TEST(CalcCovar, DataThatIsItsOwnResultReadsEachCellAsWritten) {
+  HookGuard guard;
+  std::mt19937_64 gen(77);
+  TMatrix base(nullptr);
+  base.Resize(6, 9);
+  RandomFill(base, gen, -1.0);
+  for (int mode = 0; mode <= 4; ++mode) {
+    SCOPED_TRACE("mode " + std::to_string(mode));
+    TMatrix want(nullptr), got(nullptr);
+    want.Assign(&base);
+    got.Assign(&base);
+    NaiveCovar(want, want, 1, 6, 1, 9, mode);
+    ASSERT_TRUE(CalcCovar(&got, &got, 1, 6, 1, 9, mode));
+    ExpectSameCells(got, want);
+  }
 }
 
 int gFeedBackCalls = 0;
@@ -311,6 +462,161 @@ TEST(CalcEigVec, AbortAndNaNReturnFalse) {
   ProcStat = 0.0;
   EXPECT_FALSE(CalcEigVec(&m));
   EXPECT_EQ(ProcStat.load(), 200.0);  // 100 tests and 100 one-pair sweeps
+}
+
+// Cyclic Jacobi as described, on plain arrays: u holds the cell (row r, column c) at
+// (r - 1)·n + c - 1 and only r < c is used; v holds component j of vector i at
+// (j - 1)·n + i - 1. Writes counts every store into the upper triangle, Steps every progress
+// step.
+struct JacobiRun {
+  std::vector<double> U, V, D;
+  bool Ok = true;
+  int Writes = 0;
+  int Steps = 0;
+};
+
+JacobiRun NaiveJacobi(const TMatrix& m) {
+  const int n = m.NrOfColumns();
+  const auto at = [n](int r, int c) {
+    return static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(n) +
+           static_cast<std::size_t>(c - 1);
+  };
+  JacobiRun run;
+  run.U.assign(static_cast<std::size_t>(n * n), 0.0);
+  run.V.assign(run.U.size(), 0.0);
+  for (int r = 1; r <= n; ++r) {
+    for (int c = 1; c <= n; ++c) run.U[at(r, c)] = m.GetVal(c, r);
+  }
+  std::vector<double> d(static_cast<std::size_t>(n)), b, z(d.size(), 0.0);
+  for (int i = 1; i <= n; ++i) {
+    run.V[at(i, i)] = 1.0;
+    d[static_cast<std::size_t>(i - 1)] = m.GetVal(i, i);
+  }
+  b = d;
+  const auto rot = [](double& x, double& y, double s, double tau) {
+    const double g = x, h = y;
+    x = g - s * (h + g * tau);
+    y = h + s * (g - h * tau);
+  };
+  for (int sweep = 1;; ++sweep) {
+    ++run.Steps;
+    double sm = 0.0;
+    for (int q = 2; q <= n; ++q) {
+      for (int p = 1; p < q; ++p) sm += std::fabs(run.U[at(p, q)]);
+    }
+    if (sm == 0.0) {
+      run.Ok = sweep < 100;
+      break;
+    }
+    const double thresh = sweep < 4 ? 0.2 * sm / (double(n) * n) : 0.0;
+    for (int p = 1; p < n; ++p) {
+      for (int q = p + 1; q <= n; ++q) {
+        ++run.Steps;
+        double& a = run.U[at(p, q)];
+        double& dp = d[static_cast<std::size_t>(p - 1)];
+        double& dq = d[static_cast<std::size_t>(q - 1)];
+        const double g = 200.0 * std::fabs(a);
+        if (sweep > 4 && std::fabs(dp) + g == std::fabs(dp) && std::fabs(dq) + g == std::fabs(dq)) {
+          a = 0.0;
+          ++run.Writes;
+          continue;
+        }
+        if (!(std::fabs(a) > thresh)) continue;
+        double h = dq - dp, t;
+        if (std::fabs(h) + g == std::fabs(h)) {
+          t = a / h;
+        } else {
+          const double theta = 0.5 * h / a;
+          t = 1.0 / (std::fabs(theta) + std::sqrt(1.0 + theta * theta));
+          if (theta < 0.0) t = -t;
+        }
+        const double c = 1.0 / std::sqrt(1.0 + t * t), s = t * c, tau = s / (1.0 + c);
+        h = t * a;
+        z[static_cast<std::size_t>(p - 1)] -= h;
+        z[static_cast<std::size_t>(q - 1)] += h;
+        dp -= h;
+        dq += h;
+        a = 0.0;
+        ++run.Writes;
+        for (int j = 1; j <= n; ++j) {
+          if (j == p || j == q) continue;
+          // The pair of cells of rows or columns p and q that j meets above the diagonal.
+          double& x = j < p ? run.U[at(j, p)] : run.U[at(p, j)];
+          double& y = j < q ? run.U[at(j, q)] : run.U[at(q, j)];
+          rot(x, y, s, tau);
+          run.Writes += 2;
+        }
+        for (int j = 1; j <= n; ++j) rot(run.V[at(j, p)], run.V[at(j, q)], s, tau);
+      }
+    }
+    for (std::size_t k = 0; k < d.size(); ++k) {
+      b[k] += z[k];
+      d[k] = b[k];
+      z[k] = 0.0;
+    }
+    if (sweep + 1 > 100) {
+      run.Ok = false;
+      break;
+    }
+  }
+  run.D = d;
+  return run;
+}
+
+int gSteps = 0;
+void CountSteps(double) {
+  ++gSteps;
+}
+
+TEST(CalcEigVec, MatchesTheTextbookRotationsBitForBit) {
+  HookGuard guard;
+  std::mt19937_64 gen(5150);
+  std::uniform_real_distribution<double> u(-2.0, 2.0);
+  for (int n : {1, 2, 3, 5, 8, 17, 31, 40}) {
+    // Random symmetric, then one with equal diagonal entries (the h = 0 branch) and a
+    // repeated eigenvalue.
+    for (int kind = 0; kind < 2; ++kind) {
+      SCOPED_TRACE("n = " + std::to_string(n) + " kind " + std::to_string(kind));
+      TMatrix m(nullptr);
+      m.Resize(n, n);
+      for (int c = 1; c <= n; ++c) {
+        for (int r = 1; r <= c; ++r) {
+          const double x = kind == 0 ? u(gen) : (r == c ? 1.0 : 0.5);
+          m.SetVal(c, r, x);
+          m.SetVal(r, c, x);
+        }
+      }
+      const JacobiRun want = NaiveJacobi(m);
+      for (bool watched : {false, true}) {
+        SCOPED_TRACE(watched ? "watched" : "plain");
+        TMatrix work(nullptr);
+        work.Assign(&m);
+        test::EventRecorder rec;
+        if (watched) rec.Attach(work);
+        gSteps = 0;
+        MathFeedBackProc = &CountSteps;
+        EXPECT_EQ(CalcEigVec(&work), want.Ok);
+        MathFeedBackProc = nullptr;
+        EXPECT_EQ(gSteps, want.Steps);
+        EXPECT_EQ(rec.Changes, watched ? want.Writes : 0);
+        work.SetOnChange(nullptr);
+        ASSERT_EQ(GetEigenSize(), n);
+        int differ = 0;
+        for (int i = 1; i <= n; ++i) {
+          if (!SameBits(GetEigenResult(i, 0), want.D[static_cast<std::size_t>(i - 1)])) ++differ;
+          for (int j = 1; j <= n; ++j) {
+            const auto k = static_cast<std::size_t>((j - 1) * n + i - 1);
+            if (!SameBits(GetEigenResult(i, j), want.V[k])) ++differ;
+            // Row j, column i of the matrix: above the diagonal as rotated, else untouched.
+            const double cell =
+                j < i ? want.U[static_cast<std::size_t>((j - 1) * n + i - 1)] : m.GetVal(i, j);
+            if (!SameBits(work.GetVal(i, j), cell)) ++differ;
+          }
+        }
+        EXPECT_EQ(differ, 0);
+      }
+    }
+  }
 }
 
 TEST(CalcPrincComp, SortedScaledComponentsMatchNumPy) {

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -165,6 +167,89 @@ TEST(SmoothFilters, AveragesMatchNaiveWindows) {
   }
 }
 
+// The window formulas as described, position by position, with their edge rule.
+enum class Kind { Average, Weighted, Golay, Golay2, First };
+
+std::vector<double> NaiveFilter(Kind kind, const std::vector<double>& x, int first, int last,
+                                int w) {
+  const int h = w / 2;
+  const int len = last - first + 1;
+  const auto X = [&](int i) { return x[static_cast<std::size_t>(i - 1)]; };
+  std::vector<double> y(static_cast<std::size_t>(len));
+  for (int i = first + h; i <= last - h; ++i) {
+    double s = 0.0;
+    if (kind == Kind::Golay || kind == Kind::Golay2) {
+      const auto& row = (kind == Kind::Golay ? GolayPoly : Golay2ndDeriv)[h - 2];
+      s = static_cast<double>(row[1]) * X(i);
+      for (int j = 1; j <= h; ++j) s += static_cast<double>(row[j + 1]) * (X(i + j) + X(i - j));
+      s /= static_cast<double>(row[0]);
+    } else {
+      for (int j = -h; j <= h; ++j) {
+        const double wt = kind == Kind::Average ? 1.0
+                          : kind == Kind::First ? j
+                                                : h + 1 - std::abs(j);
+        s += kind == Kind::Average ? X(i + j) : wt * X(i + j);
+      }
+      if (kind == Kind::Average) s /= w;
+      if (kind == Kind::Weighted) s *= 4.0 / ((w + 1.0) * (w + 1.0));
+      if (kind == Kind::First) s /= h * (h + 1) * (2 * h + 1) / 3;
+    }
+    y[static_cast<std::size_t>(i - first)] = s;
+  }
+  for (int k = 0; k < h; ++k) {
+    y[static_cast<std::size_t>(k)] = y[static_cast<std::size_t>(h)];
+    y[static_cast<std::size_t>(len - 1 - k)] = y[static_cast<std::size_t>(len - 1 - h)];
+  }
+  return y;
+}
+
+TEST(SmoothFilters, WindowFiltersMatchTheFormulasBitForBit) {
+  std::mt19937_64 gen(31337);
+  std::uniform_real_distribution<double> u(-50.0, 50.0);
+  // Long enough that a filter working through the stretch piece by piece crosses pieces.
+  std::vector<double> x(9000);
+  for (double& v : x) v = u(gen);
+  TVector src(nullptr);
+  Load(src, x);
+  struct Case {
+    Kind K;
+    TFilter F;
+    int MinWin;
+  };
+  const Case cases[] = {{Kind::Average, &MovingAverageSmooth, 3},
+                        {Kind::Weighted, &WeightedAverageSmooth, 3},
+                        {Kind::Golay, &PolynomialSmooth, 5},
+                        {Kind::Golay2, &SecondDeriv, 5},
+                        {Kind::First, &FirstDeriv, 5}};
+  for (const Case& c : cases) {
+    for (int w = c.MinWin; w <= 25; w += 2) {
+      for (const auto& range : {std::pair{1, 9000}, std::pair{8613, 38}, std::pair{100, 126}}) {
+        SCOPED_TRACE("kind " + std::to_string(static_cast<int>(c.K)) + " window " +
+                     std::to_string(w) + " from " + std::to_string(range.first));
+        const int first = std::min(range.first, range.second);
+        const int last = std::max(range.first, range.second);
+        const std::vector<double> want = NaiveFilter(c.K, x, first, last, w);
+        for (bool watched : {false, true}) {
+          TVector dst(nullptr);
+          dst.SetVecSize(last - first + 3);
+          dst.Fill(test::kSentinel);
+          test::EventRecorder rec;
+          if (watched) rec.Attach(dst);
+          c.F(&src, range.first, range.second, &dst, w);
+          EXPECT_EQ(rec.Changes, watched ? static_cast<int>(want.size()) + 1 : 0);
+          int differ = 0;
+          for (std::size_t k = 0; k < want.size(); ++k) {
+            const double got = dst.GetVal(static_cast<Integer>(k + 1));
+            if (std::memcmp(&got, &want[k], sizeof got) != 0) ++differ;
+          }
+          EXPECT_EQ(differ, 0) << (watched ? "watched" : "plain");
+          EXPECT_EQ(dst.GetVal(last - first + 2), test::kSentinel);
+        }
+      }
+    }
+  }
+}
+
 TEST(SmoothFilters, MovingMedianAndShortestStretch) {
   test::HookGuard guard;  // the median sorts with progress steps
   TVector src(nullptr);
@@ -219,6 +304,29 @@ TEST(SmoothFilters, EventsOnePerElementAndOneAtTheEnd) {
   EXPECT_EQ(rs.Changes, 4 + 1);
   EXPECT_EQ(small.GetVal(1), 2.0);
   EXPECT_EQ(small.GetVal(4), 4.0);
+}
+
+TEST(SmoothFilters, UnwatchedShortDestinationGetsTheSameCells) {
+  test::HookGuard guard;  // the median sorts with progress steps
+  TVector src(nullptr);
+  src.SetVecSize(60);
+  for (int i = 1; i <= 60; ++i) src.SetVal(i, std::sin(i * 1.3) * i);
+  for (TFilter f : {&MovingAverageSmooth, &MovingMedianSmooth, &WeightedAverageSmooth,
+                    &PolynomialSmooth, &SecondDeriv, &FirstDeriv}) {
+    for (int size : {2, 9, 40, 58}) {
+      SCOPED_TRACE("size " + std::to_string(size));
+      TVector watched(nullptr), plain(nullptr);
+      watched.SetVecSize(size);
+      plain.SetVecSize(size);
+      test::EventRecorder rec;
+      rec.Attach(watched);
+      f(&src, 3, 60, &watched, 7);
+      f(&src, 3, 60, &plain, 7);
+      EXPECT_FALSE(plain.IsEmpty());
+      EXPECT_EQ(plain.NrOfElem(), size);
+      for (int i = 1; i <= size; ++i) EXPECT_EQ(plain.GetVal(i), watched.GetVal(i)) << i;
+    }
+  }
 }
 
 TEST(SmoothFilters, ChecksRaiseInOrderBeforeWriting) {

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "nuv/openarrays/NUV_openarrays.hpp"
 #include "tests/openarrays/array_builders.hpp"
@@ -60,6 +62,64 @@ TEST(TransposeArray, ShapeChangesAndTwiceRestores) {
   TInt2DArray ragged{{1, 2}, {3}};
   EXPECT_EQ(TransposeArray(ragged), -2);
   EXPECT_EQ(ragged, (TInt2DArray{{1, 2}, {3}}));
+}
+
+// Cell (j, i) of the result is cell (i, j) of the input, over the first lengths.
+template <class A>
+A NaiveTranspose(const A& a) {
+  const std::size_t n = a.size(), m = a[0].size();
+  A t(m, typename A::value_type(n));
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = 0; j < m; ++j) t[j][i] = a[i][j];
+  return t;
+}
+
+template <class A>
+void ExpectTransposeOfRandom(std::mt19937& gen, std::size_t n, std::size_t m) {
+  A a(n, typename A::value_type(m));
+  for (auto& row : a)
+    for (auto& x : row) x = static_cast<detail::ElemOf<A>>(gen() % 2001) - 1000;
+  // Signed zeros and NaN must travel as they are.
+  if constexpr (std::is_same_v<detail::ElemOf<A>, double>) {
+    a[0][0] = -0.0;
+    a[n - 1][m - 1] = std::numeric_limits<double>::quiet_NaN();
+  }
+  const A want = NaiveTranspose(a);
+  ASSERT_EQ(TransposeArray(a), 0);
+  ASSERT_EQ(a.size(), m);
+  for (std::size_t j = 0; j < m; ++j) {
+    ASSERT_EQ(a[j].size(), n);
+    ASSERT_EQ(std::memcmp(a[j].data(), want[j].data(), n * sizeof(a[j][0])), 0) << "row " << j;
+  }
+}
+
+TEST(TransposeArray, EveryShapeMatchesTheCellRule) {
+  std::mt19937 gen(4711);
+  const std::size_t shapes[][2] = {{1, 1},   {1, 9},   {9, 1},   {2, 2},   {31, 31},
+                                   {32, 32}, {33, 33}, {64, 64}, {65, 65}, {100, 100},
+                                   {40, 71}, {71, 40}, {3, 130}, {130, 3}};
+  for (const auto& s : shapes) {
+    SCOPED_TRACE(std::to_string(s[0]) + " x " + std::to_string(s[1]));
+    ExpectTransposeOfRandom<TDouble2DArray>(gen, s[0], s[1]);
+    ExpectTransposeOfRandom<TInt2DArray>(gen, s[0], s[1]);
+    ExpectTransposeOfRandom<TBool2DArray>(gen, s[0], s[1]);
+  }
+}
+
+TEST(TransposeArray, LongerRowsGiveOnlyTheirPrefix) {
+  // The second dimension is the first row's length; the tail of a longer row is dropped.
+  for (std::size_t n : {3u, 40u}) {
+    SCOPED_TRACE(n);
+    auto a = Iota<TDouble2DArray>({n, n});
+    a[1].push_back(-1.0);
+    a[n - 1].resize(n + 5, -2.0);
+    auto want = a;
+    want[1].resize(n);
+    want[n - 1].resize(n);
+    want = NaiveTranspose(want);
+    ASSERT_EQ(TransposeArray(a), 0);
+    EXPECT_EQ(a, want);
+  }
 }
 
 TEST(DiscretizeArray, LevelsOfTheWorkedExample) {

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <span>
 
 #include "nuv/base/constants.hpp"
@@ -79,6 +81,79 @@ TEST(MinMaxArray, WholeArrayPresetsAndSingleCell) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   ASSERT_EQ(MinMaxArray(TDoubleArray{nan, 1.0}, mn, mx), 0);
   EXPECT_TRUE(std::isnan(mn) && std::isnan(mx));
+}
+
+// The scan as described: the first cell starts both, then strict comparisons in C order.
+template <class T>
+void NaiveMinMax(const std::vector<T>& flat, T& mn, T& mx) {
+  mn = mx = flat[0];
+  for (const T v : flat) {
+    if (v < mn) mn = v;
+    if (v > mx) mx = v;
+  }
+}
+
+template <class T>
+bool SameBits(T a, T b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(MinMaxArray, WholeArraysMatchTheScanBitForBit) {
+  std::mt19937 gen(99);
+  const double kNaN = std::numeric_limits<double>::quiet_NaN();
+  // Cell patterns: plain values, signed zeros as the extremes (the first one seen wins),
+  // NaN cells that never compare, a NaN first cell that no later cell displaces, and zeros
+  // of both signs as the minimum or the maximum.
+  for (int pattern = 0; pattern < 6; ++pattern) {
+    for (std::size_t rows : {1u, 2u, 7u, 64u, 301u}) {
+      SCOPED_TRACE("pattern " + std::to_string(pattern) + " rows " + std::to_string(rows));
+      const std::size_t cols = 1 + gen() % 37;
+      std::vector<double> flat(rows * cols);
+      for (double& v : flat) {
+        v = pattern == 1 ? ((gen() % 3) == 0 ? -0.0 : 0.0) + static_cast<double>(gen() % 5)
+                         : static_cast<double>(gen() % 100000) * 0.01 - 400.0;
+        if (pattern >= 2 && gen() % 7 == 0) v = kNaN;
+      }
+      if (pattern == 1) {
+        for (std::size_t k = 0; k < flat.size(); k += 3) flat[k] = (k / 3) % 2 ? 0.0 : -0.0;
+      }
+      if (pattern == 3) flat[0] = kNaN;
+      if (pattern >= 4) {
+        // Zeros of both signs as the extreme, the -0 met first although it stands later in
+        // memory order within its group of four than a +0.
+        for (double& v : flat) v = (pattern == 4 ? 1.0 : -1.0) * static_cast<double>(1 + gen() % 9);
+        if (flat.size() > 1) flat[1] = -0.0;
+        if (flat.size() > 4) flat[4] = 0.0;
+        flat.back() = 0.0;
+      }
+      double wantMin = 0.0, wantMax = 0.0;
+      NaiveMinMax(flat, wantMin, wantMax);
+      double mn = 1.0, mx = 1.0;
+      ASSERT_EQ(MinMaxArray(FromFlat<TDouble2DArray>(flat, {rows, cols}), mn, mx), 0);
+      EXPECT_TRUE(SameBits(mn, wantMin)) << mn << " vs " << wantMin;
+      EXPECT_TRUE(SameBits(mx, wantMax)) << mx << " vs " << wantMax;
+      ASSERT_EQ(MinMaxArray(FromFlat<TDoubleArray>(flat, {flat.size()}), mn, mx), 0);
+      EXPECT_TRUE(SameBits(mn, wantMin));
+      EXPECT_TRUE(SameBits(mx, wantMax));
+      ASSERT_EQ(MinMaxArray(std::span<const double>(flat), mn, mx), 0);
+      EXPECT_TRUE(SameBits(mn, wantMin));
+      EXPECT_TRUE(SameBits(mx, wantMax));
+      ASSERT_EQ(MinMaxArray(FromFlat<TDouble4DArray>(flat, {1, rows, 1, cols}), mn, mx), 0);
+      EXPECT_TRUE(SameBits(mn, wantMin));
+      EXPECT_TRUE(SameBits(mx, wantMax));
+
+      std::vector<Integer> ints(flat.size());
+      for (Integer& v : ints) v = static_cast<Integer>(gen()) >> (gen() % 31);
+      Integer iMin = 0, iMax = 0, wMin = 0, wMax = 0;
+      NaiveMinMax(ints, wMin, wMax);
+      ASSERT_EQ(MinMaxArray(FromFlat<TInt2DArray>(ints, {rows, cols}), iMin, iMax), 0);
+      EXPECT_EQ(iMin, wMin);
+      EXPECT_EQ(iMax, wMax);
+      ASSERT_EQ(MinMaxArray(FromFlat<TInt3DArray>(ints, {rows, 1, cols}), iMin, iMax), 0);
+      EXPECT_EQ(iMin, wMin);
+      EXPECT_EQ(iMax, wMax);
+    }
+  }
 }
 
 TEST(MinMaxArray, OpenArrays) {

@@ -46,9 +46,23 @@ Integer TransposeArray(A& a) {
   if (HasShortSubArray(a, shape)) return kInvalid;
   const std::size_t n = shape[0];
   const std::size_t m = shape[1];
-  A t(m, typename A::value_type(n));
   // Tiles keep both the rows read and the rows written in cache.
   constexpr std::size_t kTile = 32;
+  if (n == m && std::all_of(a.begin(), a.end(), [m](const auto& row) { return row.size() == m; })) {
+    // Square with no longer rows: exchange the cells across the diagonal in place.
+    for (std::size_t i0 = 0; i0 < n; i0 += kTile) {
+      const std::size_t i1 = std::min(n, i0 + kTile);
+      for (std::size_t j0 = i0; j0 < n; j0 += kTile) {
+        const std::size_t j1 = std::min(n, j0 + kTile);
+        for (std::size_t i = i0; i < i1; ++i) {
+          auto* ri = a[i].data();
+          for (std::size_t j = std::max(j0, i + 1); j < j1; ++j) std::swap(ri[j], a[j][i]);
+        }
+      }
+    }
+    return kDone;
+  }
+  A t(m, typename A::value_type(n));
   for (std::size_t i0 = 0; i0 < n; i0 += kTile) {
     const std::size_t i1 = std::min(n, i0 + kTile);
     for (std::size_t j0 = 0; j0 < m; j0 += kTile) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <span>
+#include <type_traits>
 
 #include "nuv/base/constants.hpp"
 #include "nuv/openarrays/detail/array_core.hpp"
@@ -77,12 +78,60 @@ ElemOf<A> ExtremeOf(const A& a, Integer* ix) {
   return best;
 }
 
+/// Folds the cells p[0..n) into the running extremes. Four interleaved lanes, each started
+/// from the running values and merged in lane order, break the chain of dependent
+/// comparisons; the result compares equal to that of the cell-by-cell scan and, as equal
+/// doubles differ in their bits only as +0 and -0, is the same value unless it is a zero
+/// (FirstZero settles that sign afterwards). A NaN running value stays, as in the scan.
 template <class T>
-void ScanMinMax(const T* p, std::size_t n, T& mn, T& mx) {
-  for (std::size_t k = 0; k < n; ++k) {
+void ScanMinMax(const T* p, std::size_t n, T& mnOut, T& mxOut) {
+  T mn[4] = {mnOut, mnOut, mnOut, mnOut};
+  T mx[4] = {mxOut, mxOut, mxOut, mxOut};
+  std::size_t k = 0;
+  for (; k + 4 <= n; k += 4) {
+    for (std::size_t l = 0; l < 4; ++l) {
+      const T v = p[k + l];
+      if (v < mn[l]) mn[l] = v;
+      if (v > mx[l]) mx[l] = v;
+    }
+  }
+  for (; k < n; ++k) {
     const T v = p[k];
-    if (v < mn) mn = v;
-    if (v > mx) mx = v;
+    if (v < mn[0]) mn[0] = v;
+    if (v > mx[0]) mx[0] = v;
+  }
+  T a = mn[0];
+  T b = mx[0];
+  for (std::size_t l = 1; l < 4; ++l) {
+    if (mn[l] < a) a = mn[l];
+    if (mx[l] > b) b = mx[l];
+  }
+  mnOut = a;
+  mxOut = b;
+}
+
+/// The cell-by-cell scan keeps the first zero it meets once the extreme is a zero; a zero
+/// extreme from the lanes gets that one's sign. first is the first cell of the scan.
+template <class T, class ForEach>
+void FirstZero(T first, T& mn, T& mx, ForEach&& forEachRow) {
+  if constexpr (std::is_same_v<T, double>) {
+    if (mn != 0.0 && mx != 0.0) return;
+    // The scan starts from the first cell: a zero there is never displaced by another zero.
+    double zero = first;
+    if (first != 0.0) {
+      bool found = false;
+      forEachRow([&](const double* p, std::size_t n) {
+        for (std::size_t k = 0; k < n && !found; ++k) {
+          if (p[k] == 0.0) {
+            zero = p[k];
+            found = true;
+          }
+        }
+        return found;
+      });
+    }
+    if (mn == 0.0) mn = zero;
+    if (mx == 0.0) mx = zero;
   }
 }
 
@@ -99,8 +148,15 @@ Integer MinMaxArray(const A& a, ElemOf<A>& minOut, ElemOf<A>& maxOut) {
   } else if (HasShortSubArray(a, shape)) {
     status = kInvalid;
   } else {
-    mn = mx = FirstCell(a);
+    const T first = FirstCell(a);
+    mn = mx = first;
     ForEachRow(a, shape, [&](const T* p, std::size_t n) { ScanMinMax(p, n, mn, mx); });
+    FirstZero(first, mn, mx, [&](auto&& f) {
+      bool done = false;
+      ForEachRow(a, shape, [&](const T* p, std::size_t n) {
+        if (!done) done = f(p, n);
+      });
+    });
   }
   minOut = mn;
   maxOut = mx;
@@ -115,6 +171,7 @@ Integer MinMaxOpen(std::span<const T> a, T& minOut, T& maxOut) {
   if (!a.empty()) {
     mn = mx = a[0];
     ScanMinMax(a.data(), a.size(), mn, mx);
+    FirstZero(a[0], mn, mx, [&](auto&& f) { f(a.data(), a.size()); });
     status = kDone;
   }
   minOut = mn;

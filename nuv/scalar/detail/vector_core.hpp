@@ -12,6 +12,8 @@
 
 namespace nuv::detail {
 
+struct TVectorAccess;
+
 /// One-dimensional container of T with public indices 1..NrOfElem (never fewer than 1).
 /// Integer arithmetic whose result is an Integer (Sum, DotProduct, Correlate, Add, Subtract,
 /// SMult) wraps around in 32-bit two's complement; statistics returned as doubles are formed
@@ -192,6 +194,7 @@ class TVectorCore : public TComponent {
   bool LoadFromFile(const std::string& FileName, bool AdjustVectorSize);
 
  protected:
+  friend struct TVectorAccess;
   /// Copies count, IsEmpty flag, elements and both handlers from Source; no event.
   void CopyCore(const TVectorCore& Source);
   /// Raises ENUVVectorError with this component's message shape.
