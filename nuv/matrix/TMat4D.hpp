@@ -226,7 +226,8 @@ class TMat4D : public TComponent {
                         Integer& NrLayers, Integer& NrTimeSlots, std::string& DataID);
   /// Fires OnReadElement for each value of the chosen stored slots (the slot index counted
   /// from 1 for the first slot read); the cells are not touched. A file cut short raises
-  /// EInOutError at its first missing record, after the values before it.
+  /// EInOutError at its first missing record, after the values before it (before any value
+  /// when the header claims more values than 64 bits can number).
   void ReadBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd);
   /// Resizes to the file's columns, rows, layers and the number of chosen slots, takes its
   /// identifier and reads the values (no events besides Resize's OnChange). Every failure
