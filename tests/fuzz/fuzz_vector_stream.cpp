@@ -118,7 +118,8 @@ bool SameValues(const std::vector<T>& A, const std::vector<T>& B) {
 // The vector holds what the replay expects: the writes, the old elements elsewhere, zeros
 // where it grew. Walks the elements without copying them (a load may grow by 2^20).
 template <class V, class T>
-NUV_FUZZ_NO_COVERAGE bool Matches(const V& Vec, const std::vector<T>& Before, const TExpected<T>& Want) {
+NUV_FUZZ_NO_COVERAGE bool Matches(const V& Vec, const std::vector<T>& Before,
+                                  const TExpected<T>& Want) {
   if (Vec.NrOfElem() != Want.Count) return false;
   auto w = Want.Writes.begin();
   for (Integer i = 1; i <= Vec.NrOfElem(); ++i) {

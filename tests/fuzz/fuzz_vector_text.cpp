@@ -61,7 +61,11 @@ TExpected<T> Replay(std::string_view Text, const std::vector<T>& Before, bool Ad
   const auto tokens = Tokens(Text);
   std::int32_t lo = 0;
   std::int32_t hi = 0;
-  if (tokens.size() < 2 || !StrictInt(tokens[0].Text, lo) || !StrictInt(tokens[1].Text, hi)) {
+  // Tokens beyond the reader's longest never read as numbers.
+  auto integer = [](std::string_view Tok, std::int32_t& V) {
+    return Tok.size() <= TTextFileReader::kMaxToken && StrictInt(Tok, V);
+  };
+  if (tokens.size() < 2 || !integer(tokens[0].Text, lo) || !integer(tokens[1].Text, hi)) {
     return e;
   }
   const auto n = static_cast<std::int64_t>(Before.size());
@@ -141,7 +145,8 @@ bool SameValues(const std::vector<T>& A, const std::vector<T>& B) {
 // The vector holds what the replay expects: the writes, the old elements elsewhere, zeros
 // where it grew. Walks the elements without copying them (a load may grow by 2^20).
 template <class V, class T>
-NUV_FUZZ_NO_COVERAGE bool Matches(const V& Vec, const std::vector<T>& Before, const TExpected<T>& Want) {
+NUV_FUZZ_NO_COVERAGE bool Matches(const V& Vec, const std::vector<T>& Before,
+                                  const TExpected<T>& Want) {
   if (Vec.NrOfElem() != Want.Count) return false;
   auto w = Want.Writes.begin();
   for (Integer i = 1; i <= Vec.NrOfElem(); ++i) {

@@ -395,3 +395,21 @@ TEST(TVectorLoaders, HeaderWithoutItemsStillGrowsTheVector) {
 
 }  // namespace
 }  // namespace nuv
+
+namespace nuv {
+namespace {
+
+// Words such as "infinity" or "nan(12)" are not numbers: their elements keep their values.
+TEST(TVectorLoaders, NonFiniteWordsBeyondNanAndInfDoNotRead) {
+  auto v = Make({1, 2, 3, 4, 5});
+  EXPECT_TRUE(v->LoadFromFile(DataPath("vector_nonfinite_words.txt"), false));
+  const auto got = Values(*v);
+  EXPECT_EQ(got[0], 1);
+  EXPECT_EQ(got[1], 2);
+  EXPECT_EQ(got[2], 3);
+  EXPECT_EQ(got[3], std::numeric_limits<double>::infinity());
+  EXPECT_TRUE(std::isnan(got[4]));
+}
+
+}  // namespace
+}  // namespace nuv
