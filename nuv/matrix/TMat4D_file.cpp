@@ -189,6 +189,11 @@ class TRecordFile {
   // Whole records present when the file was opened.
   std::int64_t Records() const noexcept { return FBytes / static_cast<std::int64_t>(kRecordBytes); }
   void Seek(std::int64_t Record) {
+    // A record past every byte offset lies beyond the end of any file.
+    if (Record < 0 || Record > std::numeric_limits<std::int64_t>::max() /
+                                   static_cast<std::int64_t>(kRecordBytes)) {
+      Fail("Read beyond end of file \"");
+    }
     if (fseeko(FFile, static_cast<off_t>(Record * static_cast<std::int64_t>(kRecordBytes)),
                SEEK_SET) != 0) {
       Fail("Cannot seek in file \"");

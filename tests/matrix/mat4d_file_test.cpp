@@ -482,6 +482,24 @@ TEST(TMat4DMalformedFile, FailsWithoutCrashOrHugeAllocation) {
                        "Cannot open file \"" + missing + "\"");
 }
 
+TEST(TMat4DMalformedFile, SlotStartBeyondAnyFileOffset) {
+  // 4e13 values per slot: slot 131072 starts past 2^52 records, beyond any byte offset.
+  TempFile f("far.m4d");
+  WriteBytes(f.Path, HeaderFile(2, 201326593, 101537, 6443009, 1));
+  TMat4D m(nullptr);
+  int reads = 0;
+  m.SetOnReadElement([&](TObject*, Integer, Integer, Integer, Integer, double) { ++reads; });
+  NUV_EXPECT_THROW_MSG(m.ReadBinary(f.Path, 131072, 196608), EInOutError,
+                       "Read beyond end of file \"" + f.Path + "\"");
+  EXPECT_EQ(reads, 0);
+  // The input that found it: the same reads from the header's tail, which the format leaves
+  // undefined.
+  const std::string found = DataPath("mat4d_seek_overflow.bin");
+  NUV_EXPECT_THROW_MSG(m.ReadBinary(found, 131072, 196608), EInOutError,
+                       "Read beyond end of file \"" + found + "\"");
+  EXPECT_EQ(reads, 0);
+}
+
 // A file of Records records, sparse where nothing was written; false when the file system
 // would store the holes.
 bool MakeSparse(const std::string& path, const std::vector<unsigned char>& header,
