@@ -206,33 +206,41 @@ class TMat4D : public TComponent {
   std::string CRCofData(Integer Sample);
 
   // ---- paged binary file (4096-byte records) ----
-  /// Writes the header and the values of time slots TSlotStart..TSlotEnd (0 or below: all;
-  /// the end is clamped to NrOfTimeSlots; a start above the end writes no slot). A start
-  /// beyond NrOfTimeSlots raises ENUVMatrixError "specified time slot beyond data range"
-  /// before the file is touched. File failures raise EInOutError.
+  // Slot ranges TSlotStart..TSlotEnd: a bound of 0 or below means all slots, the end is
+  // clamped to the slots available. A start beyond them, or a range holding no slot (start
+  // above end, a file of no slots), raises ENUVMatrixError "specified time slot beyond data
+  // range" before the file or the array changes. Element and record numbers are 64-bit; the
+  // stored slot count is 32-bit. File failures raise EInOutError ("Invalid header in file"
+  // for sizes below 1 or a negative count, "Read beyond end of file" for missing records).
+  /// Writes the header and the values of the chosen slots.
   void SaveBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd);
-  /// Appends time slots TSlotStart..TSlotEnd of this array to an existing file of the same
-  /// column, row and layer counts, else ENUVMatrixError "X,Y,Z of matrices do not match".
-  /// The stored identifier is kept. The file is not changed when any check fails.
+  /// Appends the chosen slots of this array to an existing file of the same column, row and
+  /// layer counts, else ENUVMatrixError "X,Y,Z of matrices do not match". A count that would
+  /// pass 2147483647 slots raises the time-slot message; a file missing any record of its
+  /// stored values raises EInOutError. The stored identifier is kept. The file is not changed
+  /// when any check fails; the count is written after the values.
   void AppendToBinaryFile(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd);
   /// Reads the header of FileName; true when it holds at least one layer and one time slot.
   /// A file shorter than one record raises EInOutError.
   bool ReadBinaryHeader(const std::string& FileName, Integer& NrColumns, Integer& NrRows,
                         Integer& NrLayers, Integer& NrTimeSlots, std::string& DataID);
-  /// Fires OnReadElement for each value of the stored slots TSlotStart..TSlotEnd (the slot
-  /// index counted from 1 for the first slot read); the cells are not touched.
+  /// Fires OnReadElement for each value of the chosen stored slots (the slot index counted
+  /// from 1 for the first slot read); the cells are not touched. A file cut short raises
+  /// EInOutError at its first missing record, after the values before it (before any value
+  /// when the header claims more values than 64 bits can number).
   void ReadBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd);
   /// Resizes to the file's columns, rows, layers and the number of chosen slots, takes its
-  /// identifier and reads the values (no events besides Resize's OnChange). Any failure after
-  /// the slot check raises ENUVMatrixError "cannot resize, memory low"; a file too short for
-  /// its header raises it before anything changes.
+  /// identifier and reads the values (no events besides Resize's OnChange). Every failure
+  /// after the slot check raises ENUVMatrixError "cannot resize, memory low"; sizes below 1,
+  /// or values the file does not hold, raise it before anything is allocated or changed.
   void LoadBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd);
   /// Reads layer Layer of stored slot TSlot into the same layer and slot of this array (no
-  /// event). The file's columns and rows must fit this array's ("X,Y,Z of matrices do not
-  /// match"), the slot its slots and the file's ("specified time slot beyond data range"),
-  /// the layer its layers and the file's ("specified layer beyond data range").
+  /// event); columns and rows beyond this array's are dropped. The slot must lie in this
+  /// array's and the file's slots ("specified time slot beyond data range"), the layer in
+  /// their layers ("specified layer beyond data range").
   void ReadLayer(const std::string& FileName, Integer Layer, Integer TSlot);
-  /// Reads layer Layer of stored slot TSlot into Data, Data[x - 1][y - 1] for column x, row y.
+  /// Reads layer Layer of stored slot TSlot into Data, Data[x - 1][y - 1] for column x, row y;
+  /// Data is unchanged when the read fails.
   void ReadLayer(const std::string& FileName, Integer Layer, Integer TSlot, TDouble2DArray& Data);
 
   // ---- layer statistics (worker threads) ----

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <new>
 #include <string>
 
@@ -23,8 +24,8 @@ static_assert(std::endian::native == std::endian::little, "the file holds little
 
 constexpr std::size_t kRecordBytes = 4096;
 constexpr std::int64_t kPerRecord = 512;
-// Element numbers are 32-bit signed in the format: no file holds more values.
-constexpr std::int64_t kMaxValues = 2147483647;
+// The slot count is stored in 32 bits; element and record numbers are 64-bit.
+constexpr std::int64_t kMaxSlots = 2147483647;
 
 using TRecord = std::array<unsigned char, kRecordBytes>;
 
@@ -146,20 +147,18 @@ THeader DecodeHeader(const TRecord& R) {
   return h;
 }
 
-// X·Y·Z·Slots when every factor is at least 1 (Slots at least 0) and the product stays within
-// the format's limit; -1 otherwise.
-std::int64_t ValueCount(Integer X, Integer Y, Integer Z, Integer Slots) {
-  if (X < 1 || Y < 1 || Z < 1 || Slots < 0) return -1;
-  std::int64_t n = static_cast<std::int64_t>(X) * Y;
-  if (n > kMaxValues) return -1;
-  n *= Z;
-  if (n > kMaxValues) return -1;
-  n *= Slots;
-  return n > kMaxValues ? -1 : n;
+// A·B, or -1 when either is negative or the product leaves 64 bits (a file could not hold it
+// anyway, so callers treat -1 as a file too short).
+std::int64_t Product(std::int64_t A, std::int64_t B) {
+  std::int64_t r = 0;
+  if (A < 0 || B < 0 || __builtin_mul_overflow(A, B, &r)) return -1;
+  return r;
 }
 
-[[noreturn]] void RaiseTooLarge(const std::string& Name) {
-  throw EInOutError("File \"" + Name + "\" cannot hold more than 2147483647 values");
+// Values in one stored slot, X·Y·Z; -1 when a size is below 1 or the product overflows.
+std::int64_t VolumeOf(const THeader& H) {
+  if (H.X < 1 || H.Y < 1 || H.Z < 1) return -1;
+  return Product(Product(H.X, H.Y), H.Z);
 }
 
 // A file of 4096-byte records. Every failure raises EInOutError; the file is closed on every
@@ -190,6 +189,11 @@ class TRecordFile {
   // Whole records present when the file was opened.
   std::int64_t Records() const noexcept { return FBytes / static_cast<std::int64_t>(kRecordBytes); }
   void Seek(std::int64_t Record) {
+    // A record past every byte offset lies beyond the end of any file.
+    if (Record < 0 || Record > std::numeric_limits<std::int64_t>::max() /
+                                   static_cast<std::int64_t>(kRecordBytes)) {
+      Fail("Read beyond end of file \"");
+    }
     if (fseeko(FFile, static_cast<off_t>(Record * static_cast<std::int64_t>(kRecordBytes)),
                SEEK_SET) != 0) {
       Fail("Cannot seek in file \"");
@@ -219,13 +223,6 @@ class TRecordFile {
     Read(r);
     return DecodeHeader(r);
   }
-  // The header of a file that the readers can walk: sizes at least 1, a slot count of 0 or
-  // more and no more values than the format allows.
-  THeader ReadValidHeader() {
-    THeader h = ReadHeader();
-    if (ValueCount(h.X, h.Y, h.Z, h.Count) < 0) Fail("Invalid header in file \"");
-    return h;
-  }
 
  private:
   std::string FPath;
@@ -236,8 +233,9 @@ class TRecordFile {
 // Values taken one page at a time from consecutive records, starting at value K of the file.
 class TPageReader {
  public:
-  TPageReader(TRecordFile& File, std::int64_t K) : FFile(File), FPos(K % kPerRecord) {
-    File.Seek(1 + K / kPerRecord);
+  TPageReader(TRecordFile& File, std::int64_t K)
+      : FFile(File), FRecord(1 + K / kPerRecord), FPos(K % kPerRecord) {
+    File.Seek(FRecord);
     File.Read(FPage);
   }
   // Copies the next Count values to Dest.
@@ -245,6 +243,7 @@ class TPageReader {
     while (Count > 0) {
       if (FPos == kPerRecord) {
         FFile.Read(FPage);
+        ++FRecord;
         FPos = 0;
       }
       const std::int64_t n = std::min(Count, kPerRecord - FPos);
@@ -259,10 +258,25 @@ class TPageReader {
     Take(&v, 1);
     return v;
   }
+  // Passes over the next Count values. The page holding the value after them is read only
+  // when that value is taken, so skipping up to the end of the file reads nothing beyond it.
+  void Skip(std::int64_t Count) {
+    const std::int64_t ahead = FPos + Count;
+    if (ahead <= kPerRecord) {
+      FPos = ahead;
+      return;
+    }
+    const std::int64_t records = (ahead - 1) / kPerRecord;
+    FRecord += records;
+    FPos = ahead - records * kPerRecord;
+    FFile.Seek(FRecord);
+    FFile.Read(FPage);
+  }
 
  private:
   TRecordFile& FFile;
   TRecord FPage{};
+  std::int64_t FRecord;
   std::int64_t FPos;
 };
 
@@ -320,32 +334,38 @@ class TProgress {
 
 struct TSlots {
   Integer Start;
-  Integer Count;  // 0 when the start lies above the end
+  Integer Count;  // at least 1
 };
 
-// Slots TSlotStart..TSlotEnd of N: a start beyond N raises; a bound below 1 chooses all.
+// Slots TSlotStart..TSlotEnd of N: a bound below 1 chooses all; a start beyond N, or a range
+// that holds no slot (reversed, or N below 1), raises before anything is touched.
 TSlots ChooseSlots(const TComponent* Self, Integer TSlotStart, Integer TSlotEnd, Integer N) {
-  if (TSlotStart > N) {
+  auto raise = [Self] {
     detail::RaiseComponent<ENUVMatrixError>(Self, "specified time slot beyond data range");
-  }
-  if (TSlotStart < 1 || TSlotEnd < 1) return {1, std::max<Integer>(0, N)};
-  const Integer last = std::min(TSlotEnd, N);
-  return {TSlotStart, std::max<Integer>(0, last - TSlotStart + 1)};
+  };
+  if (TSlotStart > N) raise();
+  TSlots slots{1, N};
+  if (TSlotStart >= 1 && TSlotEnd >= 1)
+    slots = {TSlotStart, std::min(TSlotEnd, N) - TSlotStart + 1};
+  if (slots.Count < 1) raise();
+  return slots;
 }
 
-// Whether the records holding values K..K+Count-1 are all in the file.
+// Whether the file holds the records of values K..K+Count-1, and at least one data record.
+// Negative arguments (overflowed arithmetic) count as a file too short.
 bool HoldsValues(const TRecordFile& File, std::int64_t K, std::int64_t Count) {
-  if (Count <= 0) return File.Records() >= 2;
-  return File.Records() > 1 + (K + Count - 1) / kPerRecord;
+  if (K < 0 || Count < 0 || K > std::numeric_limits<std::int64_t>::max() - Count) return false;
+  const std::int64_t end = K + Count;  // one past the last value
+  const std::int64_t records = 1 + std::max<std::int64_t>(1, (end + kPerRecord - 1) / kPerRecord);
+  return File.Records() >= records;
 }
 
 }  // namespace
 
 void TMat4D::SaveBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd) {
   const TSlots slots = ChooseSlots(this, TSlotStart, TSlotEnd, FNumT);
-  const std::int64_t volume = static_cast<std::int64_t>(VolumeCells());
-  const std::int64_t total = ValueCount(FNumX, FNumY, FNumZ, slots.Count);
-  if (total < 0) RaiseTooLarge(FileName);
+  const auto volume = static_cast<std::int64_t>(VolumeCells());
+  const std::int64_t total = volume * slots.Count;
   TRecordFile file(FileName, TRecordFile::kCreate);
   TRecord header{};
   PutInt32(header, 0, FNumX);
@@ -358,7 +378,8 @@ void TMat4D::SaveBinary(const std::string& FileName, Integer TSlotStart, Integer
   file.Write(header);
   TProgress progress(total, [this](Integer p) { PercDone(this, p); });
   TPageWriter writer(file, TRecord{}, 0);
-  const double* src = FData.data() + static_cast<std::ptrdiff_t>(slots.Start - 1) * volume;
+  const double* src =
+      FData.data() + static_cast<std::size_t>(slots.Start - 1) * static_cast<std::size_t>(volume);
   for (std::int64_t done = 0; done < total;) {
     const std::int64_t n = std::min<std::int64_t>(kPerRecord, total - done);
     writer.Put(src + done, n);
@@ -374,32 +395,29 @@ void TMat4D::AppendToBinaryFile(const std::string& FileName, Integer TSlotStart,
   THeader h = file.ReadHeader();
   if (h.X != FNumX || h.Y != FNumY || h.Z != FNumZ) Raise("X,Y,Z of matrices do not match");
   const TSlots slots = ChooseSlots(this, TSlotStart, TSlotEnd, FNumT);
-  const std::int64_t stored = ValueCount(h.X, h.Y, h.Z, h.Count);
-  if (stored < 0) file.Fail("Invalid header in file \"");
-  if (std::int64_t{h.Count} + slots.Count > kMaxValues ||
-      ValueCount(h.X, h.Y, h.Z, h.Count + slots.Count) < 0) {
-    RaiseTooLarge(FileName);
+  if (h.Count < 0) file.Fail("Invalid header in file \"");
+  // The stored count is 32-bit: it must take the new slots.
+  if (std::int64_t{h.Count} + slots.Count > kMaxSlots) {
+    Raise("specified time slot beyond data range");
   }
-  if (slots.Count == 0) {
-    file.Close();
-    return;
-  }
-  const std::int64_t record = 1 + stored / kPerRecord;
-  const std::int64_t pos = stored % kPerRecord;
+  const std::int64_t volume = VolumeOf(h);
+  const std::int64_t stored = Product(volume, h.Count);
   // The stored values must all be there: the page they end in is completed, and no gap may
   // open between them and the new ones.
-  if (file.Records() < record + (pos > 0 ? 1 : 0)) file.Fail("Read beyond end of file \"");
+  if (!HoldsValues(file, 0, stored)) file.Fail("Read beyond end of file \"");
+  const std::int64_t record = 1 + stored / kPerRecord;
+  const std::int64_t pos = stored % kPerRecord;
   TRecord page{};
   if (pos > 0) {
     file.Seek(record);
     file.Read(page);
   }
-  const std::int64_t total = static_cast<std::int64_t>(VolumeCells()) * slots.Count;
+  const std::int64_t total = volume * slots.Count;
   TProgress progress(total, [this](Integer p) { PercDone(this, p); });
   file.Seek(record);
   TPageWriter writer(file, page, pos);
-  const double* src = FData.data() + static_cast<std::ptrdiff_t>(slots.Start - 1) *
-                                         static_cast<std::ptrdiff_t>(VolumeCells());
+  const double* src =
+      FData.data() + static_cast<std::size_t>(slots.Start - 1) * static_cast<std::size_t>(volume);
   for (std::int64_t done = 0; done < total;) {
     const std::int64_t n = std::min<std::int64_t>(kPerRecord, total - done);
     writer.Put(src + done, n);
@@ -429,11 +447,16 @@ bool TMat4D::ReadBinaryHeader(const std::string& FileName, Integer& NrColumns, I
 
 void TMat4D::ReadBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd) {
   TRecordFile file(FileName, TRecordFile::kRead);
-  const THeader h = file.ReadValidHeader();
+  const THeader h = file.ReadHeader();
   const TSlots slots = ChooseSlots(this, TSlotStart, TSlotEnd, h.Count);
-  const std::int64_t volume = ValueCount(h.X, h.Y, h.Z, 1);
-  TPageReader reader(file, (slots.Start - 1) * volume);
-  TProgress progress(volume * slots.Count, [this](Integer p) { PercDone(this, p); });
+  const std::int64_t volume = VolumeOf(h);
+  if (volume < 0) file.Fail("Invalid header in file \"");
+  // Values are delivered as they are read; a file cut short fails at its first missing record.
+  const std::int64_t first = Product(slots.Start - 1, volume);
+  const std::int64_t total = Product(volume, slots.Count);
+  if (first < 0 || total < 0) file.Fail("Read beyond end of file \"");
+  TPageReader reader(file, first);
+  TProgress progress(total, [this](Integer p) { PercDone(this, p); });
   for (Integer i = 1; i <= slots.Count; ++i) {
     for (Integer z = 1; z <= h.Z; ++z) {
       for (Integer y = 1; y <= h.Y; ++y) {
@@ -449,14 +472,14 @@ void TMat4D::ReadBinary(const std::string& FileName, Integer TSlotStart, Integer
 
 void TMat4D::LoadBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd) {
   TRecordFile file(FileName, TRecordFile::kRead);
-  const THeader h = file.ReadValidHeader();
+  const THeader h = file.ReadHeader();
   const TSlots slots = ChooseSlots(this, TSlotStart, TSlotEnd, h.Count);
-  if (slots.Count < 1) Raise("specified time slot beyond data range");
-  const std::int64_t volume = ValueCount(h.X, h.Y, h.Z, 1);
-  const std::int64_t first = (slots.Start - 1) * volume;
-  const std::int64_t total = volume * slots.Count;
-  // A file shorter than its header claims is refused before the array is sized after it.
-  if (!HoldsValues(file, first, total)) Raise("cannot resize, memory low");
+  // Sizes that cannot be allocated, or a file too short to back them, fail as the resize
+  // would, but before anything is allocated.
+  const std::int64_t volume = VolumeOf(h);
+  const std::int64_t first = Product(slots.Start - 1, volume);
+  const std::int64_t total = Product(volume, slots.Count);
+  if (volume < 0 || !HoldsValues(file, first, total)) Raise("cannot resize, memory low");
   try {
     Resize(h.X, h.Y, h.Z, slots.Count);
     FDataID = h.ID;
@@ -480,19 +503,21 @@ void TMat4D::LoadBinary(const std::string& FileName, Integer TSlotStart, Integer
 
 namespace {
 
-// Header of FileName checked for a layer read: slot and layer in range, the layer's records
-// present. Returns the header and sets K to the number of the layer's first value.
+// Header of a file checked for a layer read: slot and layer in the file's range, sizes valid,
+// the layer's records present. K is set to the number of the layer's first value.
 THeader OpenLayer(const TComponent* Self, TRecordFile& File, Integer Layer, Integer TSlot,
                   std::int64_t& K) {
-  THeader h = File.ReadValidHeader();
+  THeader h = File.ReadHeader();
   if (TSlot < 1 || TSlot > h.Count) {
     detail::RaiseComponent<ENUVMatrixError>(Self, "specified time slot beyond data range");
   }
   if (Layer < 1 || Layer > h.Z) {
     detail::RaiseComponent<ENUVMatrixError>(Self, "specified layer beyond data range");
   }
-  const std::int64_t plane = static_cast<std::int64_t>(h.X) * h.Y;
-  K = ((static_cast<std::int64_t>(TSlot) - 1) * h.Z + (Layer - 1)) * plane;
+  if (VolumeOf(h) < 0) File.Fail("Invalid header in file \"");
+  const std::int64_t plane = std::int64_t{h.X} * h.Y;
+  K = Product((std::int64_t{TSlot} - 1) * h.Z + (Layer - 1), plane);
+  if (!HoldsValues(File, K, plane)) File.Fail("Read beyond end of file \"");
   return h;
 }
 
@@ -502,16 +527,19 @@ void TMat4D::ReadLayer(const std::string& FileName, Integer Layer, Integer TSlot
   TRecordFile file(FileName, TRecordFile::kRead);
   std::int64_t k = 0;
   const THeader h = OpenLayer(this, file, Layer, TSlot, k);
+  // The layer goes to the same layer and slot here; columns and rows beyond this array's are
+  // dropped.
   if (Layer > FNumZ) Raise("specified layer beyond data range");
-  // The layer goes to the same layer and slot here: they and its rows must fit.
   if (TSlot > FNumT) Raise("specified time slot beyond data range");
-  if (h.X > FNumX || h.Y > FNumY) Raise("X,Y,Z of matrices do not match");
-  const std::int64_t plane = static_cast<std::int64_t>(h.X) * h.Y;
-  if (!HoldsValues(file, k, plane)) file.Fail("Read beyond end of file \"");
+  const Integer keepX = std::min(h.X, FNumX);
+  const Integer keepY = std::min(h.Y, FNumY);
   TPageReader reader(file, k);
-  TProgress progress(plane, [this](Integer p) { PercDone(this, p); });
+  TProgress progress(std::int64_t{h.X} * h.Y, [this](Integer p) { PercDone(this, p); });
   for (Integer y = 1; y <= h.Y; ++y) {
-    reader.Take(FData.data() + Index(1, y, Layer, TSlot), h.X);
+    if (y <= keepY) {
+      reader.Take(FData.data() + Index(1, y, Layer, TSlot), keepX);
+      if (keepX < h.X) reader.Skip(h.X - keepX);
+    }
     progress.Add(h.X);
   }
   file.Close();
@@ -522,8 +550,7 @@ void TMat4D::ReadLayer(const std::string& FileName, Integer Layer, Integer TSlot
   TRecordFile file(FileName, TRecordFile::kRead);
   std::int64_t k = 0;
   const THeader h = OpenLayer(this, file, Layer, TSlot, k);
-  const std::int64_t plane = static_cast<std::int64_t>(h.X) * h.Y;
-  if (!HoldsValues(file, k, plane)) file.Fail("Read beyond end of file \"");
+  const std::int64_t plane = std::int64_t{h.X} * h.Y;
   TDouble2DArray cells(static_cast<std::size_t>(h.X),
                        TDoubleArray(static_cast<std::size_t>(h.Y), 0.0));
   TPageReader reader(file, k);

@@ -208,6 +208,8 @@ bool TryStrToFloat(std::string_view S, double& Value) {
                      : std::numeric_limits<double>::infinity();
     return true;
   }
+  // from_chars also takes "infinity" and "nan(...)"; only digits or '.' may start a number.
+  if (body[0] != '.' && (body[0] < '0' || body[0] > '9')) return false;
   double v = 0.0;
   auto res = std::from_chars(body.data(), body.data() + body.size(), v, std::chars_format::general);
   // from_chars reports a value beyond the range without storing it; take the IEEE result

@@ -140,6 +140,24 @@ TEST(TextToNumber, AcceptsWholeNumbersOnly) {
   NUV_EXPECT_THROW_MSG(StrToFloat("a"), EConvertError, "'a' is not a valid floating point value");
 }
 
+TEST(TextToNumber, NonFiniteOnlyAsNanAndInf) {
+  double d = 0;
+  for (const char* good : {"INF", "+Inf", "-nAn", " nan\r\n"}) {
+    SCOPED_TRACE(good);
+    EXPECT_TRUE(TryStrToFloat(good, d));
+    EXPECT_FALSE(std::isfinite(d));
+  }
+  d = 7;
+  for (const char* bad :
+       {"infinity", "-INFINITY", "nan(12)", "nan()", "+nan(x)", "infinit", "-in", "n"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(TryStrToFloat(bad, d));
+    NUV_EXPECT_THROW_MSG(StrToFloat(bad), EConvertError,
+                         "'" + std::string(bad) + "' is not a valid floating point value");
+  }
+  EXPECT_EQ(d, 7);
+}
+
 TEST(TextToNumber, ShortestTextReadsBack) {
   for (double x : {0.1, 1.0 / 3.0, 1e-310, 1.7976931348623157e308, -2.5}) {
     double y = 0;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "nuv/base/streams.hpp"
 #include "nuv/scalar/NUV_vector.hpp"
 #include "tests/support/support.hpp"
 
@@ -344,6 +345,70 @@ TEST(TVectorTextFile, AutoDetectCountsALongLastLineWithoutLineEnd) {
   EXPECT_TRUE(v.LoadFromFile(path, true, true));
   EXPECT_EQ(Values(v), (std::vector<double>{1.5, 2.5, 3.5}));
   std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace nuv
+
+namespace nuv {
+namespace {
+
+// A header that promises more than the input holds is not refused: the vector grows to the
+// high index and the events fire; only the result differs between stream and text file.
+TEST(TVectorLoaders, HeaderWithoutItemsStillGrowsTheVector) {
+  const std::string path = TempPath("header_only.txt");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "1 1000\r\n";
+  }
+  for (bool stream : {false, true}) {
+    SCOPED_TRACE(stream ? "stream" : "text file");
+    TVector v(nullptr);
+    TIntVector iv(nullptr);
+    EventRecorder rec;
+    EventRecorder irec;
+    rec.Attach(v);
+    irec.Attach(iv);
+    bool ok = false;
+    bool iok = false;
+    if (stream) {
+      auto s = StreamOf(Doubles({1.0, 1000.0}));
+      ok = v.LoadFromStream(s.get(), true);
+      TMemoryStream is;
+      WriteLongintToStream(&is, 1);
+      WriteLongintToStream(&is, 1000);
+      is.SetPosition(0);
+      iok = iv.LoadFromStream(&is, true);
+    } else {
+      ok = v.LoadFromFile(path, true);
+      iok = iv.LoadFromFile(path, true);
+    }
+    EXPECT_EQ(ok, !stream);
+    EXPECT_EQ(iok, !stream);
+    EXPECT_EQ(v.NrOfElem(), 1000);
+    EXPECT_EQ(iv.NrOfElem(), 1000);
+    EXPECT_EQ(rec.Changes, 2);  // the resize and the end
+    EXPECT_EQ(irec.Changes, 2);
+  }
+  std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace nuv
+
+namespace nuv {
+namespace {
+
+// Words such as "infinity" or "nan(12)" are not numbers: their elements keep their values.
+TEST(TVectorLoaders, NonFiniteWordsBeyondNanAndInfDoNotRead) {
+  auto v = Make({1, 2, 3, 4, 5});
+  EXPECT_TRUE(v->LoadFromFile(DataPath("vector_nonfinite_words.txt"), false));
+  const auto got = Values(*v);
+  EXPECT_EQ(got[0], 1);
+  EXPECT_EQ(got[1], 2);
+  EXPECT_EQ(got[2], 3);
+  EXPECT_EQ(got[3], std::numeric_limits<double>::infinity());
+  EXPECT_TRUE(std::isnan(got[4]));
 }
 
 }  // namespace

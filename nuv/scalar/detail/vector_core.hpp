@@ -171,26 +171,41 @@ class TVectorCore : public TComponent {
   void SaveToStream(TMemoryStream*& OutStream, Integer LowElem, Integer HighElem) const;
   /// The same on an existing file stream; nil does nothing.
   void SaveToStream(TFileStream*& OutStream, Integer LowElem, Integer HighElem) const;
-  /// Reads a stored range Lo..Hi back from the stream's position. AdjustVectorSize resizes to
-  /// Hi first. False, with nothing changed and no event, for a nil stream, an index item that
-  /// cannot be read (or is not a 32-bit integer), or a growth the stream cannot back (Lo < 1,
-  /// Lo > Hi, Lo - 1 > NrOfElem, fewer than Hi - Lo + 1 items left). False after OnChange when
-  /// the vector has fewer than Hi elements; false when the items end early (the elements read
-  /// keep their values). Fires OnChange per element, on resizing and once at the end.
+  /// Reads a stored range Lo..Hi back from the stream's position, in these steps:
+  /// - a nil stream, or an index item that cannot be read (TVector: not finite or not rounding
+  ///   into 32 bits), gives false with nothing changed and no event;
+  /// - with AdjustVectorSize, a growth to Hi that exceeds the items left in the stream by more
+  ///   than 2^20 elements gives false with nothing changed and no event; otherwise the vector
+  ///   is resized to Hi (Hi below 1 keeps the count);
+  /// - if the vector then has fewer than Hi elements: OnChange, false, no item read;
+  /// - otherwise one item is read per index Lo..Hi and stored with SetVal (indices outside
+  ///   1..NrOfElem are read and dropped); the first item that cannot be read ends the loop
+  ///   with false, and the elements stored so far keep their new values; then OnChange.
+  /// Lo < 1, Lo > Hi and missing items are not refused beforehand: a header "1 1000" with no
+  /// items grows the vector to 1000 (AdjustVectorSize), fires OnChange and returns false.
+  /// OnChange fires per element stored, on resizing and once at the end.
   bool LoadFromStream(TMemoryStream* InStream, bool AdjustVectorSize);
   /// The same from a file stream.
   bool LoadFromStream(TFileStream* InStream, bool AdjustVectorSize);
 
   // ---- text files ----
 
-  /// Reads a text file of a header "Lo Hi" and whitespace-separated values into elements
-  /// Lo..Hi (TIntVector rounds each value half to even; values outside 32 bits do not read).
-  /// AdjustVectorSize resizes to Hi first. False when the file cannot be opened or read,
-  /// when the header is not two integers, when the vector has fewer than Hi elements, or when
-  /// it would have to grow beyond what the file can back (as for streams, with at least two
-  /// bytes per value; then nothing changes). A token that is not a number leaves its element
-  /// unchanged. Fires OnChange per element, on resizing and once at the end (not when the
-  /// header or the file fails).
+  /// Reads a text file of a header "Lo Hi" and whitespace-separated values, in these steps:
+  /// - a file that cannot be opened, or a header that is not two 32-bit integers, gives false
+  ///   with nothing changed and no event;
+  /// - with AdjustVectorSize, a growth to Hi by more than 2^20 elements beyond what the rest of
+  ///   the file can hold (two bytes per value) gives false with nothing changed and no event;
+  ///   otherwise the vector is resized to Hi (Hi below 1 keeps the count);
+  /// - if the vector then has at least Hi elements the result is true and one token is read
+  ///   per index Lo..Hi: a number is stored with SetVal (TIntVector rounds it half to even;
+  ///   indices outside 1..NrOfElem are dropped), a token that is not a number (or, for
+  ///   TIntVector, outside 32 bits) leaves its element unchanged, and the end of the file ends
+  ///   the loop; fewer than Hi elements give false and no value is read;
+  /// - the file is closed and OnChange fires, whatever the result.
+  /// A read error after the header returns false at once, without the final OnChange.
+  /// Lo < 1, Lo > Hi and missing values are not refused: a header "1 1000" with no values
+  /// grows the vector to 1000 (AdjustVectorSize), fires OnChange and returns true.
+  /// OnChange fires per element stored, on resizing and once at the end.
   bool LoadFromFile(const std::string& FileName, bool AdjustVectorSize);
 
  protected:
