@@ -160,14 +160,14 @@ bool Decompose(S& st, int m, int n) {
   }
   double* row = rowv.data();
   double* sums = sumv.data();
-  auto aCol = [&st](int c) {
+  auto aCol = [&](int c) {
     if constexpr (S::kDirect) {
       return st.ACol(c);
     } else {
       return static_cast<double*>(nullptr);
     }
   };
-  auto vCol = [&st](int c) {
+  auto vCol = [&](int c) {
     if constexpr (S::kDirect) {
       return st.VCol(c);
     } else {

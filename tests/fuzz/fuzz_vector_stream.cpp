@@ -10,22 +10,12 @@
 #include "nuv/platform/exceptions.hpp"
 #include "nuv/scalar/NUV_vector.hpp"
 #include "tests/fuzz/fuzz_support.hpp"
+#include "tests/fuzz/fuzz_vector_support.hpp"
 
 namespace {
 
 using namespace nuv;
 using namespace nuv::fuzz;
-
-constexpr std::int64_t kGrowthSlack = std::int64_t{1} << 20;
-
-template <class T>
-struct TExpected {
-  bool Result = false;
-  std::int64_t Count = 0;
-  std::map<std::int64_t, T> Writes;  // element -> value stored by the load
-  int Events = 0;
-  std::int64_t Position = -1;  // -1: not promised
-};
 
 // Item k of the bytes as the stream layout has it.
 template <class T>
@@ -93,48 +83,8 @@ TExpected<T> Replay(const std::uint8_t* Data, std::size_t Size, const std::vecto
   return e;
 }
 
-template <class V>
-auto Values(const V& Vec) {
-  std::vector<std::decay_t<decltype(Vec.GetVal(1))>> out;
-  for (Integer i = 1; i <= Vec.NrOfElem(); ++i) out.push_back(Vec.GetVal(i));
-  return out;
-}
-
-template <class T>
-bool SameValues(const std::vector<T>& A, const std::vector<T>& B) {
-  if (A.size() != B.size()) return false;
-  for (std::size_t i = 0; i < A.size(); ++i) {
-    if constexpr (std::is_same_v<T, double>) {
-      if (!SameValue(A[i], B[i])) return false;
-    } else if (A[i] != B[i]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Saving the whole vector and loading that into a fresh one gives the same elements, and
 // the saved bytes are the layout: indices 1 and n, then the elements.
-// The vector holds what the replay expects: the writes, the old elements elsewhere, zeros
-// where it grew. Walks the elements without copying them (a load may grow by 2^20).
-template <class V, class T>
-NUV_FUZZ_NO_COVERAGE bool Matches(const V& Vec, const std::vector<T>& Before,
-                                  const TExpected<T>& Want) {
-  if (Vec.NrOfElem() != Want.Count) return false;
-  auto w = Want.Writes.begin();
-  for (Integer i = 1; i <= Vec.NrOfElem(); ++i) {
-    T want =
-        i <= static_cast<Integer>(Before.size()) ? Before[static_cast<std::size_t>(i - 1)] : T{};
-    if (w != Want.Writes.end() && w->first == i) want = (w++)->second;
-    if constexpr (std::is_same_v<T, double>) {
-      if (!SameValue(Vec.GetVal(i), want)) return false;
-    } else if (Vec.GetVal(i) != want) {
-      return false;
-    }
-  }
-  return true;
-}
-
 template <class V>
 void RoundTrip(const V& Loaded) {
   using T = std::decay_t<decltype(Loaded.GetVal(1))>;
