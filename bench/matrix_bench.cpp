@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/bench_input.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/matrix/detail/svd.hpp"
 #include "nuv/scalar/TVector.hpp"
@@ -24,17 +25,7 @@
 
 namespace {
 
-// The same pseudo-random cells for every contestant: a fixed linear congruential sequence,
-// column-major, uniform in [-1, 1).
-std::vector<double> Input(int rows, int cols, unsigned seed) {
-  std::vector<double> v(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
-  unsigned x = seed;
-  for (double& e : v) {
-    x = x * 1664525u + 1013904223u;
-    e = static_cast<double>(x >> 8) / 8388608.0 - 1.0;
-  }
-  return v;
-}
+using nuv::bench::Input;
 
 void Load(nuv::TMatrix& m, const std::vector<double>& v, int rows, int cols) {
   m.Resize(cols, rows);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "bench/bench_input.hpp"
 #include "nuv/base/hooks.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 
@@ -15,16 +16,7 @@ namespace {
 
 constexpr int kN = 1000;
 
-// The same pseudo-random cells for both contestants: column-major, uniform in [-1, 1).
-std::vector<double> Input(int rows, int cols, unsigned seed) {
-  std::vector<double> v(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
-  unsigned x = seed;
-  for (double& e : v) {
-    x = x * 1664525u + 1013904223u;
-    e = static_cast<double>(x >> 8) / 8388608.0 - 1.0;
-  }
-  return v;
-}
+using nuv::bench::Input;
 
 void BM_Square_nuv(benchmark::State& state) {
   const auto threads = static_cast<nuv::Integer>(state.range(0));
