@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "nuv/base/types.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/datatable/NUV_datatable.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/platform/component.hpp"
@@ -14,7 +15,7 @@
 
 namespace nuv {
 
-class TDataTable : public TComponent {
+class TDataTable : public TComponent, public detail::TUseCounted {
  public:
   /// A 1 x 1 table holding 0 in its own matrix; names C-1 and R-1, attributes 0, scale
   /// stInterval. Raises ENUVDataTableError "failed to initialize (out of memory)".

@@ -23,13 +23,6 @@ bool Before(const TSpMatElemInt& a, Integer c, Integer r) noexcept {
   return a.colidx < c || (a.colidx == c && a.rowidx < r);
 }
 
-// Cells of a Cols by Rows store, or 0 when that many 32-bit cells cannot be addressed.
-std::size_t CheckedCells(Integer Cols, Integer Rows) noexcept {
-  const auto cells = static_cast<std::uint64_t>(Cols) * static_cast<std::uint64_t>(Rows);
-  const std::uint64_t limit = std::numeric_limits<std::ptrdiff_t>::max() / sizeof(Integer);
-  return cells > limit ? 0 : static_cast<std::size_t>(cells);
-}
-
 // Allocation bookkeeping after growing by AllocBy, or -1 beyond the 32-bit range.
 Integer GrownAllocation(Integer NumAllocated, Integer AllocBy) noexcept {
   const std::int64_t grown = static_cast<std::int64_t>(NumAllocated) + AllocBy;
@@ -38,15 +31,11 @@ Integer GrownAllocation(Integer NumAllocated, Integer AllocBy) noexcept {
 
 }  // namespace
 
-TIntMatrix::TIntMatrix(TComponent* AOwner) : TComponent(AOwner) {
-  try {
-    Mat.assign(1, 0);
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  }
+TIntMatrix::TIntMatrix(TComponent* AOwner) : TMatrixContainer(AOwner) {
+  Mat = ZeroStore<Integer>({1});
 }
 
-TIntMatrix::TIntMatrix(TComponent* AOwner, Integer AllocBy) : TComponent(AOwner) {
+TIntMatrix::TIntMatrix(TComponent* AOwner, Integer AllocBy) : TMatrixContainer(AOwner) {
   FIsSparse = true;
   FAllocBy = std::max<Integer>(1, AllocBy);
   FNumAllocated = FAllocBy;
@@ -59,10 +48,6 @@ TIntMatrix::TIntMatrix(TComponent* AOwner, Integer AllocBy) : TComponent(AOwner)
 
 TIntMatrix* TIntMatrix::CreateSparse(TComponent* AOwner, Integer AllocBy) {
   return new TIntMatrix(AOwner, AllocBy);
-}
-
-void TIntMatrix::Raise(const char* Text) const {
-  detail::RaiseComponent<ENUVMatrixError>(this, Text);
 }
 
 void TIntMatrix::SetEmptyBox() noexcept {
@@ -161,16 +146,7 @@ void TIntMatrix::SetVal(Integer Nc, Integer Nr, Integer Value) {
 }
 
 std::vector<Integer> TIntMatrix::NewStore(Integer Cols, Integer Rows) const {
-  const std::size_t cells = CheckedCells(Cols, Rows);
-  if (cells == 0 && Cols > 0 && Rows > 0) Raise("not enough memory on heap");
-  std::vector<Integer> store;
-  try {
-    store.assign(cells, 0);
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  } catch (const std::length_error&) {
-    Raise("not enough memory on heap");
-  }
+  std::vector<Integer> store = ZeroStore<Integer>({Cols, Rows});
   if (Mat.empty()) return store;
   const Integer keepCols = std::min(Cols, FAllocCols);
   const auto keepRows = static_cast<std::size_t>(std::max<Integer>(0, std::min(Rows, FAllocRows)));
@@ -185,6 +161,7 @@ std::vector<Integer> TIntMatrix::NewStore(Integer Cols, Integer Rows) const {
 }
 
 bool TIntMatrix::Resize(Integer Nc, Integer Nr) {
+  if (!MayResize()) return false;
   if (Nc == FNCol && Nr == FNRow) return false;
   Nc = std::max<Integer>(Nc, 0);
   Nr = std::max<Integer>(Nr, 0);
@@ -275,19 +252,8 @@ void TIntMatrix::SparseToArray() {
   if (!FIsSparse) return;
   const Integer cols = FSparseHighCol;
   const Integer rows = FSparseHighRow;
-  std::vector<Integer> store;
-  {
-    // Fresh store of exactly the box's highs: nothing dense is kept.
-    const std::size_t cells = CheckedCells(cols, rows);
-    if (cells == 0 && cols > 0 && rows > 0) Raise("not enough memory on heap");
-    try {
-      store.assign(cells, 0);
-    } catch (const std::bad_alloc&) {
-      Raise("not enough memory on heap");
-    } catch (const std::length_error&) {
-      Raise("not enough memory on heap");
-    }
-  }
+  // Fresh store of exactly the box's highs: nothing dense is kept.
+  std::vector<Integer> store = ZeroStore<Integer>({cols, rows});
   for (Integer k = 0; k < FSparseNumElem; ++k) {
     const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(k)];
     store[static_cast<std::size_t>(e.colidx - 1) * static_cast<std::size_t>(rows) +
@@ -356,16 +322,7 @@ bool TIntMatrix::Transpose() {
   }
   const Integer cols = std::max<Integer>(FNRow, 1);
   const Integer rows = std::max<Integer>(FNCol, 1);
-  const std::size_t cells = CheckedCells(cols, rows);
-  if (cells == 0) Raise("not enough memory on heap");
-  std::vector<Integer> store;
-  try {
-    store.assign(cells, 0);
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  } catch (const std::length_error&) {
-    Raise("not enough memory on heap");
-  }
+  std::vector<Integer> store = ZeroStore<Integer>({cols, rows});
   if (!Mat.empty()) {
     for (Integer c = 1; c <= FNCol; ++c) {
       for (Integer r = 1; r <= FNRow; ++r) {

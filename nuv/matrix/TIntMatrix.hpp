@@ -9,6 +9,7 @@
 
 #include "nuv/base/types.hpp"
 #include "nuv/matrix/TMatrix.hpp"
+#include "nuv/matrix/detail/container.hpp"
 #include "nuv/matrix/matrix_errors.hpp"
 #include "nuv/platform/component.hpp"
 
@@ -25,7 +26,7 @@ namespace detail {
 struct TIntMatrixAccess;
 }  // namespace detail
 
-class TIntMatrix : public TComponent {
+class TIntMatrix : public detail::TMatrixContainer {
  public:
   /// Dense, one column of one row holding 0. Raises ENUVMatrixError
   /// `Component "<Name>": not enough memory on heap` when the cell cannot be allocated.
@@ -266,7 +267,6 @@ class TIntMatrix : public TComponent {
     return static_cast<std::size_t>(Nc - 1) * static_cast<std::size_t>(FAllocRows) +
            static_cast<std::size_t>(Nr - 1);
   }
-  [[noreturn]] void Raise(const char* Text) const;
   /// Zeroed store of Cols by Rows cells (0 allowed) holding the overlapping cells of the
   /// current dense store.
   std::vector<Integer> NewStore(Integer Cols, Integer Rows) const;

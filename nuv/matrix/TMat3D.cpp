@@ -15,47 +15,15 @@
 #include "nuv/scalar/math1_random.hpp"
 
 namespace nuv {
-namespace {
-
-// Number of cells of an Nc by Nr by Nl store (all >= 1), or 0 when that many doubles cannot be
-// addressed on this target. Each factor is below 2^31, so the partial products are checked
-// before they could leave 64 bits.
-std::size_t CheckedCells(Integer Nc, Integer Nr, Integer Nl) noexcept {
-  const std::uint64_t limit = std::numeric_limits<std::ptrdiff_t>::max() / sizeof(double);
-  const std::uint64_t plane = static_cast<std::uint64_t>(Nc) * static_cast<std::uint64_t>(Nr);
-  if (plane > limit) return 0;
-  const std::uint64_t cells = plane * static_cast<std::uint64_t>(Nl);
-  if (cells > limit) return 0;
-  return static_cast<std::size_t>(cells);
-}
-
-}  // namespace
-
-TMat3D::TMat3D(TComponent* AOwner) : TComponent(AOwner) {
-  try {
-    Mat.assign(1, 0.0);
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  }
-}
-
-void TMat3D::Raise(const char* Text) const {
-  detail::RaiseComponent<ENUVMatrixError>(this, Text);
+TMat3D::TMat3D(TComponent* AOwner) : TMatrixContainer(AOwner) {
+  Mat = ZeroStore<double>({1});
 }
 
 bool TMat3D::Resize(Integer Nc, Integer Nr, Integer Nl) {
+  if (!MayResize()) return false;
   if (Nc <= 0 || Nr <= 0 || Nl <= 0) return true;
   if (Nc == FNumX && Nr == FNumY && Nl == FNumZ) return true;
-  const std::size_t cells = CheckedCells(Nc, Nr, Nl);
-  if (cells == 0) Raise("not enough memory on heap");
-  std::vector<double> store;
-  try {
-    store.assign(cells, 0.0);
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  } catch (const std::length_error&) {
-    Raise("not enough memory on heap");
-  }
+  std::vector<double> store = ZeroStore<double>({Nc, Nr, Nl});
   // Cells inside both boxes keep their values: copy the overlapping layer runs.
   const Integer keepX = std::min(Nc, FNumX);
   const Integer keepY = std::min(Nr, FNumY);
@@ -78,7 +46,7 @@ bool TMat3D::Resize(Integer Nc, Integer Nr, Integer Nl) {
 }
 
 bool TMat3D::ResizeAndClear(Integer Nc, Integer Nr, Integer Nl) {
-  Resize(Nc, Nr, Nl);
+  if (!Resize(Nc, Nr, Nl)) return false;
   Fill(0.0);
   return true;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "nuv/base/types.hpp"
+#include "nuv/matrix/detail/container.hpp"
 #include "nuv/matrix/matrix_errors.hpp"
 #include "nuv/platform/component.hpp"
 
@@ -15,7 +16,7 @@ namespace nuv {
 
 class TMatrix;
 
-class TMat3D : public TComponent {
+class TMat3D : public detail::TMatrixContainer {
  public:
   /// One column, one row, one layer holding 0; no event. Raises ENUVMatrixError
   /// `Component "<Name>": not enough memory on heap` when the cell cannot be allocated.
@@ -140,7 +141,6 @@ class TMat3D : public TComponent {
                static_cast<std::size_t>(FNumZ) +
            static_cast<std::size_t>(Nz - 1);
   }
-  [[noreturn]] void Raise(const char* Text) const;
   /// The cells of the box in column-row-layer order.
   std::vector<double> BoxCells(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                                Integer LowLayer, Integer HighLayer) const;

@@ -16,34 +16,8 @@
 #include "nuv/scalar/math1_random.hpp"
 
 namespace nuv {
-namespace {
-
-// Cells of an Nc by Nr by Nl by Nt box, or 0 when it cannot be addressed on this target.
-// Each factor is below 2^31, so the product of the first two fits 64 bits; the check
-// against the limit before each further factor keeps the rest from overflowing.
-std::size_t CheckedCells(Integer Nc, Integer Nr, Integer Nl, Integer Nt) {
-  const std::uint64_t limit = std::numeric_limits<std::ptrdiff_t>::max() / sizeof(double);
-  std::uint64_t cells = static_cast<std::uint64_t>(Nc) * static_cast<std::uint64_t>(Nr);
-  for (Integer f : {Nl, Nt}) {
-    if (cells > limit) return 0;
-    cells *= static_cast<std::uint64_t>(f);
-  }
-  if (cells > limit) return 0;
-  return static_cast<std::size_t>(cells);
-}
-
-}  // namespace
-
-TMat4D::TMat4D(TComponent* AOwner) : TComponent(AOwner) {
-  try {
-    FData.assign(1, 0.0);
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  }
-}
-
-void TMat4D::Raise(const char* Text) const {
-  detail::RaiseComponent<ENUVMatrixError>(this, Text);
+TMat4D::TMat4D(TComponent* AOwner) : TMatrixContainer(AOwner) {
+  FData = ZeroStore<double>({1});
 }
 
 std::size_t TMat4D::VolumeCells() const noexcept {
@@ -56,18 +30,10 @@ std::size_t TMat4D::TotalCells() const noexcept {
 }
 
 bool TMat4D::Resize(Integer Nc, Integer Nr, Integer Nl, Integer Nt) {
+  if (!MayResize()) return false;
   if (Nc < 1 || Nr < 1 || Nl < 1 || Nt < 1) return true;
   if (Nc == FNumX && Nr == FNumY && Nl == FNumZ && Nt == FNumT) return true;
-  const std::size_t cells = CheckedCells(Nc, Nr, Nl, Nt);
-  if (cells == 0) Raise("not enough memory on heap");
-  std::vector<double> store;
-  try {
-    store.assign(cells, 0.0);
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  } catch (const std::length_error&) {
-    Raise("not enough memory on heap");
-  }
+  std::vector<double> store = ZeroStore<double>({Nc, Nr, Nl, Nt});
   // Rows are contiguous in both stores: copy the overlapping part of each row at once.
   const auto keepX = static_cast<std::size_t>(std::min(Nc, FNumX));
   const Integer keepY = std::min(Nr, FNumY);
@@ -96,9 +62,9 @@ bool TMat4D::Resize(Integer Nc, Integer Nr, Integer Nl, Integer Nt) {
 }
 
 bool TMat4D::ResizeAndClear(Integer Nc, Integer Nr, Integer Nl, Integer Nt) {
-  const bool ok = Resize(Nc, Nr, Nl, Nt);
+  if (!Resize(Nc, Nr, Nl, Nt)) return false;
   Fill(0.0);
-  return ok;
+  return true;
 }
 
 void TMat4D::SetNCols(Integer Nc) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "nuv/base/types.hpp"
+#include "nuv/matrix/detail/container.hpp"
 #include "nuv/matrix/matrix_errors.hpp"
 #include "nuv/platform/component.hpp"
 
@@ -21,7 +22,7 @@ using TOnReadMat4DElementEvent = std::function<void(TObject* Sender, Integer ix,
 class TMat3D;
 class TMatrix;
 
-class TMat4D : public TComponent {
+class TMat4D : public detail::TMatrixContainer {
  public:
   /// One cell of each dimension holding 0. Raises ENUVMatrixError
   /// `Component "<Name>": not enough memory on heap` when it cannot be allocated.
@@ -351,8 +352,6 @@ class TMat4D : public TComponent {
                x +
            static_cast<std::size_t>(Nx - 1);
   }
-  /// Raises ENUVMatrixError with this component's message shape.
-  [[noreturn]] void Raise(const char* Text) const;
   /// Cells of one volume and of the whole array.
   std::size_t VolumeCells() const noexcept;
   std::size_t TotalCells() const noexcept;

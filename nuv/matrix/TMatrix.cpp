@@ -14,42 +14,12 @@
 #include "nuv/scalar/math1_random.hpp"
 
 namespace nuv {
-namespace {
-
-// Number of cells of a Cols by Rows store, or 0 when it cannot be addressed: the product is
-// formed in 64 bits (both factors < 2^31) and must fit a vector of doubles on this target.
-std::size_t CheckedCells(Integer Cols, Integer Rows) {
-  const std::uint64_t cells = static_cast<std::uint64_t>(Cols) * static_cast<std::uint64_t>(Rows);
-  const std::uint64_t limit = std::numeric_limits<std::ptrdiff_t>::max() / sizeof(double);
-  if (cells > limit) return 0;
-  return static_cast<std::size_t>(cells);
-}
-
-}  // namespace
-
-TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
-  try {
-    FData.assign(1, 0.0);
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  }
-}
-
-void TMatrix::Raise(const char* Text) const {
-  detail::RaiseComponent<ENUVMatrixError>(this, Text);
+TMatrix::TMatrix(TComponent* AOwner) : TMatrixContainer(AOwner) {
+  FData = ZeroStore<double>({1});
 }
 
 std::vector<double> TMatrix::NewStore(Integer Cols, Integer Rows) const {
-  const std::size_t cells = CheckedCells(Cols, Rows);
-  if (cells == 0) Raise("not enough memory on heap");
-  std::vector<double> store;
-  try {
-    store.assign(cells, 0.0);
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  } catch (const std::length_error&) {
-    Raise("not enough memory on heap");
-  }
+  std::vector<double> store = ZeroStore<double>({Cols, Rows});
   // Cells inside both the old and the new store keep their values, hidden ones included.
   const Integer keepCols = std::min(Cols, FAllocCols);
   const auto keepRows = static_cast<std::size_t>(std::min(Rows, FAllocRows));
@@ -62,6 +32,7 @@ std::vector<double> TMatrix::NewStore(Integer Cols, Integer Rows) const {
 }
 
 bool TMatrix::Resize(Integer Nc, Integer Nr) {
+  if (!MayResize()) return false;
   Nc = std::max<Integer>(Nc, 0);
   Nr = std::max<Integer>(Nr, 0);
   if (Nc == FNCol && Nr == FNRow) return true;

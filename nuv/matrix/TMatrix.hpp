@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "nuv/base/types.hpp"
+#include "nuv/matrix/detail/container.hpp"
 #include "nuv/matrix/matrix_errors.hpp"
 #include "nuv/platform/component.hpp"
 
@@ -45,7 +46,7 @@ inline constexpr std::array<std::string_view, 6> DistModeId{
     "squared Euclidean",   "Dice coefficient", "user defined"};
 }  // namespace NUV_matrix
 
-class TMatrix : public TComponent {
+class TMatrix : public detail::TMatrixContainer {
  public:
   /// One column of one row holding 0; precisions 15 and -1. Raises ENUVMatrixError
   /// `Component "<Name>": not enough memory on heap` when the cell cannot be allocated.
@@ -379,8 +380,6 @@ class TMatrix : public TComponent {
     return static_cast<std::size_t>(Nc - 1) * static_cast<std::size_t>(FAllocRows) +
            static_cast<std::size_t>(Nr - 1);
   }
-  /// Raises ENUVMatrixError with this component's message shape.
-  [[noreturn]] void Raise(const char* Text) const;
   /// Writes the FNCol by FNRow cells of Cells (column-major, FNRow per column): directly
   /// without a handler, else through SetVal (one event per cell, columns outer).
   void StoreCells(const double* Cells);

@@ -1,10 +1,104 @@
 #pragma once
-// Skewness and kurtosis shared by the vectors, matrices and other containers, so every container
-// gives bit-identical results for the same values in the same order.
+// Means, variances, covariances, skewness and kurtosis shared by the vectors, matrices and every
+// other routine that reports them, so every container gives bit-identical results for the same
+// values in the same order. Sums of squares are never formed from raw sums (Sxx - Sx^2/n
+// cancels to nothing for data far from zero): either two passes, deviations from the computed
+// mean corrected by the square of their sum over n, or one pass of values shifted by the first.
 
+#include <algorithm>
 #include <cmath>
 
 namespace nuv::detail {
+
+/// Mean and sum of squared deviations of n values (n >= 1) visited twice by Visit(f), which
+/// calls f(double) for every value in container order: the corrected two-pass form
+/// SS = sum d^2 - (sum d)^2 / n with d = x - mean, never negative.
+template <class Visit>
+void MeanSumSq(double n, Visit&& visit, double& Mean, double& SumSq) {
+  double s = 0.0;
+  visit([&s](double x) { s += x; });
+  const double m = s / n;
+  double d1 = 0.0, d2 = 0.0;
+  visit([&](double x) {
+    const double d = x - m;
+    d1 += d;
+    d2 += d * d;
+  });
+  Mean = m;
+  SumSq = d2 - d1 * d1 / n;
+  if (!(SumSq >= 0.0) && SumSq == SumSq) SumSq = 0.0;
+}
+
+/// Means, sums of squared deviations and sum of products of deviations of n pairs (n >= 1)
+/// visited twice by Visit(f), which calls f(double x, double y) for every pair in order; the
+/// corrected two-pass form of MeanSumSq on both members.
+struct TCoMoments {
+  double MeanX = 0.0, MeanY = 0.0, Sxx = 0.0, Syy = 0.0, Sxy = 0.0;
+};
+template <class Visit>
+TCoMoments CoMomentsOf(double n, Visit&& visit) {
+  double sx = 0.0, sy = 0.0;
+  visit([&](double x, double y) {
+    sx += x;
+    sy += y;
+  });
+  TCoMoments r;
+  r.MeanX = sx / n;
+  r.MeanY = sy / n;
+  double dx1 = 0.0, dy1 = 0.0, dxx = 0.0, dyy = 0.0, dxy = 0.0;
+  visit([&](double x, double y) {
+    const double dx = x - r.MeanX;
+    const double dy = y - r.MeanY;
+    dx1 += dx;
+    dy1 += dy;
+    dxx += dx * dx;
+    dyy += dy * dy;
+    dxy += dx * dy;
+  });
+  r.Sxx = std::max(0.0, dxx - dx1 * dx1 / n);
+  r.Syy = std::max(0.0, dyy - dy1 * dy1 / n);
+  r.Sxy = dxy - dx1 * dy1 / n;
+  return r;
+}
+
+/// Pearson's r from co-moments: 0 when either member has no spread, clamped to -1..1.
+inline double CorrelationOf(const TCoMoments& M) {
+  if (!(M.Sxx > 0.0) || !(M.Syy > 0.0)) return 0.0;
+  const double r = M.Sxy / std::sqrt(M.Sxx * M.Syy);
+  return std::clamp(r, -1.0, 1.0);
+}
+
+/// One-pass running sums for values that arrive (and may leave) one at a time: each value is
+/// shifted by the first one added, so the sums stay as small as the spread and a variance far
+/// from zero keeps its digits. Remove takes back a value added earlier.
+class TShiftedSums {
+ public:
+  void Add(double x) noexcept {
+    if (FN == 0) FShift = x;
+    const double d = x - FShift;
+    FN += 1.0;
+    FS1 += d;
+    FS2 += d * d;
+  }
+  void Remove(double x) noexcept {
+    const double d = x - FShift;
+    FN -= 1.0;
+    FS1 -= d;
+    FS2 -= d * d;
+    if (FN <= 0.0) *this = TShiftedSums();
+  }
+  double Count() const noexcept { return FN; }
+  double Mean() const noexcept { return FN > 0.0 ? FShift + FS1 / FN : 0.0; }
+  /// Sum of squared deviations from the mean, never negative.
+  double SumSq() const noexcept {
+    if (FN <= 0.0) return 0.0;
+    const double ss = FS2 - FS1 * FS1 / FN;
+    return ss > 0.0 ? ss : 0.0;
+  }
+
+ private:
+  double FN = 0.0, FShift = 0.0, FS1 = 0.0, FS2 = 0.0;
+};
 
 /// Skewness and excess kurtosis of n values (n >= 2) visited twice by Visit(f), which calls
 /// f(double) for every value in container order: the mean first, then the sums of the first to

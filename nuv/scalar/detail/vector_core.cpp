@@ -150,6 +150,7 @@ TVectorCore<T>::TVectorCore(TComponent* AOwner) : TComponent(AOwner) {
 
 template <class T>
 bool TVectorCore<T>::Resize(Integer NE) {
+  if (!this->MayResize()) return false;
   if (NE == FNElem) return true;
   if (NE <= 0) return false;
   try {

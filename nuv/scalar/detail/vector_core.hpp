@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "nuv/base/types.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/platform/component.hpp"
 #include "nuv/platform/stream.hpp"
 
@@ -19,7 +20,7 @@ struct TVectorAccess;
 /// SMult) wraps around in 32-bit two's complement; statistics returned as doubles are formed
 /// without wrapping.
 template <class T>
-class TVectorCore : public TComponent {
+class TVectorCore : public TComponent, public TUseCounted {
  public:
   /// One element of value 0, IsEmpty true. Raises ENUVVectorError
   /// `Component "<Name>": not enough memory on heap` when the element cannot be allocated.
