@@ -16,7 +16,7 @@
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
 #include "nuv/scalar/TVector.hpp"
-#include "nuv/scalar/detail/moments.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/scalar/detail/selection.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 

@@ -13,7 +13,7 @@
 #include "nuv/base/streams.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/textfile.hpp"
-#include "nuv/scalar/detail/moments.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 #include "nuv/scalar/scalar_errors.hpp"
 
