@@ -22,7 +22,7 @@ class ResizeProbe {
   void Add(std::function<bool()> TryRefused) { FAttempts.push_back(std::move(TryRefused)); }
   /// Runs every attempt once.
   void operator()() {
-    std::lock_guard<std::mutex> lock(FMutex);
+    std::lock_guard<std::recursive_mutex> lock(FMutex);
     for (auto& a : FAttempts) {
       ++FTries;
       if (a()) ++FRefused;
@@ -33,7 +33,8 @@ class ResizeProbe {
 
  private:
   std::vector<std::function<bool()>> FAttempts;
-  std::mutex FMutex;
+  // Recursive: a resize that gets through fires handlers that run the probe again.
+  std::recursive_mutex FMutex;
   std::atomic<int> FTries{0};
   std::atomic<int> FRefused{0};
 };
