@@ -1,6 +1,9 @@
 #pragma once
 // TMat4D: a component holding a four-dimensional array of doubles indexed by column, row,
 // layer and time slot (all 1-based), with its paged binary file of 4096-byte records.
+// Handlers, progress hooks and MathFeedBackProc that a call runs may change cell values but not
+// the sizes of the arrays the call uses (see Resize); freeing such an array from them while the
+// call runs is undefined.
 
 #include <cstddef>
 #include <functional>
@@ -46,7 +49,8 @@ class TMat4D : public detail::TMatrixContainer {
   /// (column, row) pairs twice; AbortMathProc is tested before each column of the first pass
   /// (the copy), and an aborted transpose returns false with the array unchanged and no
   /// OnChange; the second pass always completes. Raises ENUVMatrixError
-  /// "not enough memory on heap" when the working copy cannot be allocated.
+  /// "not enough memory on heap" when the working copy cannot be allocated. False, nothing
+  /// changed, while a running call uses the array.
   bool Transpose();
   /// Reverse the order of the columns, rows, layers or time slots in place (a middle position
   /// stays). ProcStat steps once per step + 1 moved lines, step = Trunc(X·0.005·Y·Z) (time
@@ -140,6 +144,10 @@ class TMat4D : public detail::TMatrixContainer {
   /// their values, new cells are 0; fires OnChange. Nothing happens (no event) when the sizes
   /// are the current ones or any is below 1. Always true. A box that cannot be allocated
   /// raises ENUVMatrixError `Component "<Name>": not enough memory on heap`, nothing changed.
+  /// While a call of this library uses the array (its handlers, progress hooks or user
+  /// functions are running), Resize returns false and changes nothing; so do the other changes
+  /// of size or storage (Assign, Cut, Resample, Transpose, LoadBinary, the size writers), and a
+  /// copy into an array whose resize is refused copies nothing.
   bool Resize(Integer Nc, Integer Nr, Integer Nl, Integer Nt);
   /// Resize, then Fill(0) (which fires OnChange even at the current sizes).
   bool ResizeAndClear(Integer Nc, Integer Nr, Integer Nl, Integer Nt);
