@@ -268,6 +268,8 @@ TEST(Mat4DHandlerResize, EverySizeChangerRefusesFromAHandler) {
     check("ResizeAndClear");
     m.Assign(&other);
     check("Assign");
+    m.Clone(&other);
+    check("Clone");
     m.Cut(1, 2, 1, 2, 1, 1, 1, 1);
     check("Cut");
     m.Resample(2, 0, 2, 0, 1, 0, 1, 0, false);
