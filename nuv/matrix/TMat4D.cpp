@@ -139,6 +139,8 @@ void TMat4D::Assign(TPersistent* Source) {
     return;
   }
   if (src == this) return;
+  // Replacing the store is a resize: refused while a call uses this array.
+  if (!MayResize()) return;
   std::vector<double> store(src->FData);  // std::bad_alloc propagates, nothing changed
   std::string id = src->FDataID;
   TNotifyEvent onChange = src->FOnChange;
@@ -165,7 +167,14 @@ void TMat4D::AssignTo(TPersistent* Dest) {
 
 void TMat4D::Clone(TMat4D* MatSource) {
   if (MatSource == nullptr) return;
-  Resize(MatSource->FNumX, MatSource->FNumY, MatSource->FNumZ, MatSource->FNumT);
+  // Held before the resize, whose OnChange could otherwise shrink the source.
+  const detail::TUseGuard use(this, MatSource);
+  if (FNumX != MatSource->FNumX || FNumY != MatSource->FNumY || FNumZ != MatSource->FNumZ ||
+      FNumT != MatSource->FNumT) {
+    use.AllowResize(this);
+    // Refused when a running call uses this array: then nothing is copied.
+    if (!Resize(MatSource->FNumX, MatSource->FNumY, MatSource->FNumZ, MatSource->FNumT)) return;
+  }
   // ProcStat steps once per hundredth of the column-row pairs, counted before each pair.
   const std::int64_t step =
       static_cast<std::int64_t>(FNumX) * static_cast<std::int64_t>(FNumY) / 100;
@@ -233,6 +242,7 @@ std::string TMat4D::CRCofData() {
 }
 
 std::string TMat4D::CRCofData(Integer Sample) {
+  const detail::TUseGuard use(this);
   Integer stride = Sample;
   if (FNumZ / 2 < stride) stride = FNumZ / 2;
   if (stride < 1) stride = 1;

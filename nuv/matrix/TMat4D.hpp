@@ -1,6 +1,9 @@
 #pragma once
 // TMat4D: a component holding a four-dimensional array of doubles indexed by column, row,
 // layer and time slot (all 1-based), with its paged binary file of 4096-byte records.
+// Handlers, progress hooks and MathFeedBackProc that a call runs may change cell values but not
+// the sizes of the arrays the call uses (see Resize); freeing such an array from them while the
+// call runs is undefined.
 
 #include <cstddef>
 #include <functional>
@@ -46,7 +49,8 @@ class TMat4D : public detail::TMatrixContainer {
   /// (column, row) pairs twice; AbortMathProc is tested before each column of the first pass
   /// (the copy), and an aborted transpose returns false with the array unchanged and no
   /// OnChange; the second pass always completes. Raises ENUVMatrixError
-  /// "not enough memory on heap" when the working copy cannot be allocated.
+  /// "not enough memory on heap" when the working copy cannot be allocated. False, nothing
+  /// changed, while a running call uses the array.
   bool Transpose();
   /// Reverse the order of the columns, rows, layers or time slots in place (a middle position
   /// stays). ProcStat steps once per step + 1 moved lines, step = Trunc(X·0.005·Y·Z) (time
@@ -70,12 +74,14 @@ class TMat4D : public detail::TMatrixContainer {
   /// ENUVMatrixError "specified time slot beyond data range", DestMat untouched.
   void CopyTimeSlotToArray(TDouble3DArray& DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
                            Integer HighRow, Integer LowLay, Integer HighLay, Integer TimeSlot);
-  /// The same box into DestMat: Resize(C, R, L), then SetVal per cell. Null does nothing.
+  /// The same box into DestMat: Resize(C, R, L), then SetVal per cell. Null does nothing, and
+  /// so does a DestMat of another size whose resize is refused.
   void CopyTimeSlotToMat3D(TMat3D* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
                            Integer HighRow, Integer LowLay, Integer HighLay, Integer TimeSlot);
   /// Box of layer Layer of slot TimeSlot into DestMat: Resize(C, R), then SetVal per cell
   /// (DestMat's OnChange per cell). Raises ENUVMatrixError "specified layer beyond data range",
-  /// then "specified time slot beyond data range", before DestMat is touched. Null: nothing.
+  /// then "specified time slot beyond data range", before DestMat is touched. Null, or a DestMat
+  /// of another size whose resize is refused: nothing.
   void CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
                          Integer HighRow, Integer Layer, Integer TimeSlot);
   /// The same box into DestArray, C by R, DestArray[x][y].
@@ -140,6 +146,10 @@ class TMat4D : public detail::TMatrixContainer {
   /// their values, new cells are 0; fires OnChange. Nothing happens (no event) when the sizes
   /// are the current ones or any is below 1. Always true. A box that cannot be allocated
   /// raises ENUVMatrixError `Component "<Name>": not enough memory on heap`, nothing changed.
+  /// While a call of this library uses the array (its handlers, progress hooks or user
+  /// functions are running), Resize returns false and changes nothing; so do the other changes
+  /// of size or storage (Assign, Cut, Resample, Transpose, LoadBinary, the size writers), and a
+  /// copy into an array whose resize is refused copies nothing.
   bool Resize(Integer Nc, Integer Nr, Integer Nl, Integer Nt);
   /// Resize, then Fill(0) (which fires OnChange even at the current sizes).
   bool ResizeAndClear(Integer Nc, Integer Nr, Integer Nl, Integer Nt);
@@ -256,7 +266,7 @@ class TMat4D : public detail::TMatrixContainer {
   // caller's thread only. The first exception of a worker stops the hand-out and is rethrown
   // on the caller's thread once every worker has ended. Calls keep no shared state: calls on
   // other threads, and calls from a handler on a worker, run side by side. A null DestMat
-  // does nothing.
+  // does nothing, and so does a DestMat of another size whose resize is refused.
   /// Mean over the layers and time slots of the box.
   void MeanOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
                             Integer HighRow, Integer LowLayer, Integer HighLayer,
@@ -278,7 +288,9 @@ class TMat4D : public detail::TMatrixContainer {
   void MinimumOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
                                Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
                                Integer LowTimeSlot, Integer HighTimeSlot, Integer NThreads);
-  /// Population standard deviation sqrt(max(0, mean of squares - squared mean)).
+  /// Population standard deviation: the root of the mean squared deviation from the cell's
+  /// mean, formed in two passes (deviations from the mean, corrected by the square of their
+  /// sum over n), so values far from zero keep their spread; 0 when they are all equal.
   void StdDevOfLayersToMatrix(class TMatrix* DestMat, Integer LowCol, Integer HighCol,
                               Integer LowRow, Integer HighRow, Integer LowLayer, Integer HighLayer,
                               Integer LowTimeSlot, Integer HighTimeSlot);
@@ -304,7 +316,8 @@ class TMat4D : public detail::TMatrixContainer {
   void MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
               Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot, double& Minimum,
               double& Maximum) const;
-  /// Mean and sample variance of the box; a box of fewer than three cells reports variance 1.
+  /// Mean and sample variance of the box (two passes about the mean); a box of fewer than
+  /// three cells reports variance 1.
   void MeanVar(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
                Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot, double& Mean,
                double& Variance) const;
@@ -376,6 +389,7 @@ inline namespace NUV_matrix {
 /// matrix := array[i][j][Third] for i = Low1..High1 (columns), j = Low2..High2 (rows):
 /// Resize(High1 - Low1 + 1, High2 - Low2 + 1), then SetVal per cell, i outer. Bounds are taken
 /// as given; positions the array does not hold read 0, a reversed pair gives an empty side.
+/// A matrix of another size whose resize is refused is left alone.
 void CopyArr3DLayerToMatrix(const TDouble3DArray& Array, TMatrix* Matrix, Integer Low1,
                             Integer High1, Integer Low2, Integer High2, Integer Third);
 /// Array := the box LowCol..HighCol by LowRow..HighRow of Matrix (bounds as given),

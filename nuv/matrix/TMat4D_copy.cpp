@@ -41,6 +41,8 @@ void TMat4D::CopyFrom(TMat4D* MatSource, Integer SrcLowCol, Integer SrcHighCol, 
                       Integer SrcLowTSlot, Integer SrcHighTSlot, Integer DestCol, Integer DestRow,
                       Integer DestLayer, Integer DestTSlot) {
   if (MatSource == nullptr) return;
+  // MathFeedBackProc runs between the cells; the snapshot and the bounds stay valid.
+  const detail::TUseGuard use(this, MatSource);
   MatSource->MakeValidColRange(SrcLowCol, SrcHighCol);
   MatSource->MakeValidRowRange(SrcLowRow, SrcHighRow);
   MatSource->MakeValidLayerRange(SrcLowLayer, SrcHighLayer);
@@ -112,7 +114,15 @@ void TMat4D::CopyTimeSlotToMat3D(TMat3D* DestMat, Integer LowCol, Integer HighCo
   MakeValidRowRange(LowRow, HighRow);
   MakeValidLayerRange(LowLay, HighLay);
   if (TimeSlot < 1 || TimeSlot > FNumT) Raise("specified time slot beyond data range");
-  DestMat->Resize(HighCol - LowCol + 1, HighRow - LowRow + 1, HighLay - LowLay + 1);
+  // Held before the resize, whose OnChange could otherwise shrink this array.
+  const detail::TUseGuard use(this, DestMat);
+  const Integer nc = HighCol - LowCol + 1;
+  const Integer nr = HighRow - LowRow + 1;
+  const Integer nl = HighLay - LowLay + 1;
+  if (DestMat->NrOfColumns() != nc || DestMat->NrOfRows() != nr || DestMat->NrOfLayers() != nl) {
+    use.AllowResize(DestMat);
+    if (!DestMat->Resize(nc, nr, nl)) return;
+  }
   for (Integer c = LowCol; c <= HighCol; ++c)
     for (Integer r = LowRow; r <= HighRow; ++r)
       for (Integer z = LowLay; z <= HighLay; ++z)
@@ -127,7 +137,14 @@ void TMat4D::CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol
   MakeValidRowRange(LowRow, HighRow);
   if (Layer < 1 || Layer > FNumZ) Raise("specified layer beyond data range");
   if (TimeSlot < 1 || TimeSlot > FNumT) Raise("specified time slot beyond data range");
-  DestMat->Resize(HighCol - LowCol + 1, HighRow - LowRow + 1);
+  // Held before the resize: DestMat's OnChange fires on it and on every cell written.
+  const detail::TUseGuard use(this, DestMat);
+  const Integer nc = HighCol - LowCol + 1;
+  const Integer nr = HighRow - LowRow + 1;
+  if (DestMat->NrOfColumns() != nc || DestMat->NrOfRows() != nr) {
+    use.AllowResize(DestMat);
+    if (!DestMat->Resize(nc, nr)) return;
+  }
   for (Integer c = LowCol; c <= HighCol; ++c)
     for (Integer r = LowRow; r <= HighRow; ++r)
       DestMat->SetVal(c - LowCol + 1, r - LowRow + 1, FData[Index(c, r, Layer, TimeSlot)]);
@@ -266,7 +283,12 @@ void CopyArr3DLayerToMatrix(const TDouble3DArray& Array, TMatrix* Matrix, Intege
   if (Matrix == nullptr) return;
   const Integer n1 = Extent("CopyArr3DLayerToMatrix", Low1, High1);
   const Integer n2 = Extent("CopyArr3DLayerToMatrix", Low2, High2);
-  Matrix->Resize(n1, n2);
+  // The matrix's OnChange fires on the resize and on every cell written.
+  const detail::TUseGuard use(Matrix);
+  if (Matrix->NrOfColumns() != n1 || Matrix->NrOfRows() != n2) {
+    use.AllowResize(Matrix);
+    if (!Matrix->Resize(n1, n2)) return;
+  }
   for (Integer i = 0; i < n1; ++i)
     for (Integer j = 0; j < n2; ++j)
       Matrix->SetVal(i + 1, j + 1,

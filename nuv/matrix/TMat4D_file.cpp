@@ -363,6 +363,8 @@ bool HoldsValues(const TRecordFile& File, std::int64_t K, std::int64_t Count) {
 }  // namespace
 
 void TMat4D::SaveBinary(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd) {
+  // OnPercentDone runs while the values are written from the store.
+  const detail::TUseGuard use(this);
   const TSlots slots = ChooseSlots(this, TSlotStart, TSlotEnd, FNumT);
   const auto volume = static_cast<std::int64_t>(VolumeCells());
   const std::int64_t total = volume * slots.Count;
@@ -391,6 +393,7 @@ void TMat4D::SaveBinary(const std::string& FileName, Integer TSlotStart, Integer
 }
 
 void TMat4D::AppendToBinaryFile(const std::string& FileName, Integer TSlotStart, Integer TSlotEnd) {
+  const detail::TUseGuard use(this);
   TRecordFile file(FileName, TRecordFile::kUpdate);
   THeader h = file.ReadHeader();
   if (h.X != FNumX || h.Y != FNumY || h.Z != FNumZ) Raise("X,Y,Z of matrices do not match");
@@ -480,8 +483,16 @@ void TMat4D::LoadBinary(const std::string& FileName, Integer TSlotStart, Integer
   const std::int64_t first = Product(slots.Start - 1, volume);
   const std::int64_t total = Product(volume, slots.Count);
   if (volume < 0 || !HoldsValues(file, first, total)) Raise("cannot resize, memory low");
+  // Held before the resize: its OnChange and OnPercentDone must not shrink the store that
+  // the values are read into.
+  const detail::TUseGuard use(this);
+  const bool resized = h.X != FNumX || h.Y != FNumY || h.Z != FNumZ || slots.Count != FNumT;
   try {
-    Resize(h.X, h.Y, h.Z, slots.Count);
+    if (resized) {
+      use.AllowResize(this);
+      // Refused when a running call uses this array: the load fails as a failed resize does.
+      if (!Resize(h.X, h.Y, h.Z, slots.Count)) Raise("cannot resize, memory low");
+    }
     FDataID = h.ID;
     TPageReader reader(file, first);
     TProgress progress(total, [this](Integer p) { PercDone(this, p); });
@@ -524,6 +535,8 @@ THeader OpenLayer(const TComponent* Self, TRecordFile& File, Integer Layer, Inte
 }  // namespace
 
 void TMat4D::ReadLayer(const std::string& FileName, Integer Layer, Integer TSlot) {
+  // OnPercentDone runs while the layer is read into the store.
+  const detail::TUseGuard use(this);
   TRecordFile file(FileName, TRecordFile::kRead);
   std::int64_t k = 0;
   const THeader h = OpenLayer(this, file, Layer, TSlot, k);

@@ -41,7 +41,6 @@ double CellStatistic(const TLayerJob& J, Integer x, Integer y) {
   const double* base =
       J.Mat + static_cast<std::size_t>(y - 1) * J.NumX + static_cast<std::size_t>(x - 1);
   double s = 0.0;
-  double q = 0.0;
   double best = J.Kind == lsMaximum ? -uc_MaxReal : uc_MaxReal;
   bool seeded = false;
   for (Integer z = J.LowLayer; z <= J.HighLayer; ++z) {
@@ -70,9 +69,6 @@ double CellStatistic(const TLayerJob& J, Integer x, Integer y) {
           }
           break;
         case lsStdDev:
-          q += v * v;
-          s += v;
-          break;
         case lsMean:
           s += v;
           break;
@@ -84,8 +80,20 @@ double CellStatistic(const TLayerJob& J, Integer x, Integer y) {
     case lsMinimum:
       return best;
     case lsStdDev: {
+      // Second pass about the mean just found: the corrected two-pass sum of squares keeps
+      // the spread of values far from zero, where raw sums of squares cancel it away.
       const double mean = s / J.NTotal;
-      return std::sqrt(std::max(0.0, q / J.NTotal - mean * mean));
+      double d1 = 0.0;
+      double d2 = 0.0;
+      for (Integer z = J.LowLayer; z <= J.HighLayer; ++z) {
+        const double* layer = base + static_cast<std::size_t>(z - 1) * plane;
+        for (Integer t = J.LowTimeSlot; t <= J.HighTimeSlot; ++t) {
+          const double d = layer[static_cast<std::size_t>(t - 1) * volume] - mean;
+          d1 += d;
+          d2 += d * d;
+        }
+      }
+      return std::sqrt(std::max(0.0, d2 - d1 * d1 / J.NTotal) / J.NTotal);
     }
     case lsMean:
       break;
@@ -106,6 +114,9 @@ void RunLayerStatistic(TLayerStat Kind, const TMat4D& Src, const double* Cells, 
                        Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                        Integer HighTimeSlot, Integer NThreads) {
   if (DestMat == nullptr) return;
+  // Held before DestMat's resize: its OnChange (there, on Fill and on every cell the workers
+  // write) and MathFeedBackProc may change values but not the sizes the workers rely on.
+  const detail::TUseGuard use(&Src, DestMat);
   // A handler assigned now sees the workers' writes one at a time.
   bool serialise = detail::TMatrixAccess::Observed(*DestMat);
   TLayerJob J;
@@ -132,7 +143,11 @@ void RunLayerStatistic(TLayerStat Kind, const TMat4D& Src, const double* Cells, 
   const Integer r = J.HighRow - J.LowRow + 1;
   J.NTotal = static_cast<double>(J.HighLayer - J.LowLayer + 1) *
              static_cast<double>(J.HighTimeSlot - J.LowTimeSlot + 1);
-  J.DestMat->Resize(c, r);
+  if (DestMat->NrOfColumns() != c || DestMat->NrOfRows() != r) {
+    use.AllowResize(DestMat);
+    // A destination a running call uses keeps its size: nothing is written.
+    if (!DestMat->Resize(c, r)) return;
+  }
   J.DestMat->Fill(0.0);
 
   // A pool needs at least two threads; fewer (0 and negative counts too) run here.

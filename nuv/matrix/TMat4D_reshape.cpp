@@ -65,6 +65,9 @@ BlockSpan Block(Integer newPos, Integer div, Integer offset, Integer n) {
 
 void TMat4D::Cut(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
                  Integer HighLayer, Integer LowTimeslot, Integer HighTimeslot) {
+  // Replacing the store is a resize; OnPercentDone runs while the old one is read.
+  if (!MayResize()) return;
+  const detail::TUseGuard use(this);
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   MakeValidLayerRange(LowLayer, HighLayer);
@@ -112,6 +115,8 @@ void TMat4D::Resample(Integer XDiv, Integer XOffset, Integer YDiv, Integer YOffs
   for (Integer d : {XDiv, YDiv, ZDiv, TDiv}) {
     if (d < 1) throw EMathError("Division by zero");
   }
+  if (!MayResize()) return;
+  const detail::TUseGuard use(this);
   // Remainders carry the sign of the offset; a negative offset starts the first block before
   // the first cell, and the cells before it count as 0.
   XOffset %= XDiv;
@@ -187,6 +192,9 @@ void TMat4D::Resample(Integer XDiv, Integer XOffset, Integer YDiv, Integer YOffs
 }
 
 bool TMat4D::Transpose() {
+  // A grow from OnPercentDone would leave the working copy too small for the cells read.
+  if (!MayResize()) return false;
+  const detail::TUseGuard use(this);
   const Integer nx = FNumX;
   const Integer ny = FNumY;
   const Int64 pairs = static_cast<Int64>(nx) * ny;
@@ -235,6 +243,8 @@ bool TMat4D::Transpose() {
 }
 
 void TMat4D::MirrorColumns() {
+  // MathFeedBackProc runs between the moved lines.
+  const detail::TUseGuard use(this);
   MirrorCounter counter(static_cast<double>(FNumX) * 0.005 * FNumY * FNumZ);
   for (Integer lo = 1, hi = FNumX; lo < hi; ++lo, --hi) {
     for (Integer z = 1; z <= FNumZ; ++z) {
@@ -249,6 +259,8 @@ void TMat4D::MirrorColumns() {
 }
 
 void TMat4D::MirrorRows() {
+  // MathFeedBackProc runs between the moved lines.
+  const detail::TUseGuard use(this);
   MirrorCounter counter(static_cast<double>(FNumX) * 0.005 * FNumY * FNumZ);
   for (Integer lo = 1, hi = FNumY; lo < hi; ++lo, --hi) {
     for (Integer z = 1; z <= FNumZ; ++z) {
@@ -263,6 +275,8 @@ void TMat4D::MirrorRows() {
 }
 
 void TMat4D::MirrorLayers() {
+  // MathFeedBackProc runs between the moved lines.
+  const detail::TUseGuard use(this);
   MirrorCounter counter(static_cast<double>(FNumX) * 0.005 * FNumY * FNumZ);
   for (Integer lo = 1, hi = FNumZ; lo < hi; ++lo, --hi) {
     for (Integer x = 1; x <= FNumX; ++x) {
@@ -277,6 +291,8 @@ void TMat4D::MirrorLayers() {
 }
 
 void TMat4D::MirrorTimeSlots() {
+  // MathFeedBackProc runs between the moved lines.
+  const detail::TUseGuard use(this);
   MirrorCounter counter(static_cast<double>(FNumX) * 0.005 * FNumY * FNumT);
   for (Integer lo = 1, hi = FNumT; lo < hi; ++lo, --hi) {
     for (Integer x = 1; x <= FNumX; ++x) {

@@ -12,6 +12,7 @@
 
 #include "nuv/base/constants.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/matrix/TMat4D.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
@@ -114,6 +115,7 @@ void TMat4D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hig
                     double& Minimum, double& Maximum) const {
   Minimum = uc_MaxReal;
   Maximum = -uc_MaxReal;
+  const detail::TUseGuard use(this);  // MathFeedBackProc runs between the column-row pairs
   const TBox box(*this, FData.data(), LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer,
                  LowTimeSlot, HighTimeSlot);
   // Seeded from the first number met (NaN cells take no part), so that a box of infinities
@@ -133,24 +135,30 @@ void TMat4D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hig
 void TMat4D::MeanVar(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                      Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,
                      double& Mean, double& Variance) const {
+  const detail::TUseGuard use(this);
   const TBox box(*this, FData.data(), LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer,
                  LowTimeSlot, HighTimeSlot);
-  double s = 0.0;
-  double q = 0.0;
-  box.ForEach(true, [&](Integer, Integer, Integer, Integer, double v) {
-    s += v;
-    q += v * v;
-  });
   const auto n = static_cast<double>(box.Cells());
-  Mean = s / n;
+  // Two passes (the mean, then the corrected sum of squared deviations); ProcStat steps in
+  // the first only, so the count of steps is that of one pass.
+  bool first = true;
+  double ss = 0.0;
+  detail::MeanSumSq(
+      n,
+      [&](auto&& f) {
+        box.ForEach(first, [&](Integer, Integer, Integer, Integer, double v) { f(v); });
+        first = false;
+      },
+      Mean, ss);
   Variance = 1.0;
-  if (n >= 3.0) Variance = (q - s * s / n) / (n - 1.0);
+  if (n >= 3.0) Variance = ss / (n - 1.0);
   if (Variance < 0.0) Variance = 0.0;
 }
 
 double TMat4D::Sum(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                    Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                    Integer HighTimeSlot) const {
+  const detail::TUseGuard use(this);
   const TBox box(*this, FData.data(), LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer,
                  LowTimeSlot, HighTimeSlot);
   double s = 0.0;
@@ -161,6 +169,7 @@ double TMat4D::Sum(Integer LowCol, Integer HighCol, Integer LowRow, Integer High
 double TMat4D::SquaredSum(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                           Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                           Integer HighTimeSlot) const {
+  const detail::TUseGuard use(this);
   const TBox box(*this, FData.data(), LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer,
                  LowTimeSlot, HighTimeSlot);
   double q = 0.0;

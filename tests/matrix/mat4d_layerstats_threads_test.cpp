@@ -48,10 +48,13 @@ double Reference(Op op, const TMat4D& m, Integer x, Integer y, const std::vector
   for (Integer z = b[4]; z <= b[5]; ++z)
     for (Integer t = b[6]; t <= b[7]; ++t) v.push_back(m.GetVal(x, y, z, t));
   const double n = static_cast<double>(v.size());
-  double s = 0.0, q = 0.0;
+  double s = 0.0;
+  for (double e : v) s += e;
+  // Deviations from the mean, corrected by the square of their sum over n.
+  double d1 = 0.0, d2 = 0.0;
   for (double e : v) {
-    s += e;
-    q += e * e;
+    d1 += e - s / n;
+    d2 += (e - s / n) * (e - s / n);
   }
   switch (op) {
     case kMean:
@@ -61,7 +64,7 @@ double Reference(Op op, const TMat4D& m, Integer x, Integer y, const std::vector
     case kMin:
       return *std::min_element(v.begin(), v.end());
     case kStd:
-      return std::sqrt(std::max(0.0, q / n - (s / n) * (s / n)));
+      return std::sqrt(std::max(0.0, d2 - d1 * d1 / n) / n);
   }
   return 0.0;
 }
