@@ -195,7 +195,8 @@ TEST(VectorHandlerResize, NestedCallsThatWouldResizeChangeNothing) {
   const std::unique_ptr<TMemoryStream> own(s);
   const std::string path = WriteTemp("handler_resize_nested", "1 3\n4\n5\n6\n");
   const std::vector<RefusalCase> table{
-      {"Assign, Clone, loads from the exchange handler", [&](ResizeProbe* P) {
+      {"Assign, Clone, loads from the exchange handler",
+       [&](ResizeProbe* P) {
          auto v = Make<TVector>({6, 5, 4, 3, 2, 1});
          auto histo = Make<TIntVector>({0});
          if (P != nullptr) {
@@ -215,6 +216,27 @@ TEST(VectorHandlerResize, NestedCallsThatWouldResizeChangeNothing) {
            P->Add([pv, &path] { return !pv->LoadFromFile(path, true) && pv->NrOfElem() == 6; });
            P->Add(
                [pv, &path] { return !pv->LoadFromFile(path, true, true) && pv->NrOfElem() == 6; });
+           v->SetOnSortExchange(
+               [P](TObject*, Byte, Integer, Integer, Integer, Integer) { Fire(*P); });
+         }
+         v->SortElems(true, 0, 0);
+         v->SetOnSortExchange({});
+         return Print(v.get());
+       }},
+      {"Histogram into a vector being sorted", [&](ResizeProbe* P) {
+         auto v = Make<TIntVector>({6, 5, 4, 3, 2, 1});
+         auto x = Make<TVector>({1, 2, 3});
+         if (P != nullptr) {
+           TIntVector* pv = v.get();
+           TVector* px = x.get();
+           P->Add([pv, px] {
+             Integer u = 0, o = 0, m = 0;
+             return !px->Histogram(1, 3, 0, 9, 1, pv, u, o, m) && pv->NrOfElem() == 6;
+           });
+           P->Add([pv] {
+             Integer u = 0, o = 0, m = 0;
+             return !pv->Histogram(1, 6, 0, 9, 1, pv, u, o, m) && pv->NrOfElem() == 6;
+           });
            v->SetOnSortExchange(
                [P](TObject*, Byte, Integer, Integer, Integer, Integer) { Fire(*P); });
          }
