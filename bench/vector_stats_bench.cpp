@@ -55,6 +55,20 @@ void BM_PlainMeanVar(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainMeanVar)->Unit(benchmark::kMicrosecond);
 
+// The plain two-pass loop: the mean, then the squared deviations from it.
+void BM_PlainTwoPassMeanVar(benchmark::State& state) {
+  const std::vector<double>& d = Data();
+  for (auto _ : state) {
+    double s = 0;
+    for (double x : d) s += x;
+    const double m = s / kN;
+    double ss = 0;
+    for (double x : d) ss += (x - m) * (x - m);
+    benchmark::DoNotOptimize(m + ss / (kN - 1));
+  }
+}
+BENCHMARK(BM_PlainTwoPassMeanVar)->Unit(benchmark::kMicrosecond);
+
 void BM_TVectorSortElems(benchmark::State& state) {
   nuv::TVector v(nullptr);
   for (auto _ : state) {

@@ -50,14 +50,19 @@ bool TIntVector::Histogram(Integer FirstElem, Integer LastElem, Integer FirstBin
     throw ENUVVectorError(
         detail::ComponentMessage(Name() + ".Histogram", "invalid number of bins"));
   }
-  if (Histo->FNElem != nb) Histo->Resize(static_cast<Integer>(nb));
+  // Taken before Histo's resize: the handlers of its resize and clearing may change values
+  // but no size, so the bins and the elements counted stay where they are.
+  detail::TUseGuard use(this, Histo);
+  if (Histo->FNElem != nb) {
+    use.AllowResize(Histo);
+    if (!Histo->Resize(static_cast<Integer>(nb))) return false;
+  }
   Histo->Clear();
   Underflow = 0;
   Overflow = 0;
   MaxCnt = 0;
   const Int64 top = Int64{LastBin} + width;
-  // An OnChange handler of Histo may have resized it (or this vector, when Histo is Self).
-  const Int64 binLimit = std::min<Int64>(nb, Histo->FNElem);
+  const Int64 binLimit = nb;
   auto count = [&](Int64 v, std::uint32_t times) {
     if (v < first) {
       CountInto(Underflow, times);

@@ -18,6 +18,9 @@ class TIntVector : public detail::TVectorCore<Integer> {
   explicit TIntVector(TComponent* AOwner);
 
   /// Writer of NrOfElem: calls Resize(NE) only when NE > 0 and NE differs from the count.
+  /// While a call of this library uses the vector (its handlers, or those of the other
+  /// containers the call reads or writes, are running), Resize returns false and changes
+  /// nothing, and so does this writer. Freeing the vector from such a handler is undefined.
   void SetIntVecSize(Integer NE);
 
   /// Square root of the sum of the squares of the elements.
@@ -33,7 +36,9 @@ class TIntVector : public detail::TVectorCore<Integer> {
   /// FirstBin are Underflow, values at or above LastBin + BinWidth or beyond the last bin are
   /// Overflow; MaxCnt is the largest bin count. Histo is resized and cleared first. More than
   /// 500 bins raise ENUVVectorError `Component "<Name>.Histogram": invalid number of bins`;
-  /// a nil Histo gives false.
+  /// a nil Histo, or a resize of Histo refused because a call uses it, gives false with
+  /// nothing changed. Handlers fired by Histo's resize and clearing may change values but no
+  /// size.
   bool Histogram(Integer FirstElem, Integer LastElem, Integer FirstBin, Integer LastBin,
                  Integer BinWidth, TIntVector* Histo, Integer& Underflow, Integer& Overflow,
                  Integer& MaxCnt);
@@ -44,7 +49,8 @@ class TIntVector : public detail::TVectorCore<Integer> {
   bool StoreOnFile(Integer FirstElem, Integer LastElem, const std::string& FileName) const;
 
   /// Copies count, IsEmpty, elements and both event handlers of a TIntVector; fires no event.
-  /// Any other source raises EConvertError "Cannot assign a <class> to a TIntVector".
+  /// While a call uses this vector (see Resize) it changes nothing. Any other source raises
+  /// EConvertError "Cannot assign a <class> to a TIntVector".
   void Assign(TPersistent* Source) override;
 
  protected:

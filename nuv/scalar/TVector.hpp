@@ -21,6 +21,9 @@ class TVector : public detail::TVectorCore<double> {
   explicit TVector(TComponent* AOwner);
 
   /// Writer of NrOfElem: calls Resize(NE) only when NE > 0 and NE differs from the count.
+  /// While a call of this library uses the vector (its handlers, or those of the other
+  /// containers the call reads or writes, are running), Resize returns false and changes
+  /// nothing, and so does this writer. Freeing the vector from such a handler is undefined.
   void SetVecSize(Integer NE);
 
   /// Euclidean length, the elements' squares summed from element 1 upwards; computed with
@@ -33,7 +36,8 @@ class TVector : public detail::TVectorCore<double> {
   void SetVecLeng(double x);
 
   /// Copies count, IsEmpty, elements and both event handlers of a TVector; fires no event.
-  /// Any other source raises EConvertError "Cannot assign a <class> to a TVector".
+  /// While a call uses this vector (see Resize) it changes nothing. Any other source raises
+  /// EConvertError "Cannot assign a <class> to a TVector".
   void Assign(TPersistent* Source) override;
 
   // ---- fills and standardisations ----
@@ -57,7 +61,8 @@ class TVector : public detail::TVectorCore<double> {
   /// resizing and clearing Histo first. Values below FirstBin are Underflow; values at or
   /// above LastBin + BinWidth, beyond the last bin, or NaN are Overflow; MaxCnt is the largest
   /// bin count. False and nothing changed for more than 500 bins, BinWidth <= 0, non-finite
-  /// bounds or width, or a nil Histo.
+  /// bounds or width, a nil Histo, or a resize of Histo refused because a call uses it.
+  /// Handlers fired by Histo's resize and clearing may change values but no size.
   bool Histogram(Integer FirstElem, Integer LastElem, double FirstBin, double LastBin,
                  double BinWidth, TIntVector* Histo, Integer& Underflow, Integer& Overflow,
                  Integer& MaxCnt);
@@ -81,7 +86,8 @@ class TVector : public detail::TVectorCore<double> {
   /// list of values without header: the lines holding a decimal digit are counted, the vector
   /// is resized to that count when AdjustVectorSize, and elements 1..NrOfElem are read in turn
   /// (a token that is not a number leaves its element unchanged). Fires OnChange per element,
-  /// on resizing and once at the end. False when the file cannot be opened or read.
+  /// on resizing and once at the end. False when the file cannot be opened or read, or when
+  /// the resize is refused because a call uses the vector (then nothing changes).
   bool LoadFromFile(const std::string& FileName, bool AdjustVectorSize, bool AutoDetect);
 
  protected:

@@ -46,7 +46,12 @@ bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize, b
     }
   }
   if (count > 2147483647) return false;
-  if (AdjustVectorSize) Resize(static_cast<Integer>(count));
+  detail::TUseGuard use(this);
+  if (AdjustVectorSize && count >= 1 && count != FNElem) {
+    use.AllowResize(this);
+    // Refused: a call in progress uses this vector, so the load changes nothing.
+    if (!Resize(static_cast<Integer>(count))) return false;
+  }
   if (!reader.Rewind()) return false;
   for (Integer i = 1; i <= FNElem; ++i) {
     double value = 0.0;

@@ -67,14 +67,19 @@ bool TVector::Histogram(Integer FirstElem, Integer LastElem, double FirstBin, do
   const double span = std::fabs(LastBin - FirstBin) / BinWidth;
   if (!std::isfinite(span) || std::nearbyint(span) + 1 > 500) return false;
   const auto nb = static_cast<Integer>(std::nearbyint(span)) + 1;
-  if (Histo->NrOfElem() != nb) Histo->Resize(nb);
+  // Taken before Histo's resize: the handlers of its resize and clearing may change values
+  // but no size, so the bins and the elements counted stay where they are.
+  detail::TUseGuard use(this, Histo);
+  if (Histo->NrOfElem() != nb) {
+    use.AllowResize(Histo);
+    if (!Histo->Resize(nb)) return false;
+  }
   Histo->Clear();
   Underflow = 0;
   Overflow = 0;
   MaxCnt = 0;
   const double top = LastBin + BinWidth;
-  // An OnChange handler of Histo may have resized it; never count past its storage.
-  const double binLimit = std::min(nb, Histo->FNElem);
+  const double binLimit = nb;
   auto count = [&](double v, std::uint32_t times) {
     if (v < FirstBin) {
       CountInto(Underflow, times);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "nuv/base/moments.hpp"
 #include "nuv/openarrays/detail/array_core.hpp"
 
 namespace nuv::detail {
@@ -86,12 +87,14 @@ Integer StdDevArray(const A& a, const Bounds<kRankOf<A>>& lo, const Bounds<kRank
   double result = 0.0;
   const Integer status = StatsBox(a, lo, hi, box);
   if (status == kDone && CellCount(box) > 1) {
-    // Two passes in the same cell order: the mean first, then the squared deviations from
-    // it. Unlike the one-pass sum of squares this cannot go negative.
-    const double mean = BoxMean(a, box);
+    // Two passes in the same cell order, deviations from the mean corrected by their own sum:
+    // accurate whatever the offset of the values, and never negative.
+    const auto n = static_cast<double>(CellCount(box));
+    double mean = 0.0;
     double ss = 0.0;
-    VisitStatsOrder(a, box, [&ss, mean](double v) { ss += (v - mean) * (v - mean); });
-    result = std::sqrt(ss / static_cast<double>(CellCount(box) - 1));
+    MeanSumSq(
+        n, [&](auto&& f) { VisitStatsOrder(a, box, f); }, mean, ss);
+    result = std::sqrt(ss / (n - 1.0));
   }
   stdDev = result;
   return status;

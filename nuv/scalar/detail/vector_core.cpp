@@ -10,10 +10,10 @@
 
 #include "nuv/base/constants.hpp"
 #include "nuv/base/crc.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/base/streams.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/textfile.hpp"
-#include "nuv/base/moments.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 #include "nuv/scalar/scalar_errors.hpp"
 
@@ -199,7 +199,7 @@ std::string TVectorCore<T>::CRCofData() const {
 
 template <class T>
 void TVectorCore<T>::CopyCore(const TVectorCore& Source) {
-  if (&Source == this) return;
+  if (&Source == this || !this->MayResize()) return;
   std::vector<T> copy = Source.FVec;
   TNotifyEvent onChange = Source.FOnChange;
   TSortExchgEvent onSort = Source.FOnSortExchange;
@@ -220,6 +220,7 @@ void TVectorCore<T>::Raise(const std::string& Text) const {
 template <class T>
 void TVectorCore<T>::Add(const TVectorCore* OtherVec) {
   if (OtherVec == nullptr) return;
+  TUseGuard use(this, OtherVec);
   if (OtherVec->FNElem != FNElem) Raise("vectors have different dimensions");
   for (std::size_t i = 0; i < FVec.size(); ++i) FVec[i] = WrapAdd(FVec[i], OtherVec->FVec[i]);
   Changed();
@@ -228,6 +229,7 @@ void TVectorCore<T>::Add(const TVectorCore* OtherVec) {
 template <class T>
 void TVectorCore<T>::Subtract(const TVectorCore* OtherVec) {
   if (OtherVec == nullptr) return;
+  TUseGuard use(this, OtherVec);
   if (OtherVec->FNElem != FNElem) Raise("vectors have different dimensions");
   for (std::size_t i = 0; i < FVec.size(); ++i) FVec[i] = WrapSub(FVec[i], OtherVec->FVec[i]);
   Changed();
@@ -284,22 +286,13 @@ double TVectorCore<T>::EuclideanDistance(const TVectorCore* OtherVec) const {
 template <class T>
 double TVectorCore<T>::PearsonCorrCoeff(const TVectorCore* OtherVec) const {
   if (OtherVec == nullptr || OtherVec->FNElem != FNElem || FNElem <= 1) return 0.0;
-  double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-  for (std::size_t i = 0; i < FVec.size(); ++i) {
-    const double x = D(FVec[i]);
-    const double y = D(OtherVec->FVec[i]);
-    sx += x;
-    sy += y;
-    sxx += x * x;
-    syy += y * y;
-    sxy += x * y;
-  }
-  if (!(sxx > 0 && syy > 0)) return 0.0;
-  const double n = FNElem;
-  const double a = sxx - sx * sx / n;
-  const double b = syy - sy * sy / n;
-  if (a == 0 || b == 0) return 0.0;
-  return (sxy - sx * sy / n) / std::sqrt(std::fabs(a * b));
+  const T* px = FVec.data();
+  const T* py = OtherVec->FVec.data();
+  const auto n = static_cast<std::size_t>(FNElem);
+  const TCoMoments m = CoMomentsOf(static_cast<double>(FNElem), [=](auto&& f) {
+    for (std::size_t i = 0; i < n; ++i) f(D(px[i]), D(py[i]));
+  });
+  return CorrelationOf(m);
 }
 
 // ---- searching ----
@@ -387,9 +380,10 @@ template <class T>
 void TVectorCore<T>::SortElems(bool Ascending, Integer RangeFirst, Integer RangeLast) {
   MakeValidElemRange(RangeFirst, RangeLast);
   if (RangeLast - RangeFirst < 1) return;
-  // The exchange handler may resize the vector: indices are re-checked against the count
-  // before every comparison and no reference into the storage outlives a callback.
-  auto last = [this, RangeLast] { return std::min<Int64>(RangeLast, FNElem); };
+  // The exchange handler runs between the passes over the range: it may change values, and
+  // the guard refuses any resize, so the range stays inside the storage.
+  TUseGuard use(this);
+  auto last = [RangeLast] { return Int64{RangeLast}; };
   auto outOfOrder = [this, Ascending](Int64 i, Int64 j) {
     const T a = FVec[static_cast<std::size_t>(i - 1)];
     const T b = FVec[static_cast<std::size_t>(j - 1)];
@@ -424,8 +418,11 @@ void TVectorCore<T>::ShuffleElems() {
 template <class T>
 void TVectorCore<T>::Clone(const TVectorCore* VecSource) {
   if (VecSource == nullptr) return;
+  // Taken before the resize, so the handlers that resize fires are refused too.
+  TUseGuard use(this, VecSource);
   const Integer n = VecSource->FNElem;
-  Resize(n);
+  use.AllowResize(this);
+  if (!Resize(n)) return;
   for (Integer i = 1; i <= n; ++i) SetVal(i, VecSource->GetVal(i));
   Changed();
 }
@@ -434,6 +431,7 @@ template <class T>
 void TVectorCore<T>::CopyFrom(const TVectorCore* VecSource, Integer SourceElemLo,
                               Integer SourceElemHi, Integer DestElem) {
   if (VecSource == nullptr) return;
+  TUseGuard use(this, VecSource);
   const Integer n = VecSource->FNElem;
   Integer lo = std::clamp<Integer>(SourceElemLo, 1, n);
   Integer hi = std::clamp<Integer>(SourceElemHi, 1, n);
@@ -462,6 +460,7 @@ void TVectorCore<T>::CopyToArray(std::vector<T>& DestArray, Integer LowElem,
 
 template <class T>
 void TVectorCore<T>::CopyFromArray(std::span<const T> SrcArray, Integer Elem) {
+  TUseGuard use(this);
   for (std::size_t k = 0; k < SrcArray.size(); ++k) {
     const Int64 target = Int64{Elem} + static_cast<Int64>(k);
     if (target < 1 || target > FNElem) continue;
@@ -512,19 +511,20 @@ void TVectorCore<T>::MeanVar(Integer LowElem, Integer HighElem, double& Mean,
                              double& Variance) const {
   MakeValidElemRange(LowElem, HighElem);
   const double n = HighElem - LowElem + 1;
-  double s = 0.0;
-  double q = 0.0;
-  for (Integer i = LowElem; i <= HighElem; ++i) {
-    const double x = D(FVec[static_cast<std::size_t>(i - 1)]);
-    s += x;
-    q += x * x;
-  }
+  const T* p = FVec.data();
+  auto visit = [p, LowElem, HighElem](auto&& f) {
+    for (Integer i = LowElem - 1; i < HighElem; ++i) f(D(p[i]));
+  };
   Variance = 1.0;
-  Mean = s / n;
-  if (n >= 3) {
-    Variance = (q - s * s / n) / (n - 1);
-    if (Variance < 0) Variance = 0.0;
+  if (n < 3) {
+    double s = 0.0;
+    visit([&s](double x) { s += x; });
+    Mean = s / n;
+    return;
   }
+  double ss = 0.0;
+  MeanSumSq(n, visit, Mean, ss);
+  Variance = ss / (n - 1);
 }
 
 template <class T>
@@ -692,7 +692,12 @@ bool TVectorCore<T>::LoadFromStreamImpl(TStream* InStream, bool AdjustVectorSize
     const Int64 itemsLeft = (InStream->Size() - InStream->Position()) / kItemSize<T>;
     if (!MayGrowTo(hi, itemsLeft)) return false;
   }
-  if (AdjustVectorSize) Resize(hi);
+  TUseGuard use(this);
+  if (AdjustVectorSize && hi >= 1 && hi != FNElem) {
+    use.AllowResize(this);
+    // Refused: a call in progress uses this vector, so the load changes nothing.
+    if (!Resize(hi)) return false;
+  }
   if (FNElem < hi) {
     Changed();
     return false;
@@ -734,7 +739,11 @@ bool TVectorCore<T>::LoadFromFile(const std::string& FileName, bool AdjustVector
   if (AdjustVectorSize && hi > FNElem && !MayGrowTo(hi, reader.BytesLeft() / 2)) {
     return false;
   }
-  if (AdjustVectorSize) Resize(hi);
+  TUseGuard use(this);
+  if (AdjustVectorSize && hi >= 1 && hi != FNElem) {
+    use.AllowResize(this);
+    if (!Resize(hi)) return false;
+  }
   bool result = false;
   if (FNElem >= hi) {
     result = true;

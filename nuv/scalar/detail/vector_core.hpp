@@ -18,7 +18,7 @@ struct TVectorAccess;
 /// One-dimensional container of T with public indices 1..NrOfElem (never fewer than 1).
 /// Integer arithmetic whose result is an Integer (Sum, DotProduct, Correlate, Add, Subtract,
 /// SMult) wraps around in 32-bit two's complement; statistics returned as doubles are formed
-/// without wrapping.
+/// without wrapping. Freeing a vector from a handler while a call uses it is undefined.
 template <class T>
 class TVectorCore : public TComponent, public TUseCounted {
  public:
@@ -43,6 +43,9 @@ class TVectorCore : public TComponent, public TUseCounted {
   /// NE equal to the count: true, no event. NE <= 0: false, nothing changes. Otherwise fires
   /// OnChange and returns true. Allocation failure raises ENUVVectorError
   /// `Component "<Name>": not enough memory` and leaves count and elements unchanged.
+  /// While a call of this library uses the vector (its OnChange or OnSortExchange handlers, or
+  /// those of the other vectors it reads or writes, are running), Resize returns false and
+  /// changes nothing; so does everything that resizes or replaces the storage through it.
   bool Resize(Integer NE);
   /// Element Elem (1-based); 0 outside 1..NrOfElem.
   T GetVal(Integer Elem) const noexcept {
@@ -84,8 +87,9 @@ class TVectorCore : public TComponent, public TUseCounted {
   /// Euclidean distance to OtherVec. Different counts or nil raise ENUVVectorError
   /// "EuclideanDistance: dimensions of vectors do not match".
   double EuclideanDistance(const TVectorCore* OtherVec) const;
-  /// Pearson's correlation coefficient with OtherVec; 0 for nil, different counts, fewer than
-  /// two elements or a constant vector.
+  /// Pearson's correlation coefficient with OtherVec, from the sums of squared deviations
+  /// about the two means; 0 for nil, different counts, fewer than two elements or a constant
+  /// vector; never outside -1..1.
   double PearsonCorrCoeff(const TVectorCore* OtherVec) const;
 
   // ---- searching ----
@@ -119,7 +123,8 @@ class TVectorCore : public TComponent, public TUseCounted {
   // ---- copies and fills ----
 
   /// Resizes to the source's count and writes every element through SetVal (one OnChange
-  /// each), then fires OnChange; nil does nothing. Handlers are not copied.
+  /// each), then fires OnChange; nil, or a resize refused because a call uses this vector,
+  /// does nothing. Handlers are not copied.
   void Clone(const TVectorCore* VecSource);
   /// Copies source elements SourceElemLo..SourceElemHi (clamped into the source, put in
   /// order; (0, 0) is element 1) to DestElem onwards through SetVal, skipping targets outside
@@ -139,8 +144,9 @@ class TVectorCore : public TComponent, public TUseCounted {
 
   /// Sum of the range's elements.
   T Sum(Integer LowElem, Integer HighElem) const;
-  /// Mean and sample variance of the range; the variance is reported as 1 for fewer than three
-  /// elements and as 0 when rounding makes it negative.
+  /// Mean and sample variance of the range, the variance from the deviations about the mean
+  /// (two passes, corrected by the deviations' own sum), so an offset far from zero keeps the
+  /// spread; reported as 1 for fewer than three elements, and never negative.
   void MeanVar(Integer LowElem, Integer HighElem, double& Mean, double& Variance) const;
   /// Geometric mean; 0 when an element is 0. A negative element raises ENUVVectorError
   /// `Component "<Name>": negative argument passed to GeometricMean`.
@@ -177,7 +183,8 @@ class TVectorCore : public TComponent, public TUseCounted {
   ///   into 32 bits), gives false with nothing changed and no event;
   /// - with AdjustVectorSize, a growth to Hi that exceeds the items left in the stream by more
   ///   than 2^20 elements gives false with nothing changed and no event; otherwise the vector
-  ///   is resized to Hi (Hi below 1 keeps the count);
+  ///   is resized to Hi (Hi below 1 keeps the count; a resize refused because a call uses the
+  ///   vector gives false with nothing changed and no event);
   /// - if the vector then has fewer than Hi elements: OnChange, false, no item read;
   /// - otherwise one item is read per index Lo..Hi and stored with SetVal (indices outside
   ///   1..NrOfElem are read and dropped); the first item that cannot be read ends the loop
@@ -196,7 +203,8 @@ class TVectorCore : public TComponent, public TUseCounted {
   ///   with nothing changed and no event;
   /// - with AdjustVectorSize, a growth to Hi by more than 2^20 elements beyond what the rest of
   ///   the file can hold (two bytes per value) gives false with nothing changed and no event;
-  ///   otherwise the vector is resized to Hi (Hi below 1 keeps the count);
+  ///   otherwise the vector is resized to Hi (Hi below 1 keeps the count; a refused resize
+  ///   gives false with nothing changed and no event);
   /// - if the vector then has at least Hi elements the result is true and one token is read
   ///   per index Lo..Hi: a number is stored with SetVal (TIntVector rounds it half to even;
   ///   indices outside 1..NrOfElem are dropped), a token that is not a number (or, for
@@ -211,7 +219,8 @@ class TVectorCore : public TComponent, public TUseCounted {
 
  protected:
   friend struct TVectorAccess;
-  /// Copies count, IsEmpty flag, elements and both handlers from Source; no event.
+  /// Copies count, IsEmpty flag, elements and both handlers from Source; no event. Changes
+  /// nothing while a call uses this vector (it replaces the storage).
   void CopyCore(const TVectorCore& Source);
   /// Raises ENUVVectorError with this component's message shape.
   [[noreturn]] void Raise(const std::string& Text) const;
