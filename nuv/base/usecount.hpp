@@ -3,7 +3,8 @@
 // user functions) in the middle of their work, on the calling thread and on worker threads.
 // A call that keeps a storage pointer or a size across such user code holds a TUseGuard on
 // every container it reads or writes; while any guard is held, a container refuses every change
-// of its size or storage (its Resize returns false and changes nothing), so the running call
+// of its size or storage (its Resize to another size returns false and changes nothing; one to
+// the current size changes nothing anyway and keeps its usual result), so the running call
 // never touches freed memory. Values may still change. The call's own resizes pass through
 // TUseGuard::AllowResize; a call started from a handler is not the outermost user, so its
 // resizes are refused like any other.

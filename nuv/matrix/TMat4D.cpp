@@ -30,9 +30,10 @@ std::size_t TMat4D::TotalCells() const noexcept {
 }
 
 bool TMat4D::Resize(Integer Nc, Integer Nr, Integer Nl, Integer Nt) {
-  if (!MayResize()) return false;
+  const bool may = MayResize();  // spent even by a resize that changes nothing
   if (Nc < 1 || Nr < 1 || Nl < 1 || Nt < 1) return true;
   if (Nc == FNumX && Nr == FNumY && Nl == FNumZ && Nt == FNumT) return true;
+  if (!may) return false;
   std::vector<double> store = ZeroStore<double>({Nc, Nr, Nl, Nt});
   // Rows are contiguous in both stores: copy the overlapping part of each row at once.
   const auto keepX = static_cast<std::size_t>(std::min(Nc, FNumX));

@@ -32,10 +32,11 @@ std::vector<double> TMatrix::NewStore(Integer Cols, Integer Rows) const {
 }
 
 bool TMatrix::Resize(Integer Nc, Integer Nr) {
-  if (!MayResize()) return false;
+  const bool may = MayResize();  // spent even by a resize that changes nothing
   Nc = std::max<Integer>(Nc, 0);
   Nr = std::max<Integer>(Nr, 0);
   if (Nc == FNCol && Nr == FNRow) return true;
+  if (!may) return false;
   const Integer cols = std::max<Integer>(Nc, 1);
   const Integer rows = std::max<Integer>(Nr, 1);
   std::vector<double> store = NewStore(cols, rows);

@@ -150,9 +150,9 @@ TVectorCore<T>::TVectorCore(TComponent* AOwner) : TComponent(AOwner) {
 
 template <class T>
 bool TVectorCore<T>::Resize(Integer NE) {
-  if (!this->MayResize()) return false;
+  const bool may = this->MayResize();  // spent even by a resize that changes nothing
   if (NE == FNElem) return true;
-  if (NE <= 0) return false;
+  if (NE <= 0 || !may) return false;
   try {
     // Build the new storage first so that a failure leaves the vector as it was.
     std::vector<T> grown(static_cast<std::size_t>(NE), T{});
