@@ -207,7 +207,7 @@ void TIntMatrix::SetNRows(Integer Nr) {
 }
 
 void TIntMatrix::ArrayToSparse(Integer AllocBy) {
-  if (FIsSparse) return;
+  if (FIsSparse || !MayResize()) return;
   const Integer allocBy = std::max<Integer>(1, AllocBy);
   Integer allocated = allocBy;
   std::vector<TSpMatElemInt> entries;
@@ -249,7 +249,7 @@ void TIntMatrix::ArrayToSparse(Integer AllocBy) {
 }
 
 void TIntMatrix::SparseToArray() {
-  if (!FIsSparse) return;
+  if (!FIsSparse || !MayResize()) return;
   const Integer cols = FSparseHighCol;
   const Integer rows = FSparseHighRow;
   // Fresh store of exactly the box's highs: nothing dense is kept.
@@ -296,6 +296,8 @@ void TIntMatrix::FillDiag(Integer value) {
 }
 
 bool TIntMatrix::Transpose() {
+  // Sizes and entry places change, so a running call that uses the matrix refuses it.
+  if (!MayResize()) return false;
   if (FIsSparse) {
     for (Integer k = 0; k < FSparseNumElem; ++k) {
       TSpMatElemInt& e = SpMat[static_cast<std::size_t>(k)];
@@ -342,6 +344,7 @@ bool TIntMatrix::Transpose() {
 void TIntMatrix::Clone(TIntMatrix* MatSource) {
   if (MatSource == nullptr || MatSource->FIsSparse != FIsSparse) return;
   if (MatSource == this) {
+    const detail::TUseGuard use(this);
     if (!FIsSparse) {
       for (Integer c = 1; c <= FNCol; ++c) {
         for (Integer r = 1; r <= FNRow; ++r) SetVal(c, r, GetVal(c, r));
@@ -351,6 +354,8 @@ void TIntMatrix::Clone(TIntMatrix* MatSource) {
     return;
   }
   if (FIsSparse) {
+    // The list is replaced: refused like a resize while a call uses the matrix.
+    if (!MayResize()) return;
     std::vector<TSpMatElemInt> entries;
     try {
       entries.assign(MatSource->SpMat.begin(),
@@ -371,6 +376,9 @@ void TIntMatrix::Clone(TIntMatrix* MatSource) {
     Changed();
     return;
   }
+  // The per-cell events may not resize either matrix under the copy; the own resize passes.
+  const detail::TUseGuard use(this, MatSource);
+  use.AllowResize(this);
   Resize(MatSource->FNCol, MatSource->FNRow);
   for (Integer c = 1; c <= FNCol; ++c) {
     for (Integer r = 1; r <= FNRow; ++r) SetVal(c, r, MatSource->GetVal(c, r));
@@ -397,10 +405,10 @@ void TIntMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Int
   MakeValidRowRange(LowRow, HighRow);
   if (HighRow - LowRow <= 0) return;
   const bool keyOutside = SortColIx < LowCol || SortColIx > HighCol;
-  // Cells are read and exchanged with range checks: an exchange handler may resize the matrix.
-  auto key = [this, SortColIx](Int64 r) { return GetVal(SortColIx, static_cast<Integer>(r)); };
+  // An exchange handler may write cells but not resize the matrix or switch its store.
+  const detail::TUseGuard use(this);
+  auto key = [this, SortColIx](Int64 r) { return Mat[Index(SortColIx, static_cast<Integer>(r))]; };
   auto swapCell = [this](Integer c, Integer r1, Integer r2) {
-    if (c < 1 || c > FNCol || r1 > FNRow || r2 > FNRow || Mat.empty()) return;
     std::swap(Mat[Index(c, r1)], Mat[Index(c, r2)]);
   };
   detail::CombSort(

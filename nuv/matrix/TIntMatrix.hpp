@@ -1,6 +1,9 @@
 #pragma once
 // TIntMatrix: a component holding a matrix of 32-bit signed integers, stored densely or as a
-// sorted list of (column, row, value) entries. Indices are 1-based, column first.
+// sorted list of (column, row, value) entries. Indices are 1-based, column first. User code
+// that a call of this library runs (OnChange, OnSortExchange, events of a source or destination)
+// may change values but not sizes or the storage mode; freeing the matrix from such code while
+// the call uses it is undefined.
 
 #include <cstddef>
 #include <cstdint>
@@ -84,6 +87,10 @@ class TIntMatrix : public detail::TMatrixContainer {
   /// overlapping cells (new cells 0), fires OnChange, true; a store that cannot be allocated
   /// raises ENUVMatrixError "not enough memory on heap" and changes nothing. Sparse: sets the
   /// sizes, shrinks the bounding box and removes the entries outside; false, no event.
+  /// While a call of this library uses the matrix (its handlers are running), Resize returns
+  /// false and changes nothing; so do ResizeAndClear, the size writers, ArrayToSparse,
+  /// SparseToArray, Transpose and a sparse Clone. Sparse SetVal still inserts entries: the
+  /// routines never walk the list by position across user code.
   bool Resize(Integer Nc, Integer Nr);
   /// Resize, then Fill(0) only when Resize returned true.
   bool ResizeAndClear(Integer Nc, Integer Nr);
@@ -105,7 +112,7 @@ class TIntMatrix : public detail::TMatrixContainer {
   void FillDiag(Integer value);
   /// Exchanges columns and rows (sizes too) and fires OnChange; true. Sparse entries are put
   /// back in (column, row) order by comb sort. Raises "not enough memory on heap" when the
-  /// dense copy cannot be allocated.
+  /// dense copy cannot be allocated. False, nothing changed, while a call uses the matrix.
   bool Transpose();
   /// Copies MatSource when both are in the same mode (nothing otherwise, or for null). Sparse:
   /// entries, bounding box, sizes and growth settings, then OnChange. Dense: Resize to the
@@ -160,8 +167,9 @@ class TIntMatrix : public detail::TMatrixContainer {
   /// without such a cell gives 2147483647 and -2147483647.
   void MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, Integer& Minimum,
               Integer& Maximum) const;
-  /// Both stores (sparse cells through GetVal). Mean and variance (n - 1); Variance 1 for
-  /// fewer than three cells, never negative. Both 0 for an empty box.
+  /// Both stores (sparse cells through GetVal). Mean and variance (n - 1) by the corrected
+  /// two-pass sum of squared deviations; Variance 1 for fewer than three cells, never
+  /// negative. Both 0 for an empty box.
   void MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Mean,
                double& Variance) const;
   /// Geometric mean; 0 when a cell is 0 or the box is empty. A negative cell raises

@@ -40,15 +40,14 @@ void TIntMatrix::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Int
   MakeValidRowRange(LowRow, HighRow);
   if (HighCol - LowCol <= 0) return;
   const bool keyOutside = SortRowIx < LowRow || SortRowIx > HighRow;
-  // Cells are read and exchanged with range checks: an exchange handler may resize the matrix.
-  auto key = [this, SortRowIx](Int64 c) { return GetVal(static_cast<Integer>(c), SortRowIx); };
+  // An exchange handler may write cells but not resize the matrix or switch its store.
+  const detail::TUseGuard use(this);
+  auto key = [this, SortRowIx](Int64 c) { return Mat[Index(static_cast<Integer>(c), SortRowIx)]; };
   auto swapCell = [this](Integer r, Integer c1, Integer c2) {
-    if (FIsSparse || Mat.empty() || r < 1 || r > FNRow || c1 > FNCol || c2 > FNCol) return;
     std::swap(Mat[Index(c1, r)], Mat[Index(c2, r)]);
   };
   detail::CombSort(
-      LowCol, [this, HighCol] { return static_cast<Int64>(std::min(HighCol, FNCol)); },
-      HighCol - LowCol,
+      LowCol, [HighCol] { return static_cast<Int64>(HighCol); }, HighCol - LowCol,
       [&](Int64 i, Int64 j) { return Ascending ? key(i) > key(j) : key(j) > key(i); },
       [&](Int64 i, Int64 j) {
         const auto c1 = static_cast<Integer>(i);
@@ -102,6 +101,8 @@ void TIntMatrix::ExchangeRows(Integer r1, Integer r2) {
 void TIntMatrix::CopyRowToVec(TIntVector* DestVec, Integer Row, Integer FirstCol,
                               Integer LastCol) const {
   if (DestVec == nullptr) return;
+  // The vector's events may write cells but resize neither container under the copy.
+  const detail::TUseGuard use(this, DestVec);
   MakeValidColRange(FirstCol, LastCol);
   Row = std::clamp<Integer>(Row, 1, std::max<Integer>(FNRow, 1));
   Int64 count = (FNCol < 1 || FNRow < 1) ? 0 : Int64{LastCol} - FirstCol + 1;
@@ -113,6 +114,7 @@ void TIntMatrix::CopyRowToVec(TIntVector* DestVec, Integer Row, Integer FirstCol
 void TIntMatrix::CopyColToVec(TIntVector* DestVec, Integer Col, Integer FirstRow,
                               Integer LastRow) const {
   if (DestVec == nullptr) return;
+  const detail::TUseGuard use(this, DestVec);
   MakeValidRowRange(FirstRow, LastRow);
   Col = std::clamp<Integer>(Col, 1, std::max<Integer>(FNCol, 1));
   Int64 count = (FNCol < 1 || FNRow < 1) ? 0 : Int64{LastRow} - FirstRow + 1;
@@ -125,6 +127,9 @@ void TIntMatrix::CopyFrom(TIntMatrix* MatSource, Integer SourceColLo, Integer So
                           Integer SourceColHi, Integer SourceRowHi, Integer DestCol,
                           Integer DestRow) {
   if (MatSource == nullptr) return;
+  // OnChange of each written cell may write values but resize neither matrix. Entries a sparse
+  // target gains are inserted by place, never walked by position.
+  const detail::TUseGuard use(this, MatSource);
   const Integer srcCols = MatSource->FNCol;
   const Integer srcRows = MatSource->FNRow;
   if (srcCols >= 1 && srcRows >= 1) {
@@ -191,6 +196,7 @@ void TIntMatrix::CopyToArray(TInt2DArray& DestArray, Integer LowCol, Integer Hig
 
 void TIntMatrix::CopyFromArray(const TInt2DArray& SrcArray, Integer Col, Integer Row) {
   if (SrcArray.empty()) return;
+  const detail::TUseGuard use(this);
   // The first inner array fixes the count; a shorter later one is read only as far as it goes.
   const std::size_t inner = SrcArray.front().size();
   for (std::size_t i = 0; i < SrcArray.size(); ++i) {

@@ -64,11 +64,11 @@ std::vector<Integer> IntProduct(TProduct Kind, const Integer* A, std::size_t AR,
   return res;
 }
 
-// Writes a ResCols by ResRows result through Resize and SetVal: direct stores when MatRes has
-// no OnChange handler, one event per cell when it has, and a handler that resizes MatRes
-// cannot make a store go astray.
-void StoreResult(TIntMatrix& MatRes, const std::vector<Integer>& Res, Integer ResCols,
-                 Integer ResRows) {
+// Writes a ResCols by ResRows result through Resize and SetVal (one event per cell when MatRes
+// has an OnChange handler). Use guards the call's containers; MatRes's own resize passes.
+void StoreResult(const detail::TUseGuard& Use, TIntMatrix& MatRes, const std::vector<Integer>& Res,
+                 Integer ResCols, Integer ResRows) {
+  Use.AllowResize(&MatRes);
   MatRes.Resize(ResCols, ResRows);
   for (Integer c = 1; c <= ResCols; ++c) {
     for (Integer r = 1; r <= ResRows; ++r) {
@@ -77,6 +77,14 @@ void StoreResult(TIntMatrix& MatRes, const std::vector<Integer>& Res, Integer Re
                         static_cast<std::size_t>(r - 1)]);
     }
   }
+}
+
+// SetIntVecSize, granted to pass only when it really resizes: an unspent pass would let a
+// handler resize the vector later in the call.
+void ResizeVec(const detail::TUseGuard& Use, TIntVector& Vec, Integer NE) {
+  if (NE <= 0 || NE == Vec.NrOfElem()) return;
+  Use.AllowResize(&Vec);
+  Vec.SetIntVecSize(NE);
 }
 
 bool IsSparse(const TIntMatrix& M) noexcept {
@@ -119,7 +127,9 @@ bool ProductCommon(TIntMatrix& Self, const Integer* A, std::size_t AR, TIntMatri
   } catch (const std::length_error&) {
     detail::RaiseComponent<ENUVMatrixError>(MatRes, "not enough memory on heap");
   }
-  StoreResult(*MatRes, res, resCols, resRows);
+  // The result's events may write cells but resize none of the three matrices.
+  const detail::TUseGuard use(&Self, MatB, MatRes);
+  StoreResult(use, *MatRes, res, resCols, resRows);
   Self.Changed();
   return true;
 }
@@ -203,7 +213,8 @@ bool TIntMatrix::EMult(TIntMatrix* MatB, TIntMatrix* MatRes) {
     MatRes->Raise("not enough memory on heap");
   }
   for (std::size_t x = 0; x < res.size(); ++x) res[x] = detail::WrapMul(Mat[x], MatB->Mat[x]);
-  StoreResult(*MatRes, res, FNCol, FNRow);
+  const detail::TUseGuard use(this, MatB, MatRes);
+  StoreResult(use, *MatRes, res, FNCol, FNRow);
   Changed();
   return true;
 }
@@ -222,7 +233,9 @@ bool TIntMatrix::Multiply(TIntVector* VecB, TIntVector* VecRes) {
     const Integer* col = Mat.data() + i * static_cast<std::size_t>(FAllocRows);
     for (std::size_t j = 0; j < r; ++j) res[j] += static_cast<std::uint32_t>(col[j]) * b[i];
   }
-  VecRes->SetIntVecSize(FNRow);
+  // VecRes's events may write elements but resize neither container; its own resize passes.
+  const detail::TUseGuard use(this, VecB, VecRes);
+  ResizeVec(use, *VecRes, FNRow);
   for (std::size_t j = 0; j < r; ++j) {
     VecRes->SetVal(static_cast<Integer>(j + 1), static_cast<Integer>(res[j]));
   }
@@ -245,7 +258,8 @@ bool TIntMatrix::TransposeAndMultiply(TIntVector* VecB, TIntVector* VecRes) {
     for (std::size_t j = 0; j < r; ++j) s += static_cast<std::uint32_t>(col[j]) * b[j];
     res[i] = s;
   }
-  VecRes->SetIntVecSize(FNCol);
+  const detail::TUseGuard use(this, VecB, VecRes);
+  ResizeVec(use, *VecRes, FNCol);
   for (std::size_t i = 0; i < c; ++i) {
     VecRes->SetVal(static_cast<Integer>(i + 1), static_cast<Integer>(res[i]));
   }

@@ -11,12 +11,12 @@
 
 #include "nuv/base/constants.hpp"
 #include "nuv/base/errors.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/matrix/TIntMatrix.hpp"
 #include "nuv/matrix/detail/intmatrix_box.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
 #include "nuv/scalar/TVector.hpp"
-#include "nuv/base/moments.hpp"
 #include "nuv/scalar/detail/selection.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
@@ -93,6 +93,10 @@ void TIntMatrix::MeanVec(TDims Dim, TVector* Means) const {
   const bool perColumn = Dim == dimColumns;
   const Integer outer = perColumn ? FNCol : FNRow;
   const Integer inner = perColumn ? FNRow : FNCol;
+  // The vector's events may not resize the matrix read or the vector written; its own resize
+  // passes.
+  const detail::TUseGuard use(this, Means);
+  use.AllowResize(Means);
   Means->Resize(outer);
   for (Integer i = 1; i <= outer; ++i) {
     double s = 0.0;
@@ -207,21 +211,20 @@ void TIntMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Intege
   const TIntBox b = MakeIntBox(*this, LowCol, LowRow, HighCol, HighRow);
   if (b.Empty()) return;
   const auto n = static_cast<double>(b.Cells());
-  double s = 0.0;
-  double q = 0.0;
-  for (Integer c = b.C1; c <= b.C2; ++c) {
-    for (Integer r = b.R1; r <= b.R2; ++r) {
-      const auto x = static_cast<double>(GetVal(c, r));
-      s += x;
-      q += x * x;
+  // Sparse: every place of the box, absent ones as 0, so both stores visit the same values.
+  auto each = [&](auto&& F) {
+    if (FIsSparse) {
+      for (Integer c = b.C1; c <= b.C2; ++c) {
+        for (Integer r = b.R1; r <= b.R2; ++r) F(static_cast<double>(GetVal(c, r)));
+      }
+    } else {
+      ForIntBox(Mat.data(), FAllocRows, b,
+                [&](Integer, Integer, Integer x) { F(static_cast<double>(x)); });
     }
-  }
-  Mean = s / n;
-  Variance = 1.0;
-  if (n >= 3) {
-    Variance = (q - s * s / n) / (n - 1);
-    if (Variance < 0) Variance = 0.0;
-  }
+  };
+  double ss = 0.0;
+  detail::MeanSumSq(n, each, Mean, ss);
+  Variance = n >= 3 ? ss / (n - 1) : 1.0;
 }
 
 double TIntMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,
@@ -357,6 +360,8 @@ void TIntMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVe
   const bool perColumn = Orient != 0;
   const Integer outer = perColumn ? FNCol : FNRow;
   const Integer inner = perColumn ? FNRow : FNCol;
+  const detail::TUseGuard use(this, DestVec);
+  use.AllowResize(DestVec);
   DestVec->Resize(outer);
   for (Integer i = 1; i <= outer; ++i) {
     double v = EdgeOp == eopMin ? uc_MaxDouble : EdgeOp == eopMax ? -uc_MaxDouble : 0.0;

@@ -81,8 +81,10 @@ void TMat3D::Changed() {
 
 void TMat3D::Clone(TMat3D* MatSource) {
   if (MatSource == nullptr) return;
+  // The resize event's handler may write cells but resize neither array; the own resize passes.
+  const detail::TUseGuard use(this, MatSource);
+  use.AllowResize(this);
   Resize(MatSource->FNumX, MatSource->FNumY, MatSource->FNumZ);
-  // The resize event's handler may have resized either array again; copy what both hold.
   if (MatSource != this) {
     for (Integer x = 1; x <= FNumX; ++x) {
       for (Integer y = 1; y <= FNumY; ++y) {
@@ -121,6 +123,9 @@ void TMat3D::CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   if (Layer < 1 || Layer > FNumZ) Raise("specified layer beyond data range");
+  // DestMat's events may write cells but resize neither array; DestMat's own resize passes.
+  const detail::TUseGuard use(this, DestMat);
+  use.AllowResize(DestMat);
   DestMat->Resize(HighCol - LowCol + 1, HighRow - LowRow + 1);
   for (Integer c = LowCol; c <= HighCol; ++c) {
     for (Integer r = LowRow; r <= HighRow; ++r) {

@@ -1,6 +1,9 @@
 #pragma once
 // TMat3D: a component holding a three-dimensional array of doubles indexed by column, row and
-// layer, all 1-based. A plain value store: no Assign and no progress event.
+// layer, all 1-based. A plain value store: no Assign and no progress event. User code that a
+// call of this library runs (OnChange of the array or of a destination, MathFeedBackProc) may
+// change values but not sizes; freeing the array from such code while the call uses it is
+// undefined.
 
 #include <cstddef>
 #include <string>
@@ -44,10 +47,12 @@ class TMat3D : public detail::TMatrixContainer {
 
   /// Sets the size to Nc by Nr by Nl. When a size differs and all three are positive, cells
   /// inside both the old and the new box keep their values, new cells are 0, and OnChange
-  /// fires; otherwise nothing happens. Always true. A size that cannot be allocated raises
-  /// ENUVMatrixError "not enough memory on heap" (component message), nothing changed.
+  /// fires; otherwise nothing happens. True, except while a call of this library uses the array
+  /// (its handlers or progress hooks are running): then false and nothing changes. A size that
+  /// cannot be allocated raises ENUVMatrixError "not enough memory on heap" (component
+  /// message), nothing changed.
   bool Resize(Integer Nc, Integer Nr, Integer Nl);
-  /// Resize, then Fill(0) (the clearing fires no event). Always true.
+  /// Resize, then Fill(0) (the clearing fires no event). Resize's result; false clears nothing.
   bool ResizeAndClear(Integer Nc, Integer Nr, Integer Nl);
 
   // ---- element access ----

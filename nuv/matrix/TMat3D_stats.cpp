@@ -53,6 +53,8 @@ void TMat3D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hig
   const Int64 every = pairs / 100 + 1;
   Int64 counter = 0;
   bool seeded = false;
+  // MathFeedBackProc may write cells but not resize the array under the walk.
+  const detail::TUseGuard use(this);
   for (Integer x = LowCol; x <= HighCol; ++x) {
     for (Integer y = LowRow; y <= HighRow; ++y) {
       ++counter;
