@@ -20,9 +20,10 @@ TMat3D::TMat3D(TComponent* AOwner) : TMatrixContainer(AOwner) {
 }
 
 bool TMat3D::Resize(Integer Nc, Integer Nr, Integer Nl) {
-  if (!MayResize()) return false;
+  const bool may = MayResize();  // spent even by a resize that changes nothing
   if (Nc <= 0 || Nr <= 0 || Nl <= 0) return true;
   if (Nc == FNumX && Nr == FNumY && Nl == FNumZ) return true;
+  if (!may) return false;
   std::vector<double> store = ZeroStore<double>({Nc, Nr, Nl});
   // Cells inside both boxes keep their values: copy the overlapping layer runs.
   const Integer keepX = std::min(Nc, FNumX);

@@ -47,8 +47,8 @@ class TMat3D : public detail::TMatrixContainer {
 
   /// Sets the size to Nc by Nr by Nl. When a size differs and all three are positive, cells
   /// inside both the old and the new box keep their values, new cells are 0, and OnChange
-  /// fires; otherwise nothing happens. True, except while a call of this library uses the array
-  /// (its handlers or progress hooks are running): then false and nothing changes. A size that
+  /// fires; otherwise nothing happens. True, except for a new size while a call of this library
+  /// uses the array (its handlers or progress hooks are running): then false, nothing changed. A size that
   /// cannot be allocated raises ENUVMatrixError "not enough memory on heap" (component
   /// message), nothing changed.
   bool Resize(Integer Nc, Integer Nr, Integer Nl);
