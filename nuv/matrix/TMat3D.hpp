@@ -48,8 +48,8 @@ class TMat3D : public detail::TMatrixContainer {
   /// Sets the size to Nc by Nr by Nl. When a size differs and all three are positive, cells
   /// inside both the old and the new box keep their values, new cells are 0, and OnChange
   /// fires; otherwise nothing happens. True, except for a new size while a call of this library
-  /// uses the array (its handlers or progress hooks are running): then false, nothing changed. A size that
-  /// cannot be allocated raises ENUVMatrixError "not enough memory on heap" (component
+  /// uses the array (its handlers or progress hooks are running): then false, nothing changed. A
+  /// size that cannot be allocated raises ENUVMatrixError "not enough memory on heap" (component
   /// message), nothing changed.
   bool Resize(Integer Nc, Integer Nr, Integer Nl);
   /// Resize, then Fill(0) (the clearing fires no event). Resize's result; false clears nothing.

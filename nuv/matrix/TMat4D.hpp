@@ -147,9 +147,9 @@ class TMat4D : public detail::TMatrixContainer {
   /// are the current ones or any is below 1. Always true. A box that cannot be allocated
   /// raises ENUVMatrixError `Component "<Name>": not enough memory on heap`, nothing changed.
   /// While a call of this library uses the array (its handlers, progress hooks or user
-  /// functions are running), Resize to other sizes returns false and changes nothing; so do the other changes
-  /// of size or storage (Assign, Cut, Resample, Transpose, LoadBinary, the size writers), and a
-  /// copy into an array whose resize is refused copies nothing.
+  /// functions are running), Resize to other sizes returns false and changes nothing; so do the
+  /// other changes of size or storage (Assign, Cut, Resample, Transpose, LoadBinary, the size
+  /// writers), and a copy into an array whose resize is refused copies nothing.
   bool Resize(Integer Nc, Integer Nr, Integer Nl, Integer Nt);
   /// Resize, then Fill(0) (which fires OnChange even at the current sizes).
   bool ResizeAndClear(Integer Nc, Integer Nr, Integer Nl, Integer Nt);

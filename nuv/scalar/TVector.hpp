@@ -23,7 +23,8 @@ class TVector : public detail::TVectorCore<double> {
   /// Writer of NrOfElem: calls Resize(NE) only when NE > 0 and NE differs from the count.
   /// While a call of this library uses the vector (its handlers, or those of the other
   /// containers the call reads or writes, are running), Resize to another count returns
-  /// false and changes nothing, and so does this writer. Freeing the vector from such a handler is undefined.
+  /// false and changes nothing, and so does this writer. Freeing the vector from such a handler is
+  /// undefined.
   void SetVecSize(Integer NE);
 
   /// Euclidean length, the elements' squares summed from element 1 upwards; computed with

@@ -45,7 +45,8 @@ class TVectorCore : public TComponent, public TUseCounted {
   /// `Component "<Name>": not enough memory` and leaves count and elements unchanged.
   /// While a call of this library uses the vector (its OnChange or OnSortExchange handlers, or
   /// those of the other vectors it reads or writes, are running), Resize to another count
-  /// returns false and changes nothing; so does everything that resizes or replaces the storage through it.
+  /// returns false and changes nothing; so does everything that resizes or replaces the storage
+  /// through it.
   bool Resize(Integer NE);
   /// Element Elem (1-based); 0 outside 1..NrOfElem.
   T GetVal(Integer Elem) const noexcept {
