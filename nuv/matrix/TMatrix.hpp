@@ -48,7 +48,9 @@ inline constexpr std::array<std::string_view, 6> DistModeId{
 
 /// A call of this library that runs user code (OnChange, OnSortExchange, OnCalcDistance,
 /// MathFeedBackProc) holds the containers it uses; that code may change their values but not
-/// their sizes. Freeing a container from such code while the call uses it is undefined.
+/// their sizes. A call started from such code cannot resize what the outer call holds either:
+/// a product, decomposition or histogram whose destination keeps the wrong size returns false.
+/// Freeing a container from such code while the call uses it is undefined.
 class TMatrix : public detail::TMatrixContainer {
  public:
   /// One column of one row holding 0; precisions 15 and -1. Raises ENUVMatrixError
