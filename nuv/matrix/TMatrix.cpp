@@ -96,6 +96,8 @@ void TMatrix::Assign(TPersistent* Source) {
     return;
   }
   if (src == this) return;
+  // Replaces the store: refused, like a resize, while a call uses this matrix.
+  if (!MayResize()) return;
   // The source's visible cells only; a source without columns leaves no store at all.
   std::vector<double> store;
   if (src->FNCol > 0 && src->FNRow > 0) {
@@ -134,8 +136,13 @@ void TMatrix::AssignTo(TPersistent* Dest) {
 
 void TMatrix::Clone(TMatrix* MatSource) {
   if (MatSource == nullptr) return;
+  // The handlers fired by the resize and the cell writes may not resize either matrix.
+  detail::TUseGuard use(this, MatSource);
+  use.AllowResize(this);
   Resize(MatSource->FNCol, MatSource->FNRow);
-  if (FOnChange) {
+  // A refused resize (a call started from a handler) leaves the sizes apart: the common cells.
+  const bool sameSize = FNCol == MatSource->FNCol && FNRow == MatSource->FNRow;
+  if (FOnChange || !sameSize) {
     for (Integer c = 1; c <= FNCol; ++c) {
       for (Integer r = 1; r <= FNRow; ++r) SetVal(c, r, MatSource->GetVal(c, r));
     }

@@ -46,6 +46,11 @@ inline constexpr std::array<std::string_view, 6> DistModeId{
     "squared Euclidean",   "Dice coefficient", "user defined"};
 }  // namespace NUV_matrix
 
+/// A call of this library that runs user code (OnChange, OnSortExchange, OnCalcDistance,
+/// MathFeedBackProc) holds the containers it uses; that code may change their values but not
+/// their sizes. A call started from such code cannot resize what the outer call holds either:
+/// a product, decomposition or histogram whose destination keeps the wrong size returns false.
+/// Freeing a container from such code while the call uses it is undefined.
 class TMatrix : public detail::TMatrixContainer {
  public:
   /// One column of one row holding 0; precisions 15 and -1. Raises ENUVMatrixError
@@ -78,6 +83,9 @@ class TMatrix : public detail::TMatrixContainer {
   /// and the new size keep their values, new cells are 0. The current size: true, no event;
   /// otherwise fires OnChange and returns true. A size that cannot be allocated raises
   /// ENUVMatrixError `Component "<Name>": not enough memory on heap`, nothing changed.
+  /// While a call of this library uses the matrix (its handlers, progress hooks or user
+  /// functions are running), Resize returns false and changes nothing; so does everything that
+  /// resizes or replaces the store (SetNCols, Assign, Transpose, Diff, ...).
   bool Resize(Integer Nc, Integer Nr);
   /// Resize, then Fill(0) when it succeeded (fires OnChange even at the current size).
   bool ResizeAndClear(Integer Nc, Integer Nr);
@@ -113,7 +121,8 @@ class TMatrix : public detail::TMatrixContainer {
 
   // ---- copying ----
   /// Copies sizes, DataID, cells, precisions and the three handlers of a TMatrix; fires no
-  /// event. Assigning a matrix to itself does nothing. Any other source raises EConvertError.
+  /// event. Assigning a matrix to itself, or one that a running call uses, does nothing. Any
+  /// other source raises EConvertError.
   void Assign(TPersistent* Source) override;
   /// Resizes to MatSource's size and copies its cells through SetVal (one OnChange per cell),
   /// then fires OnChange once more. DataID, precisions and handlers stay. Null does nothing.
@@ -157,7 +166,8 @@ class TMatrix : public detail::TMatrixContainer {
   void SMult(double Scalar);
   /// Every cell increased by Scalar, then OnChange.
   void SAdd(double Scalar);
-  /// Exchanges rows and columns and fires OnChange; true. Raises ENUVMatrixError
+  /// Exchanges rows and columns and fires OnChange; true (false, nothing changed, while a call
+  /// uses the matrix). Raises ENUVMatrixError
   /// "not enough memory on heap" (component message) when the copy cannot be allocated.
   bool Transpose();
   /// Sum of the diagonal of a square matrix; 0 for a non-square one.
@@ -187,7 +197,8 @@ class TMatrix : public detail::TMatrixContainer {
   /// Balances a square matrix by diagonal similarity scaling (no OnChange); false otherwise.
   bool Balance();
   /// Replaces the rows by their consecutive differences Order times, then drops the last Order
-  /// rows (fires OnChange). Nothing happens unless 1 <= Order <= 10 and Order < NrOfRows.
+  /// rows (fires OnChange). Nothing happens unless 1 <= Order <= 10 and Order < NrOfRows, nor
+  /// while a call uses the matrix.
   void Diff(Integer Order);
 
   // ---- square on worker threads, statistics over sub-ranges ----
@@ -196,12 +207,12 @@ class TMatrix : public detail::TMatrixContainer {
   /// worker threads taking the result columns in ascending order, while the caller reports
   /// progress. Each cell is the sum of its products over the rows in order, so every thread
   /// count gives the same bits. Each column adds 1 to ProcStat; the result cells fire no
-  /// OnChange. False for a null MatRes, when MatRes (or this matrix) is not of the expected
-  /// size after the Resize (an OnChange handler resized it; no cell is written then), or when
-  /// AbortMathProc is seen (columns not begun keep their values). No worker outlives the call;
-  /// an exception from a worker or from MathFeedBackProc is rethrown on the caller's thread
-  /// once every worker has ended. MatRes may be this matrix (its cells before the call are
-  /// squared).
+  /// OnChange. Neither matrix can be resized by the result's handler or MathFeedBackProc during
+  /// the call. False for a null MatRes, when MatRes could not be resized (the call was started
+  /// from a handler of a call using it; no cell is written then), or when AbortMathProc is seen
+  /// (columns not begun keep their values). No worker outlives the call; an exception from a worker
+  /// or from MathFeedBackProc is rethrown on the caller's thread once every worker has ended.
+  /// MatRes may be this matrix (its cells before the call are squared).
   bool Square(TMatrix* MatRes, double Norm, Integer NThreads);
   /// Square with as many threads as the machine has processors.
   bool Square(TMatrix* MatRes, double Norm);
@@ -236,8 +247,8 @@ class TMatrix : public detail::TMatrixContainer {
   Integer FindInSortedColumn(Integer Col, bool ColIsAscending, double Value) const;
   /// Sum of the box; 0 when empty.
   double Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const;
-  /// Mean and variance (n - 1) in one pass; Variance 1 for fewer than three cells, never
-  /// negative. Both 0 for an empty box.
+  /// Mean and variance (n - 1), the sum of squares taken about the mean in two passes;
+  /// Variance 1 for fewer than three cells, never negative. Both 0 for an empty box.
   void MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Mean,
                double& Variance) const;
   /// Geometric mean; 0 when a cell is 0 or the box is empty. A negative cell raises
@@ -286,8 +297,9 @@ class TMatrix : public detail::TMatrixContainer {
   /// Means := the column means (dimColumns) or the row means (dimRows); null Means does
   /// nothing, an empty column or row has mean 0. No event.
   void MeanVec(TDims Dim, TVector* Means) const;
-  /// Pearson correlation of all cells with those of OtherMat; 0 unless n > 2 and both sums of
-  /// squares are positive. Another size (or null) raises "matrices do not match".
+  /// Pearson correlation of all cells with those of OtherMat, sums of squares and products
+  /// taken about the means in two passes; 0 unless n > 2 and both sums of squares are positive,
+  /// never beyond -1..1. Another size (or null) raises "matrices do not match".
   double Correlate(TMatrix* OtherMat) const;
   /// DestVec := min, max, sum or mean of each column (Orient non-zero) or row (Orient zero).
   /// Min and max ignore NaN cells; a line without numbers gives uc_MaxDouble resp.

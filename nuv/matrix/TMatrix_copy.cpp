@@ -45,6 +45,8 @@ void CopyBox(TMatrix& Dest, ReadFn&& Read, Integer SrcCols, Integer SrcRows, Int
 void TMatrix::CopyFrom(TMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
                        Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow) {
   if (MatSource == nullptr) return;
+  // Each SetVal fires this matrix's handler: it may change cells but not either size.
+  detail::TUseGuard use(this, MatSource);
   if (MatSource != this) {
     CopyBox(
         *this, [MatSource](Integer c, Integer r) { return MatSource->GetVal(c, r); },
@@ -75,6 +77,7 @@ void TMatrix::CopyFrom(TMatrix* MatSource, Integer SourceColLo, Integer SourceRo
 void TMatrix::CopyFrom(TIntMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
                        Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow) {
   if (MatSource == nullptr) return;
+  detail::TUseGuard use(this, MatSource);
   CopyBox(
       *this,
       [MatSource](Integer c, Integer r) { return static_cast<double>(MatSource->GetVal(c, r)); },
@@ -87,6 +90,7 @@ void TMatrix::CopyFrom(TMat3D* MatSource, Integer SourceColLo, Integer SourceRow
                        Integer SourceColHi, Integer SourceRowHi, Integer SourceLayer,
                        Integer DestCol, Integer DestRow) {
   if (MatSource == nullptr) return;
+  detail::TUseGuard use(this, MatSource);
   const Integer layers = MatSource->NrOfLayers();
   if (layers > 0) {
     const Integer layer = std::clamp<Integer>(SourceLayer, 1, layers);
@@ -101,6 +105,7 @@ void TMatrix::CopyFrom(TMat3D* MatSource, Integer SourceColLo, Integer SourceRow
 void TMatrix::CopyFromVec(TDims Dim, TVector* VecSource, Integer Source1stElem,
                           Integer SourceLastElem, Integer DestCol, Integer DestRow) {
   if (VecSource == nullptr) return;
+  detail::TUseGuard use(this, VecSource);
   VecSource->MakeValidElemRange(Source1stElem, SourceLastElem);
   for (Integer e = Source1stElem; e <= SourceLastElem; ++e) {
     const Int64 shift = Int64{e} - Source1stElem;
@@ -124,6 +129,8 @@ void TMatrix::CopyFromVec(TVector* VecSource, Integer Source1stElem, Integer Sou
 
 void TMatrix::CopyRowToVec(TVector* DestVec, Integer Row, Integer FirstCol, Integer LastCol) const {
   if (DestVec == nullptr) return;
+  // DestVec's handler runs after the count is taken: it may not resize either container.
+  detail::TUseGuard use(this, DestVec);
   MakeValidColRange(FirstCol, LastCol);
   Row = std::clamp<Integer>(Row, 1, std::max<Integer>(FNRow, 1));
   Int64 count = (FNCol < 1 || FNRow < 1) ? 0 : Int64{LastCol} - FirstCol + 1;
@@ -134,6 +141,7 @@ void TMatrix::CopyRowToVec(TVector* DestVec, Integer Row, Integer FirstCol, Inte
 
 void TMatrix::CopyColToVec(TVector* DestVec, Integer Col, Integer FirstRow, Integer LastRow) const {
   if (DestVec == nullptr) return;
+  detail::TUseGuard use(this, DestVec);
   MakeValidRowRange(FirstRow, LastRow);
   Col = std::clamp<Integer>(Col, 1, std::max<Integer>(FNCol, 1));
   Int64 count = (FNCol < 1 || FNRow < 1) ? 0 : Int64{LastRow} - FirstRow + 1;
@@ -165,6 +173,7 @@ void TMatrix::CopyToArray(TDouble2DArray& DestArray, Integer LowCol, Integer Hig
 
 void TMatrix::CopyFromArray(const TDouble2DArray& SrcArray, Integer Col, Integer Row) {
   if (SrcArray.empty()) return;
+  detail::TUseGuard use(this);
   // The first inner array fixes the count; a shorter later one is read only as far as it goes.
   const std::size_t inner = SrcArray.front().size();
   for (std::size_t i = 0; i < SrcArray.size(); ++i) {

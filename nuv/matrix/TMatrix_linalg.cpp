@@ -72,6 +72,8 @@ bool TMatrix::ProductCommon(TMatrix* MatB, TMatrix* MatRes, int Kind) {
       resCols = bc, resRows = c, inner = r;
       break;
   }
+  // The result's handlers (its resize, its cells) may change values, never sizes.
+  detail::TUseGuard use(this, MatB, MatRes);
   // Computed apart from both operands, so that MatRes may be either of them.
   auto res = WorkArray(static_cast<std::uint64_t>(std::max<Integer>(resCols, 0)) *
                        static_cast<std::uint64_t>(std::max<Integer>(resRows, 0)));
@@ -93,7 +95,10 @@ bool TMatrix::ProductCommon(TMatrix* MatB, TMatrix* MatRes, int Kind) {
         break;
     }
   }
+  use.AllowResize(MatRes);
   MatRes->Resize(resCols, resRows);
+  // Refused when this call was started from a handler of a call using MatRes.
+  if (MatRes->FNCol != resCols || MatRes->FNRow != resRows) return false;
   MatRes->StoreCells(res->data());
   Changed();
   return true;
@@ -114,7 +119,10 @@ bool TMatrix::TransposeAndMultiply(TMatrix* MatB, TMatrix* MatRes) {
 bool TMatrix::EMult(TMatrix* MatB, TMatrix* MatRes) {
   if (MatB == nullptr || MatRes == nullptr) return false;
   if (MatB->FNCol != FNCol || MatB->FNRow != FNRow) return false;
+  detail::TUseGuard use(this, MatB, MatRes);
+  use.AllowResize(MatRes);
   MatRes->Resize(FNCol, FNRow);
+  if (MatRes->FNCol != FNCol || MatRes->FNRow != FNRow) return false;
   if (MatRes->FOnChange) {
     for (Integer i = 1; i <= FNCol; ++i) {
       for (Integer j = 1; j <= FNRow; ++j) MatRes->SetVal(i, j, GetVal(i, j) * MatB->GetVal(i, j));
@@ -140,7 +148,12 @@ bool TMatrix::Multiply(TVector* VecB, TVector* VecRes) {
     const double bi = b[i];
     for (std::size_t j = 0; j < r; ++j) res[j] += col[j] * bi;
   }
-  VecRes->SetVecSize(FNRow);
+  detail::TUseGuard use(this, VecB, VecRes);
+  // SetVecSize skips the resize for a count below 1 or the current one: grant only a real one.
+  if (FNRow > 0 && FNRow != VecRes->NrOfElem()) {
+    use.AllowResize(VecRes);
+    VecRes->SetVecSize(FNRow);
+  }
   for (std::size_t j = 0; j < r; ++j) VecRes->SetVal(static_cast<Integer>(j + 1), res[j]);
   Changed();
   return true;
@@ -159,7 +172,11 @@ bool TMatrix::TransposeAndMultiply(TVector* VecB, TVector* VecRes) {
     for (std::size_t j = 0; j < r; ++j) s += col[j] * b[j];
     res[i] = s;
   }
-  VecRes->SetVecSize(FNCol);
+  detail::TUseGuard use(this, VecB, VecRes);
+  if (FNCol > 0 && FNCol != VecRes->NrOfElem()) {
+    use.AllowResize(VecRes);
+    VecRes->SetVecSize(FNCol);
+  }
   for (std::size_t i = 0; i < c; ++i) VecRes->SetVal(static_cast<Integer>(i + 1), res[i]);
   Changed();
   return true;
@@ -196,6 +213,8 @@ void TMatrix::SAdd(double Scalar) {
 }
 
 bool TMatrix::Transpose() {
+  // Replaces the store: refused, like a resize, while a call uses this matrix.
+  if (!MayResize()) return false;
   const Integer nc = FNRow;
   const Integer nr = FNCol;
   const Integer cols = std::max<Integer>(nc, 1);
@@ -265,6 +284,8 @@ double TMatrix::Norm(TNormType nt) const {
     }
     case ntSpectral: {
       const Integer n = FNCol;
+      // MathFeedBackProc runs at every step of the decomposition.
+      detail::TUseGuard use(this);
       // Temporaries on the stack are released on every exit, the exception included.
       TMatrix a(nullptr);
       a.Resize(FNCol, FNRow);
@@ -361,6 +382,8 @@ bool TMatrix::LUdecomposition(TMatrix*& MatL, TMatrix*& MatU, Integer& NumPerm) 
   NumPerm = 1;
   if (FNCol != FNRow || MatL == nullptr || MatU == nullptr || MatL == MatU) return false;
   const Integer n = FNCol;
+  // Handlers of MatL and MatU (their resizes and cells) may not resize any of the three.
+  detail::TUseGuard use(this, MatL, MatU);
   // MatL may be this matrix: keep its cells before MatL is cleared.
   TMatrix saved(nullptr);
   TMatrix* source = this;
@@ -369,9 +392,14 @@ bool TMatrix::LUdecomposition(TMatrix*& MatL, TMatrix*& MatU, Integer& NumPerm) 
     std::copy_n(FData.data(), VisibleCells(n, n), saved.FData.data());
     source = &saved;
   }
+  use.AllowResize(MatL);
   MatL->Resize(n, n);
+  if (MatL->FNCol != n || MatL->FNRow != n) return false;
   MatL->Fill(0.0);
+  // Clone resizes MatU, which this call holds: its resize is this call's to grant.
+  use.AllowResize(MatU);
   MatU->Clone(source);
+  if (MatU->FNCol != n || MatU->FNRow != n) return false;
 
   std::vector<double> scale;
   if (!RowScales(MatU->FData.data(), n, scale, false)) return false;
@@ -414,6 +442,8 @@ bool TMatrix::Invert() {
   if (FNCol != FNRow || FNCol < 1) return false;
   const Integer n = FNCol;
   const std::uint64_t cells = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(n);
+  // MathFeedBackProc runs at every step: the result is copied back into n by n cells.
+  detail::TUseGuard use(this);
   // The decomposition and the solution work on copies: A changes only on success.
   auto lu = WorkArray(cells);
   auto inv = lu ? WorkArray(cells) : nullptr;
@@ -466,8 +496,16 @@ bool TMatrix::CholeskyDecomp(TMatrix*& MatL) {
       }
     }
   }
+  // MatL's handlers may not resize this matrix while its cells are read.
+  detail::TUseGuard use(this, MatL);
   if (ok) {
+    use.AllowResize(MatL);
     MatL->Resize(n, n);
+    // A refused resize (this call started from a handler): a factor of another size is no
+    // factor at all.
+    ok = MatL->FNCol == n && MatL->FNRow == n;
+  }
+  if (ok) {
     for (Integer i = 1; i <= n; ++i) {
       for (Integer j = i + 1; j <= n; ++j) MatL->SetVal(i, j, GetVal(j, i));
       MatL->SetVal(i, i, d[static_cast<std::size_t>(i)]);
@@ -511,6 +549,8 @@ bool TMatrix::Balance() {
 
 void TMatrix::Diff(Integer Order) {
   if (Order < 1 || Order > 10 || Order >= FNRow) return;
+  // The differences are only written when the rows can then be dropped.
+  if (!MayResize()) return;
   const auto r = static_cast<std::size_t>(FNRow);
   for (Integer pass = 0; pass < Order; ++pass) {
     for (Integer i = 0; i < FNCol; ++i) {

@@ -18,7 +18,8 @@ void TMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Intege
   MakeValidRowRange(LowRow, HighRow);
   if (HighRow - LowRow <= 0) return;
   const bool keyOutside = SortColIx < LowCol || SortColIx > HighCol;
-  // Every cell access is range-checked: an exchange handler may resize the matrix.
+  // The exchange handler may change cells, never the size the sort runs over.
+  detail::TUseGuard use(this);
   auto key = [this, SortColIx](Int64 r) { return GetVal(SortColIx, static_cast<Integer>(r)); };
   auto swapCell = [this](Integer c, Integer r1, Integer r2) {
     if (c < 1 || c > FNCol || r1 > FNRow || r2 > FNRow) return;
@@ -46,6 +47,7 @@ void TMatrix::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Intege
   MakeValidRowRange(LowRow, HighRow);
   if (HighCol - LowCol <= 0) return;
   const bool keyOutside = SortRowIx < LowRow || SortRowIx > HighRow;
+  detail::TUseGuard use(this);
   auto key = [this, SortRowIx](Int64 c) { return GetVal(static_cast<Integer>(c), SortRowIx); };
   auto swapCell = [this](Integer r, Integer c1, Integer c2) {
     if (r < 1 || r > FNRow || c1 > FNCol || c2 > FNCol) return;
@@ -146,6 +148,8 @@ Integer TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DMat) {
   const Integer n = FNRow;
   if (DMat == nullptr || DMat->NrOfColumns() != n) return -2;
   if (DMat->NrOfRows() != n) return -1;
+  // The user distance and DMat's handler may not resize either matrix while n rows are paired.
+  detail::TUseGuard use(this, DMat);
   if (DMat != this) {
     for (Integer i = 1; i < n; ++i) {
       DMat->SetVal(i, i, 0.0);

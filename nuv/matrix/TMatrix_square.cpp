@@ -202,10 +202,13 @@ bool TMatrix::Square(TMatrix* MatRes, double Norm, Integer NThreads) {
                FData.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(c) *
                                                            static_cast<std::size_t>(r)));
   }
+  // Neither the result's handler (fired by its resize) nor MathFeedBackProc may resize the two
+  // matrices while the workers read and write their cells.
+  detail::TUseGuard use(this, MatRes);
+  use.AllowResize(MatRes);
   MatRes->Resize(c, c);
-  // An OnChange handler may have resized either matrix: work only on sizes as they now stand.
+  // Refused when this call was started from a handler of a call using MatRes.
   if (MatRes->FNCol != c || MatRes->FNRow != c) return false;
-  if (MatRes != this && (FNCol != c || FNRow != r)) return false;
   if (c <= 0) return true;
   // With no row every sum is 0 and no source cell is read.
   const std::size_t rows = r > 0 ? static_cast<std::size_t>(r) : 0;

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "nuv/base/constants.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
 #include "nuv/scalar/TIntVector.hpp"
 #include "nuv/scalar/TVector.hpp"
-#include "nuv/base/moments.hpp"
 #include "nuv/scalar/detail/selection.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
@@ -112,7 +112,14 @@ bool TMatrix::Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, doub
   const double span = std::fabs(LastBin - FirstBin) / BinWidth;
   if (!std::isfinite(span) || std::nearbyint(span) + 1 > 500) return false;
   const auto nb = static_cast<Integer>(Round(span)) + 1;
-  if (Histo->NrOfElem() != nb) Histo->Resize(nb);
+  // Histo's handlers run while the box is read: they may not resize it or this matrix.
+  detail::TUseGuard use(this, Histo);
+  if (Histo->NrOfElem() != nb) {
+    use.AllowResize(Histo);
+    Histo->Resize(nb);
+    // Refused when this call was started from a handler of a call using Histo.
+    if (Histo->NrOfElem() != nb) return false;
+  }
   Histo->Clear();
   std::uint64_t under = 0;
   std::uint64_t over = 0;
@@ -227,18 +234,10 @@ void TMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer H
   const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
   if (b.Empty()) return;
   const auto n = static_cast<double>(b.Cells());
-  double s = 0.0;
-  double q = 0.0;
-  ForBox(*this, b, [&](Integer, Integer, double x) {
-    s += x;
-    q += x * x;
-  });
-  Mean = s / n;
-  Variance = 1.0;
-  if (n >= 3) {
-    Variance = (q - s * s / n) / (n - 1);
-    if (Variance < 0) Variance = 0.0;
-  }
+  double ss = 0.0;
+  detail::MeanSumSq(
+      n, [&](auto&& f) { ForBox(*this, b, [&](Integer, Integer, double x) { f(x); }); }, Mean, ss);
+  Variance = n >= 3 ? ss / (n - 1) : 1.0;
 }
 
 double TMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,
@@ -371,6 +370,8 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
 // ---- normalisations ----
 
 void TMatrix::StandardizeColumns(TVector* Means, TVector* StdDevs) {
+  // The vectors' handlers may change values, never the sizes this loop runs over.
+  detail::TUseGuard use(this, Means, StdDevs);
   for (Integer c = 1; c <= FNCol && FNRow > 0; ++c) {
     double mean = 0.0;
     double var = 0.0;
@@ -386,6 +387,8 @@ void TMatrix::StandardizeColumns(TVector* Means, TVector* StdDevs) {
 }
 
 void TMatrix::StandardizeRows(TVector* Means, TVector* StdDevs) {
+  // The vectors' handlers may change values, never the sizes this loop runs over.
+  detail::TUseGuard use(this, Means, StdDevs);
   for (Integer r = 1; r <= FNRow && FNCol > 0; ++r) {
     double mean = 0.0;
     double var = 0.0;
@@ -401,6 +404,7 @@ void TMatrix::StandardizeRows(TVector* Means, TVector* StdDevs) {
 }
 
 void TMatrix::QNormalizeColumns(double RefQuant, TVector* Medians, TVector* QuantDiffs) {
+  detail::TUseGuard use(this, Medians, QuantDiffs);
   for (Integer c = 1; c <= FNCol && FNRow > 0; ++c) {
     const double q = Percentile(RefQuant, c, 1, c, FNRow);
     const double med = Percentile(50, c, 1, c, FNRow);
@@ -415,6 +419,7 @@ void TMatrix::QNormalizeColumns(double RefQuant, TVector* Medians, TVector* Quan
 }
 
 void TMatrix::QNormalizeRows(double RefQuant, TVector* Medians, TVector* QuantDiffs) {
+  detail::TUseGuard use(this, Medians, QuantDiffs);
   for (Integer r = 1; r <= FNRow && FNCol > 0; ++r) {
     const double q = Percentile(RefQuant, 1, r, FNCol, r);
     const double med = Percentile(50, 1, r, FNCol, r);
@@ -429,6 +434,8 @@ void TMatrix::QNormalizeRows(double RefQuant, TVector* Medians, TVector* QuantDi
 }
 
 void TMatrix::MeanCenterColumns(TVector* Means) {
+  detail::TUseGuard use(this, Means);
+  use.AllowResize(Means);
   if (Means != nullptr) Means->Resize(FNCol);
   for (Integer c = 1; c <= FNCol && FNRow > 0; ++c) {
     double mean = 0.0;
@@ -441,6 +448,8 @@ void TMatrix::MeanCenterColumns(TVector* Means) {
 }
 
 void TMatrix::MeanCenterRows(TVector* Means) {
+  detail::TUseGuard use(this, Means);
+  use.AllowResize(Means);
   if (Means != nullptr) Means->Resize(FNRow);
   for (Integer r = 1; r <= FNRow && FNCol > 0; ++r) {
     double mean = 0.0;
@@ -457,6 +466,9 @@ void TMatrix::MeanVec(TDims Dim, TVector* Means) const {
   const bool perColumn = Dim == dimColumns;
   const Integer outer = perColumn ? FNCol : FNRow;
   const Integer inner = perColumn ? FNRow : FNCol;
+  // Taken before the resize, so that the handler it fires cannot resize this matrix either.
+  detail::TUseGuard use(this, Means);
+  use.AllowResize(Means);
   Means->Resize(outer);
   for (Integer i = 1; i <= outer; ++i) {
     double s = 0.0;
@@ -472,20 +484,11 @@ double TMatrix::Correlate(TMatrix* OtherMat) const {
   }
   const TBox b = MakeBox(*this, 0, 0, 0, 0);
   const auto n = static_cast<double>(b.Cells());
-  double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-  ForBox(*this, b, [&](Integer c, Integer r, double x) {
-    const double y = Cell(*OtherMat, c, r);
-    sx += x;
-    sy += y;
-    sxx += x * x;
-    syy += y * y;
-    sxy += x * y;
+  if (!(n > 2)) return 0.0;
+  const detail::TCoMoments m = detail::CoMomentsOf(n, [&](auto&& f) {
+    ForBox(*this, b, [&](Integer c, Integer r, double x) { f(x, Cell(*OtherMat, c, r)); });
   });
-  if (!(n > 2 && sxx > 0 && syy > 0)) return 0.0;
-  const double vx = sxx - sx * sx / n;
-  const double vy = syy - sy * sy / n;
-  if (vx == 0 || vy == 0) return 0.0;
-  return (sxy - sx * sy / n) / std::sqrt(std::fabs(vx * vy));
+  return detail::CorrelationOf(m);
 }
 
 void TMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const {
@@ -493,6 +496,8 @@ void TMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) 
   const bool perColumn = Orient != 0;
   const Integer outer = perColumn ? FNCol : FNRow;
   const Integer inner = perColumn ? FNRow : FNCol;
+  detail::TUseGuard use(this, DestVec);
+  use.AllowResize(DestVec);
   DestVec->Resize(outer);
   const bool extreme = EdgeOp == eopMin || EdgeOp == eopMax;
   for (Integer i = 1; i <= outer; ++i) {

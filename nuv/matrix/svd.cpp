@@ -430,6 +430,9 @@ bool Decompose(S& st, int m, int n) {
 
 bool SingValDecompCore(TMatrix* A, TMatrix* V, TVector* W) {
   if (A == nullptr || V == nullptr || W == nullptr) return false;
+  // MathFeedBackProc runs at every step and the handlers at every observed write; the direct
+  // store holds cell pointers and both stores hold the sizes.
+  TUseGuard use(A, V, W);
   const int m = A->NrOfRows();
   const int n = A->NrOfColumns();
   const bool direct = n >= 1 && m >= n && A != V && !TMatrixAccess::Observed(*A) &&

@@ -132,16 +132,20 @@ TEST(TMatrixSortRows, NothingToSortOrNoKey) {
   EXPECT_EQ(rec.Changes, 1);  // the resize only
 }
 
-TEST(TMatrixSortRows, HandlerShrinkingTheMatrixEndsTheSortSafely) {
+TEST(TMatrixSortRows, HandlerShrinkingTheMatrixIsRefusedAndTheSortCompletes) {
   TMatrix m(nullptr);
   m.Resize(3, 40);
   for (Integer r = 1; r <= 40; ++r) m.SetVal(3, r, -r);
   int calls = 0;
+  bool resized = true;
   m.SetOnSortExchange([&](TObject*, Byte, Integer, Integer, Integer, Integer) {
-    if (++calls == 3) m.Resize(2, 5);
+    if (++calls == 3) resized = m.Resize(2, 5);
   });
   m.SortRows(3, true, 0, 0, 0, 0);
-  EXPECT_EQ(m.NrOfRows(), 5);
+  EXPECT_FALSE(resized);
+  EXPECT_EQ(m.NrOfColumns(), 3);
+  ASSERT_EQ(m.NrOfRows(), 40);
+  for (Integer r = 1; r <= 40; ++r) EXPECT_EQ(m.GetVal(3, r), r - 41.0);
 }
 
 TEST(TMatrixMirrorExchange, ReverseAndExchangeWholeRowsAndColumns) {
