@@ -59,7 +59,7 @@ void SwapState(StateColumns& st, Integer c1, Integer r1, Integer c2, Integer r2)
 }
 
 // Values go through the matrix so that OnChange fires per cell. Every index is checked at
-// the moment of use: a change handler may resize the table in the middle of an exchange.
+// the moment of use.
 void ExchangeCells(TMatrix* m, StateColumns& st, Integer c1, Integer r1, Integer c2, Integer r2) {
   const double v = m->GetVal(c1, r1);
   m->SetVal(c1, r1, m->GetVal(c2, r2));
@@ -91,6 +91,7 @@ bool HeaderCombSort(Integer Low, Integer High, bool Ascending, LastFn Last, Grea
 void TDataTable::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow, bool IncludeHeaders) {
   TMatrix* const m = FNumericData;
+  const detail::TUseGuard use(this, m);
   Integer lo = LowRow;
   Integer hi = HighRow;
   MakeValidRowRange(lo, hi);
@@ -122,6 +123,7 @@ void TDataTable::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Int
 void TDataTable::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow, bool IncludeHeaders) {
   TMatrix* const m = FNumericData;
+  const detail::TUseGuard use(this, m);
   Integer lo = LowCol;
   Integer hi = HighCol;
   MakeValidColRange(lo, hi);
@@ -147,12 +149,13 @@ void TDataTable::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Int
 }
 
 // ---- sorting by names and attributes ----
-// The sorted range is re-read against the current size before every comparison, so a handler
-// that shrinks the table ends the pass instead of reaching past the end.
+// Each sort holds the table and its matrix, so a handler cannot resize either; the range is
+// still read against the current size before every comparison, which costs nothing.
 
 template <class Greater>
 bool TDataTable::SortRowHeaders(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                 Integer HighRow, Greater IsGreater) {
+  const detail::TUseGuard use(this, FNumericData);
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   return HeaderCombSort(
@@ -170,6 +173,7 @@ bool TDataTable::SortRowHeaders(bool Ascending, Integer LowCol, Integer LowRow, 
 template <class Greater>
 bool TDataTable::SortColHeaders(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                 Integer HighRow, Greater IsGreater) {
+  const detail::TUseGuard use(this, FNumericData);
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   return HeaderCombSort(
