@@ -155,7 +155,6 @@ void TDataTable::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Int
 template <class Greater>
 bool TDataTable::SortRowHeaders(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                 Integer HighRow, Greater IsGreater) {
-  const detail::TUseGuard use(this, FNumericData);
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   return HeaderCombSort(
@@ -173,7 +172,6 @@ bool TDataTable::SortRowHeaders(bool Ascending, Integer LowCol, Integer LowRow, 
 template <class Greater>
 bool TDataTable::SortColHeaders(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                 Integer HighRow, Greater IsGreater) {
-  const detail::TUseGuard use(this, FNumericData);
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   return HeaderCombSort(
@@ -191,6 +189,7 @@ bool TDataTable::SortColHeaders(bool Ascending, Integer LowCol, Integer LowRow, 
 
 void TDataTable::SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
                               Integer HighCol, Integer HighRow) {
+  const detail::TUseGuard use(this, FNumericData);
   const auto greater = [&](Integer a, Integer b) {
     return NameGreater(FRowName[static_cast<std::size_t>(a - 1)],
                        FRowName[static_cast<std::size_t>(b - 1)], IgnoreCase);
@@ -207,6 +206,7 @@ void TDataTable::SortRowNames(bool Ascending, Integer LowCol, Integer LowRow, In
 
 void TDataTable::SortRowAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                    Integer HighRow) {
+  const detail::TUseGuard use(this, FNumericData);
   const auto greater = [&](Integer a, Integer b) { return GetRowAttrib(a) > GetRowAttrib(b); };
   if (!SortRowHeaders(Ascending, LowCol, LowRow, HighCol, HighRow, greater)) return;
   ChangedData();
@@ -215,6 +215,7 @@ void TDataTable::SortRowAttributes(bool Ascending, Integer LowCol, Integer LowRo
 
 void TDataTable::SortColNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
                               Integer HighCol, Integer HighRow) {
+  const detail::TUseGuard use(this, FNumericData);
   const auto greater = [&](Integer a, Integer b) {
     return NameGreater(FColName[static_cast<std::size_t>(a - 1)],
                        FColName[static_cast<std::size_t>(b - 1)], IgnoreCase);
@@ -231,6 +232,7 @@ void TDataTable::SortColNames(bool Ascending, Integer LowCol, Integer LowRow, In
 
 void TDataTable::SortColAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                    Integer HighRow) {
+  const detail::TUseGuard use(this, FNumericData);
   const auto greater = [&](Integer a, Integer b) { return GetColAttrib(a) > GetColAttrib(b); };
   if (!SortColHeaders(Ascending, LowCol, LowRow, HighCol, HighRow, greater)) return;
   ChangedData();
