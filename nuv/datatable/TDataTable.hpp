@@ -46,8 +46,8 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   /// table); the table takes its size, every scale becomes stInterval. The matrix let go is
   /// never resized: the own one is freed, an earlier adopted one is unhooked and stays as it
   /// was. Fires OnResize when the size changes and once more in any case, then the five
-  /// change events. Null does nothing, and so does a call while a call uses the table or the
-  /// matrix it would let go.
+  /// change events. Null does nothing, and so does a call while another call uses the table,
+  /// its matrix or NewDMat.
   void AssignAnotherDataMatrix(TMatrix* NewDMat);
   /// Ordered-range rule against the column count: (0, 0) is all, bounds clamped, pair ordered.
   void MakeValidColRange(Integer& lo, Integer& hi) const noexcept;
