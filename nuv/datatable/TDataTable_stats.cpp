@@ -79,10 +79,20 @@ template <class Take>
 Integer MeanVarOfCells(const TDataTable& t, Integer LowCol, Integer LowRow, Integer HighCol,
                        Integer HighRow, Take take, double& Mean, double& Variance) {
   const TMatrix& m = *t.NumericData();
+  t.MakeValidColRange(LowCol, HighCol);
+  t.MakeValidRowRange(LowRow, HighRow);
+  if (LowCol < 1 || LowRow < 1 || HighCol > t.NrOfColumns() || HighRow > t.NrOfRows()) {
+    Mean = 0.0;
+    Variance = 1.0;
+    return 0;
+  }
+  // The block in ForEachBlockCell's order, the scale looked at once per column.
   const auto visit = [&](auto f) {
-    ForEachBlockCell(t, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
-      if (take(st) && NumericColumn(t, c)) f(m.GetVal(c, r));
-    });
+    for (Integer c = LowCol; c <= HighCol; ++c) {
+      if (!NumericColumn(t, c)) continue;
+      for (Integer r = LowRow; r <= HighRow; ++r)
+        if (take(t.GetCellState(c, r))) f(m.GetVal(c, r));
+    }
   };
   Integer n = 0;
   visit([&n](double) { ++n; });
