@@ -238,25 +238,12 @@ void TDataTable::AssignAnotherDataMatrix(TMatrix* NewDMat) {
   if (!SoleUser(use) || !use.Outermost(NewDMat)) return;
   const Integer oldCols = FNrOfCols;
   const Integer oldRows = FNrOfRows;
-  TNotifyEvent onChange = std::move(FOnChange);
-  TNotifyEvent onSetup = std::move(FOnChangeSetup);
-  FOnChange = nullptr;
-  FOnChangeSetup = nullptr;
-  bool resized = false;
-  try {
+  {
+    const THeldEvents held(*this, kHeldData | kHeldSetup);
     // The current matrix is either freed or handed back below (or is NewDMat itself, which
     // has the size already): resizing it would only cut cells of a matrix the caller keeps.
     use.AllowResize(this);
-    resized = ResizeTable(NewDMat->NrOfColumns(), NewDMat->NrOfRows(), false, &use);
-  } catch (...) {
-    FOnChange = std::move(onChange);
-    FOnChangeSetup = std::move(onSetup);
-    throw;
-  }
-  if (!resized) {
-    FOnChange = std::move(onChange);
-    FOnChangeSetup = std::move(onSetup);
-    return;
+    if (!ResizeTable(NewDMat->NrOfColumns(), NewDMat->NrOfRows(), false, &use)) return;
   }
   if (NewDMat != old) {
     // Unhooked, so that it cannot call into this table once the table is gone.
@@ -269,9 +256,10 @@ void TDataTable::AssignAnotherDataMatrix(TMatrix* NewDMat) {
   // Re-adopting the table's own matrix keeps it the table's own (the caller never owned it).
   HookMatrix(FNumericData);
   for (auto& v : FVType) v.MScaleType = stInterval;
-  if (FOnResize) FOnResize(this, oldCols, oldRows, NewDMat->NrOfColumns(), NewDMat->NrOfRows());
-  FOnChange = std::move(onChange);
-  FOnChangeSetup = std::move(onSetup);
+  {
+    const THeldEvents held(*this, kHeldData | kHeldSetup);
+    if (FOnResize) FOnResize(this, oldCols, oldRows, NewDMat->NrOfColumns(), NewDMat->NrOfRows());
+  }
   ChangedData();
   ChangedSetup();
   ChangedNames();
@@ -290,23 +278,23 @@ void TDataTable::MakeValidRowRange(Integer& lo, Integer& hi) const noexcept {
 // ---- events ----
 
 void TDataTable::ChangedData() {
-  if (FOnChange) FOnChange(this);
+  if (FOnChange && (FHeldEvents & kHeldData) == 0) FOnChange(this);
 }
 
 void TDataTable::ChangedSetup() {
-  if (FOnChangeSetup) FOnChangeSetup(this);
+  if (FOnChangeSetup && (FHeldEvents & kHeldSetup) == 0) FOnChangeSetup(this);
 }
 
 void TDataTable::ChangedNames() {
-  if (FOnChangeNames) FOnChangeNames(this);
+  if (FOnChangeNames && (FHeldEvents & kHeldOthers) == 0) FOnChangeNames(this);
 }
 
 void TDataTable::ChangedAttrib() {
-  if (FOnChangeAttrib) FOnChangeAttrib(this);
+  if (FOnChangeAttrib && (FHeldEvents & kHeldOthers) == 0) FOnChangeAttrib(this);
 }
 
 void TDataTable::ChangedCellStates() {
-  if (FOnChangeCellSt) FOnChangeCellSt(this);
+  if (FOnChangeCellSt && (FHeldEvents & kHeldOthers) == 0) FOnChangeCellSt(this);
 }
 
 void TDataTable::DataHasChanged(TObject* /*Sender*/) {

@@ -490,6 +490,23 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   TSortExchgEvent FOnSortExchange;
   bool FExtMatAssigned = false;
   bool FMatrixResizing = false;  // the table's own resize of the matrix is running
+  // Change events a bulk operation holds back: its handlers stay assigned, as one of them may
+  // be running the operation.
+  static constexpr Byte kHeldData = 1, kHeldSetup = 2, kHeldOthers = 4;
+  Byte FHeldEvents = 0;
+  class THeldEvents {
+   public:
+    THeldEvents(TDataTable& T, Byte Events) noexcept : FT(T), FOld(T.FHeldEvents) {
+      T.FHeldEvents = static_cast<Byte>(FOld | Events);
+    }
+    ~THeldEvents() { FT.FHeldEvents = FOld; }
+    THeldEvents(const THeldEvents&) = delete;
+    THeldEvents& operator=(const THeldEvents&) = delete;
+
+   private:
+    TDataTable& FT;
+    Byte FOld;
+  };
   TMatrix* FNumericData = nullptr;
 };
 

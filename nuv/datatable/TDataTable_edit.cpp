@@ -34,40 +34,6 @@ bool IsCategoricalScale(TMScaleType s) {
   return s == stNominal || s == stOrdinal;
 }
 
-// Unassigns change handlers for the length of a bulk operation and gives them back on every
-// way out, exceptions included.
-class PausedHandlers {
- public:
-  PausedHandlers(TDataTable& T, bool All) : FT(T), FAll(All) {
-    FData = T.OnChange();
-    T.SetOnChange(nullptr);
-    if (!All) return;
-    FSetup = T.OnChangeSetup();
-    FNames = T.OnChangeNames();
-    FAttrib = T.OnChangeAttrib();
-    FCells = T.OnChangeCellState();
-    T.SetOnChangeSetup(nullptr);
-    T.SetOnChangeNames(nullptr);
-    T.SetOnChangeAttrib(nullptr);
-    T.SetOnChangeCellState(nullptr);
-  }
-  ~PausedHandlers() {
-    FT.SetOnChange(std::move(FData));
-    if (!FAll) return;
-    FT.SetOnChangeSetup(std::move(FSetup));
-    FT.SetOnChangeNames(std::move(FNames));
-    FT.SetOnChangeAttrib(std::move(FAttrib));
-    FT.SetOnChangeCellState(std::move(FCells));
-  }
-  PausedHandlers(const PausedHandlers&) = delete;
-  PausedHandlers& operator=(const PausedHandlers&) = delete;
-
- private:
-  TDataTable& FT;
-  bool FAll;
-  TNotifyEvent FData, FSetup, FNames, FAttrib, FCells;
-};
-
 // Row Dst takes attribute, name, values and states of row Src. Values are read from the
 // matrix, not through GetElem, so that moving a row never rounds the stored values of
 // nominal and ordinal columns.
@@ -334,7 +300,7 @@ void TDataTable::CopyContentsFrom(TDataTable* ExtTab) {
   // drop the labels of the other columns, which pass through GetNominalID.
   if (ExtTab != this) {
     if (!SoleUser(use)) return;
-    PausedHandlers paused(*this, true);
+    const THeldEvents held(*this, kHeldData | kHeldSetup | kHeldOthers);
     use.AllowResize(this);
     if (!ResizeTable(ExtTab->FNrOfCols, ExtTab->FNrOfRows, true, &use)) return;
     SetFComment(ExtTab->FComment);
@@ -375,7 +341,7 @@ void TDataTable::CopyFrom(TDataTable* ExtTab, Integer SourceColLo, Integer Sourc
                           Integer DestRow) {
   if (ExtTab == nullptr) return;
   {
-    PausedHandlers paused(*this, true);
+    const THeldEvents held(*this, kHeldData | kHeldSetup | kHeldOthers);
     const Integer nc = ExtTab->FNrOfCols;
     const Integer nr = ExtTab->FNrOfRows;
     if (nc >= 1 && nr >= 1) {
@@ -474,7 +440,7 @@ void TDataTable::Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers) {
   const detail::TUseGuard use(this, FNumericData);
   if (!SoleUser(use)) return;
   {
-    PausedHandlers paused(*this, false);
+    const THeldEvents held(*this, kHeldData);
     const TMScaleType h = FindHighestMLevel(0, 0);
     TDataTable copy(nullptr);
     copy.CopyContentsFrom(this);

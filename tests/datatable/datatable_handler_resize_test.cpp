@@ -242,5 +242,23 @@ TEST(TDataTableHandlers, ResizesFromHandlersAreRefused) {
   test::ExpectResizesRefused(table);
 }
 
+TEST(TDataTableHandlers, BulkCopyFromAHandlerKeepsThatHandler) {
+  TDataTable t(nullptr), src(nullptr);
+  Build(t);
+  Build(src, true);
+  src.SetElem(1, 1, 42.0);
+  const std::string tag(64, 'x');  // captured by value, so the handler lives on the heap
+  int calls = 0;
+  std::string seen;
+  t.SetOnChange([&, tag](TObject*) {
+    if (++calls == 1) t.CopyFrom(&src, 1, 1, 2, 2, 1, 1);
+    seen = tag;  // the handler's own state, after the copy it ran
+  });
+  t.SetElem(3, 3, 7.0);  // the matrix's OnChange, the copy's, and SetElem's own
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(seen, tag);
+  EXPECT_EQ(t.Elem(1, 1), 42.0);
+}
+
 }  // namespace
 }  // namespace nuv
