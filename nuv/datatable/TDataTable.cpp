@@ -310,6 +310,8 @@ void TDataTable::ExchangeDuringSort(TObject* /*Sender*/, Byte ExchgWhat, Integer
                                     Integer Index2, Integer First, Integer Last) {
   // Indices come from the matrix; anything outside the table is not moved.
   if (ExchgWhat == 1) {
+    if (ColOk(Index1) && ColOk(Index2) && RowOk(FSortKeyRow))
+      std::swap(State(Index1, FSortKeyRow), State(Index2, FSortKeyRow));
     if (ColOk(Index1) && ColOk(Index2)) {
       const auto c1 = static_cast<std::size_t>(Index1 - 1);
       const auto c2 = static_cast<std::size_t>(Index2 - 1);
@@ -322,6 +324,7 @@ void TDataTable::ExchangeDuringSort(TObject* /*Sender*/, Byte ExchgWhat, Integer
         std::swap(State(Index1, r), State(Index2, r));
     }
   } else if (RowOk(Index1) && RowOk(Index2)) {
+    if (ColOk(FSortKeyCol)) std::swap(State(FSortKeyCol, Index1), State(FSortKeyCol, Index2));
     const auto r1 = static_cast<std::size_t>(Index1 - 1);
     const auto r2 = static_cast<std::size_t>(Index2 - 1);
     if (FSortIncludeHd) {

@@ -86,7 +86,8 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   /// The matrix's OnSortExchange handler. ExchgWhat 1: columns Index1 and Index2 exchange
   /// their state bytes over rows First..Last (and, while a sort includes headers, their
   /// attributes, descriptions and names); otherwise rows Index1 and Index2 over columns
-  /// First..Last. Then OnSortExchange with this table as sender.
+  /// First..Last. During a table sort whose key row (column) lies outside the block, the two
+  /// key cells exchange their states too. Then OnSortExchange with this table as sender.
   void ExchangeDuringSort(TObject* Sender, Byte ExchgWhat, Integer Index1, Integer Index2,
                           Integer First, Integer Last);
   /// OnPercentDone(this, Percent) when assigned.
@@ -487,6 +488,10 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   Integer FNrOfCols = 1;
   Integer FNrOfRows = 1;
   bool FSortIncludeHd = false;
+  // Key row (column) of the running SortCols (SortRows) when it lies outside the sorted block;
+  // 0 otherwise.
+  Integer FSortKeyRow = 0;
+  Integer FSortKeyCol = 0;
   TSortExchgEvent FOnSortExchange;
   bool FExtMatAssigned = false;
   bool FMatrixResizing = false;  // the table's own resize of the matrix is running

@@ -96,22 +96,16 @@ void TDataTable::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Int
   Integer hi = HighRow;
   MakeValidRowRange(lo, hi);
   // The matrix also moves the key cells when the key row lies outside the block, but reports
-  // only the block's rows: their states are moved here so that they stay with their values.
+  // only the block's rows: ExchangeDuringSort moves their states too, so that they stay with
+  // their values. The matrix's handlers are left in place, as one of them may be running.
   const bool keyOutside = RowOk(SortRowIx) && (SortRowIx < lo || SortRowIx > hi);
-  TSortExchgEvent hook = m->OnSortExchange();
-  if (keyOutside)
-    m->SetOnSortExchange([this, SortRowIx](TObject* Sender, Byte What, Integer i1, Integer i2,
-                                           Integer First, Integer Last) {
-      if (What == 1) SwapState(FCState, i1, SortRowIx, i2, SortRowIx);
-      ExchangeDuringSort(Sender, What, i1, i2, First, Last);
-    });
+  const Integer oldKey = FSortKeyRow;
+  FSortKeyRow = keyOutside ? SortRowIx : 0;
+  // FSortIncludeHd stays as set: a later sort of the matrix itself moves headers the same
+  // way until the next table sort sets the flag again.
   FSortIncludeHd = IncludeHeaders;
   {
-    // FSortIncludeHd stays as set: a later sort of the matrix itself moves headers the same
-    // way until the next table sort sets the flag again.
-    AtExit restore([&] {
-      if (keyOutside && FNumericData == m) m->SetOnSortExchange(std::move(hook));
-    });
+    AtExit restore([&] { FSortKeyRow = oldKey; });
     m->SortCols(SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow);
   }
   if (IncludeHeaders) {
@@ -128,18 +122,11 @@ void TDataTable::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Int
   Integer hi = HighCol;
   MakeValidColRange(lo, hi);
   const bool keyOutside = ColOk(SortColIx) && (SortColIx < lo || SortColIx > hi);
-  TSortExchgEvent hook = m->OnSortExchange();
-  if (keyOutside)
-    m->SetOnSortExchange([this, SortColIx](TObject* Sender, Byte What, Integer i1, Integer i2,
-                                           Integer First, Integer Last) {
-      if (What != 1) SwapState(FCState, SortColIx, i1, SortColIx, i2);
-      ExchangeDuringSort(Sender, What, i1, i2, First, Last);
-    });
+  const Integer oldKey = FSortKeyCol;
+  FSortKeyCol = keyOutside ? SortColIx : 0;
   FSortIncludeHd = IncludeHeaders;
   {
-    AtExit restore([&] {
-      if (keyOutside && FNumericData == m) m->SetOnSortExchange(std::move(hook));
-    });
+    AtExit restore([&] { FSortKeyCol = oldKey; });
     m->SortRows(SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow);
   }
   if (IncludeHeaders) {
