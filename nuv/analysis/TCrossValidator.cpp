@@ -8,6 +8,7 @@
 #include "nuv/analysis/statis_errors.hpp"
 #include "nuv/base/bitfield.hpp"
 #include "nuv/base/errors.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/rounding.hpp"
 
@@ -57,7 +58,8 @@ void TCrossValidator::FillResults(double Value) {
 
 void TCrossValidator::SetTestSize(Integer v) {
   FTestSize = v <= 0 ? 1 : v;
-  FillResults(-1.0);
+  // A running validation keeps the size it started with, and its results stay its own.
+  if (!FIsRunning) FillResults(-1.0);
 }
 
 bool TCrossValidator::Execute() {
@@ -78,11 +80,14 @@ bool TCrossValidator::Execute() {
     detail::RaiseFunction<ENUVStatisError>("TCrossValidator",
                                            "OnModelCreateRequest event is not assigned");
   }
-  // Handlers may reassign the properties; the run keeps the matrices it started with.
-  TMatrix* xMat = FXMat;
-  TMatrix* yMat = FYMat;
+  // Handlers may reassign the properties; the run keeps the matrices and the test size it
+  // started with, and they keep their sizes while it runs.
+  TMatrix* const xMat = FXMat;
+  TMatrix* const yMat = FYMat;
+  const detail::TUseGuard use(xMat, yMat);
   const Integer N = xMat->NrOfRows();
   if (N / 2 + 1 < FTestSize) FTestSize = N / 2 + 1;
+  const Integer testSize = FTestSize;
 
   TBitFld used(nullptr);
   TBitFld test(nullptr);
@@ -98,6 +103,7 @@ bool TCrossValidator::Execute() {
     v->SetVecSize(nY);
   }
   FillResults(0.0);
+  FRunRows = N;
   bool abort = false;
   Integer refusals = 0;
   const RunningFlag running(FIsRunning);
@@ -106,8 +112,8 @@ bool TCrossValidator::Execute() {
   TIntArray trainRows;
   do {
     test.Clear();
-    if (FTestSize < N - used.CountTrueBits()) {
-      for (Integer t = 1; t <= FTestSize; ++t) {
+    if (testSize < N - used.CountTrueBits()) {
+      for (Integer t = 1; t <= testSize; ++t) {
         Integer r = Random(N) + 1;
         while (used.GetBit(r)) r = r == N ? 1 : r + 1;
         used.SetBit(r, true);
@@ -169,8 +175,9 @@ bool TCrossValidator::ResultIndexOk(Integer ix) const noexcept {
 }
 
 double TCrossValidator::GetRMSEP(Integer ix) const {
-  const Integer n = FXMat != nullptr ? FXMat->NrOfRows() : 0;
-  if (n <= 0 || !ResultIndexOk(ix)) return -1.0;
+  // The rows of the run that formed the sums, whatever size XMat has now.
+  const Integer n = FRunRows;
+  if (FXMat == nullptr || FXMat->NrOfRows() <= 0 || n <= 0 || !ResultIndexOk(ix)) return -1.0;
   const double press = FPress->GetVal(ix);
   if (press < 0.0) return -1.0;
   return std::sqrt(press / n);

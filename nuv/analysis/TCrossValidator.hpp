@@ -33,6 +33,7 @@ class TCrossValidator : public TComponent {
   explicit TCrossValidator(TComponent* AOwner);
   ~TCrossValidator() override;
 
+  /// XMat and YMat set while Execute runs are used from the next Execute on.
   TMatrix* XMat() const noexcept { return FXMat; }
   void SetXMat(TMatrix* Value) noexcept { FXMat = Value; }
   TMatrix* YMat() const noexcept { return FYMat; }
@@ -40,7 +41,8 @@ class TCrossValidator : public TComponent {
 
   /// Rows per test set.
   Integer SizeTestSet() const noexcept { return FTestSize; }
-  /// Sets the rows per test set (1 when v <= 0) and marks every result invalid (-1).
+  /// Sets the rows per test set (1 when v <= 0) and marks every result invalid (-1). Called
+  /// while Execute runs, it takes effect at the next Execute and leaves the results alone.
   void SetTestSize(Integer v);
   void SetSizeTestSet(Integer v) { SetTestSize(v); }
 
@@ -63,7 +65,9 @@ class TCrossValidator : public TComponent {
   /// True only while Execute runs.
   bool IsExecuting() const noexcept { return FIsRunning; }
 
-  /// Runs the cross-validation; true unless it was aborted (then every result reads -1).
+  /// Runs the cross-validation; true unless it was aborted (then every result reads -1). The
+  /// run uses the matrices and the test size set when it starts; while it runs, its handlers
+  /// cannot resize XMat or YMat (their Resize returns false and changes nothing).
   /// Called again from one of its own handlers it returns false at once and changes nothing. A
   /// test size above N div 2 + 1 (N rows) is reduced to that, and stays reduced. After 1000
   /// model requests in a row that report no success the run stops as if aborted. Raises
@@ -76,7 +80,8 @@ class TCrossValidator : public TComponent {
   // The three results read -1 for an invalid result (after SetTestSize or an abort) and for
   // an ix outside the response columns of the last run.
 
-  /// sqrt(PRESS(ix) / rows of XMat) of response column ix; -1 also without XMat rows.
+  /// sqrt(PRESS(ix) / N) of response column ix, N the rows of XMat in the run that formed it;
+  /// -1 also without XMat or XMat rows.
   double GetRMSEP(Integer ix) const;
   double RMSEP(Integer ix) const { return GetRMSEP(ix); }
   /// TP / (TP + FN) of response column ix, 0 when TP + FN = 0.
@@ -91,6 +96,7 @@ class TCrossValidator : public TComponent {
   bool ResultIndexOk(Integer ix) const noexcept;
 
   Integer FTestSize = 2;
+  Integer FRunRows = 0;
   std::unique_ptr<TVector> FPress;
   bool FIsRunning = false;
   std::unique_ptr<TVector> FTPCnt;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -143,20 +144,22 @@ void TDataTable::SetNrRows(Integer n) {
 }
 
 void TDataTable::Resize(Integer NrCols, Integer NrRows) {
-  ResizeTable(NrCols, NrRows, true);
+  ResizeTable(NrCols, NrRows, true, nullptr);
 }
 
-void TDataTable::ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix) {
+bool TDataTable::ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix,
+                             const detail::TUseGuard* Use) {
+  if (!MayResize()) return false;
   NrCols = std::max<Integer>(NrCols, 0);
   NrRows = std::max<Integer>(NrRows, 0);
-  if (NrCols == FNrOfCols && NrRows == FNrOfRows) return;
+  if (NrCols == FNrOfCols && NrRows == FNrOfRows) return true;
   const Integer oldCols = FNrOfCols;
   const Integer oldRows = FNrOfRows;
 
-  // Everything is allocated before anything is committed, so a failure leaves the table as it
-  // was (counts, arrays and matrix always agree). The header arrays come first (they are
-  // small), then the matrix (its single allocation fails at once for an impossible size),
-  // and the state bytes last.
+  // Everything is allocated before anything is committed, so a failure or a refusal leaves
+  // the table as it was (counts, arrays and matrix always agree). The header arrays and the
+  // state bytes come first, the matrix last: it is the only part a running call of the
+  // matrix itself can refuse to resize, and nothing needs to be undone after it.
   // A size whose cells the matrix cannot address fails before anything is allocated.
   const std::uint64_t cells = static_cast<std::uint64_t>(std::max<Integer>(NrCols, 1)) *
                               static_cast<std::uint64_t>(std::max<Integer>(NrRows, 1));
@@ -165,6 +168,7 @@ void TDataTable::ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix) {
     Raise("not enough memory on heap");
   std::vector<TDTNameStr> colName, rowName;
   std::vector<Integer> colAtt, rowAtt;
+  std::vector<std::vector<Byte>> state;
   try {
     if (NrCols != oldCols) {
       colName = Resized(FColName, NrCols, [](Integer i) { return DefaultName('C', i); });
@@ -175,24 +179,6 @@ void TDataTable::ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix) {
       rowName = Resized(FRowName, NrRows, [](Integer i) { return DefaultName('R', i); });
       rowAtt = Resized(FRowAtt, NrRows, [](Integer) { return 0; });
     }
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  } catch (const std::length_error&) {
-    Raise("not enough memory on heap");
-  }
-
-  // The matrix is resized with its OnChange disconnected: a resize is no value change.
-  if (WithMatrix) {
-    FNumericData->SetOnChange(nullptr);
-    try {
-      FNumericData->Resize(NrCols, NrRows);
-    } catch (const ENUVMatrixError&) {
-      HookMatrix(FNumericData);
-      Raise("not enough memory on heap");
-    }
-  }
-  std::vector<std::vector<Byte>> state;
-  try {
     state.reserve(static_cast<std::size_t>(NrCols));
     for (Integer c = 0; c < NrCols; ++c) {
       std::vector<Byte> col(static_cast<std::size_t>(NrRows), 0);
@@ -202,18 +188,26 @@ void TDataTable::ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix) {
       }
       state.push_back(std::move(col));
     }
-  } catch (const std::exception&) {
-    if (WithMatrix) {
-      // Back to the old size; only values the resize cut off are lost.
-      try {
-        FNumericData->Resize(oldCols, oldRows);
-      } catch (const ENUVMatrixError&) {
-        // Table cells reach the matrix only through its bounds-checked GetVal and SetVal, so a
-        // matrix left at another size is never read or written out of bounds.
-      }
-      HookMatrix(FNumericData);
-    }
+  } catch (const std::bad_alloc&) {
     Raise("not enough memory on heap");
+  } catch (const std::length_error&) {
+    Raise("not enough memory on heap");
+  }
+
+  // A resize of the matrix is no value change: its OnChange is not passed on meanwhile. The
+  // handler itself stays in place, as this may run inside it.
+  if (WithMatrix) {
+    bool resized = false;
+    FMatrixResizing = true;
+    try {
+      if (Use != nullptr) Use->AllowResize(FNumericData);
+      resized = FNumericData->Resize(NrCols, NrRows);
+    } catch (const ENUVMatrixError&) {
+      FMatrixResizing = false;
+      Raise("not enough memory on heap");
+    }
+    FMatrixResizing = false;
+    if (!resized) return false;
   }
   FNrOfCols = NrCols;
   FNrOfRows = NrRows;
@@ -227,44 +221,45 @@ void TDataTable::ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix) {
     FRowName.swap(rowName);
     FRowAtt.swap(rowAtt);
   }
-  if (WithMatrix) HookMatrix(FNumericData);
   if (FOnResize) FOnResize(this, oldCols, oldRows, NrCols, NrRows);
+  return true;
 }
 
 void TDataTable::AssignAnotherDataMatrix(TMatrix* NewDMat) {
-  if (NewDMat == nullptr) return;
+  if (NewDMat == nullptr || !MayResize()) return;
+  TMatrix* const old = FNumericData;
+  // Declared before the guard, so that the matrix let go is freed after the guard is done with
+  // it.
+  std::unique_ptr<TMatrix> freed;
+  detail::TUseGuard use(this, old, NewDMat);
+  // The matrix let go is freed or handed back, and the new one hooked, only when no other call
+  // uses them.
+  // Hooking a matrix replaces its handlers, which must not happen while they may be running.
+  if (!SoleUser(use) || !use.Outermost(NewDMat)) return;
   const Integer oldCols = FNrOfCols;
   const Integer oldRows = FNrOfRows;
-  TNotifyEvent onChange = std::move(FOnChange);
-  TNotifyEvent onSetup = std::move(FOnChangeSetup);
-  FOnChange = nullptr;
-  FOnChangeSetup = nullptr;
-  try {
+  {
+    const THeldEvents held(*this, kHeldData | kHeldSetup);
     // The current matrix is either freed or handed back below (or is NewDMat itself, which
     // has the size already): resizing it would only cut cells of a matrix the caller keeps.
-    ResizeTable(NewDMat->NrOfColumns(), NewDMat->NrOfRows(), false);
-  } catch (...) {
-    FOnChange = std::move(onChange);
-    FOnChangeSetup = std::move(onSetup);
-    throw;
+    use.AllowResize(this);
+    if (!ResizeTable(NewDMat->NrOfColumns(), NewDMat->NrOfRows(), false, &use)) return;
   }
-  if (NewDMat != FNumericData) {
-    if (!FExtMatAssigned) {
-      delete FNumericData;
-    } else {
-      // Unhooked, so that it cannot call into this table once the table is gone.
-      FNumericData->SetOnChange(nullptr);
-      FNumericData->SetOnSortExchange(nullptr);
-    }
+  if (NewDMat != old) {
+    // Unhooked, so that it cannot call into this table once the table is gone.
+    old->SetOnChange(nullptr);
+    old->SetOnSortExchange(nullptr);
+    if (!FExtMatAssigned) freed.reset(old);
     FNumericData = NewDMat;
     FExtMatAssigned = true;
   }
   // Re-adopting the table's own matrix keeps it the table's own (the caller never owned it).
   HookMatrix(FNumericData);
   for (auto& v : FVType) v.MScaleType = stInterval;
-  if (FOnResize) FOnResize(this, oldCols, oldRows, NewDMat->NrOfColumns(), NewDMat->NrOfRows());
-  FOnChange = std::move(onChange);
-  FOnChangeSetup = std::move(onSetup);
+  {
+    const THeldEvents held(*this, kHeldData | kHeldSetup);
+    if (FOnResize) FOnResize(this, oldCols, oldRows, NewDMat->NrOfColumns(), NewDMat->NrOfRows());
+  }
   ChangedData();
   ChangedSetup();
   ChangedNames();
@@ -283,26 +278,27 @@ void TDataTable::MakeValidRowRange(Integer& lo, Integer& hi) const noexcept {
 // ---- events ----
 
 void TDataTable::ChangedData() {
-  if (FOnChange) FOnChange(this);
+  if (FOnChange && (FHeldEvents & kHeldData) == 0) FOnChange(this);
 }
 
 void TDataTable::ChangedSetup() {
-  if (FOnChangeSetup) FOnChangeSetup(this);
+  if (FOnChangeSetup && (FHeldEvents & kHeldSetup) == 0) FOnChangeSetup(this);
 }
 
 void TDataTable::ChangedNames() {
-  if (FOnChangeNames) FOnChangeNames(this);
+  if (FOnChangeNames && (FHeldEvents & kHeldOthers) == 0) FOnChangeNames(this);
 }
 
 void TDataTable::ChangedAttrib() {
-  if (FOnChangeAttrib) FOnChangeAttrib(this);
+  if (FOnChangeAttrib && (FHeldEvents & kHeldOthers) == 0) FOnChangeAttrib(this);
 }
 
 void TDataTable::ChangedCellStates() {
-  if (FOnChangeCellSt) FOnChangeCellSt(this);
+  if (FOnChangeCellSt && (FHeldEvents & kHeldOthers) == 0) FOnChangeCellSt(this);
 }
 
 void TDataTable::DataHasChanged(TObject* /*Sender*/) {
+  if (FMatrixResizing) return;
   ChangedData();
 }
 
@@ -314,6 +310,8 @@ void TDataTable::ExchangeDuringSort(TObject* /*Sender*/, Byte ExchgWhat, Integer
                                     Integer Index2, Integer First, Integer Last) {
   // Indices come from the matrix; anything outside the table is not moved.
   if (ExchgWhat == 1) {
+    if (ColOk(Index1) && ColOk(Index2) && RowOk(FSortKeyRow))
+      std::swap(State(Index1, FSortKeyRow), State(Index2, FSortKeyRow));
     if (ColOk(Index1) && ColOk(Index2)) {
       const auto c1 = static_cast<std::size_t>(Index1 - 1);
       const auto c2 = static_cast<std::size_t>(Index2 - 1);
@@ -326,6 +324,7 @@ void TDataTable::ExchangeDuringSort(TObject* /*Sender*/, Byte ExchgWhat, Integer
         std::swap(State(Index1, r), State(Index2, r));
     }
   } else if (RowOk(Index1) && RowOk(Index2)) {
+    if (ColOk(FSortKeyCol)) std::swap(State(FSortKeyCol, Index1), State(FSortKeyCol, Index2));
     const auto r1 = static_cast<std::size_t>(Index1 - 1);
     const auto r2 = static_cast<std::size_t>(Index2 - 1);
     if (FSortIncludeHd) {

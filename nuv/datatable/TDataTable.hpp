@@ -1,6 +1,11 @@
 #pragma once
 // TDataTable: a table of observations held in a TMatrix, with a state byte per cell, a scale,
 // labels, a name and an attribute per column, a name and an attribute per row, and a comment.
+// While a call of this library uses the table (its change, resize, sort or progress handlers,
+// or those of its matrix, are running), every change of the table's size is refused: the
+// resizers, inserts and removals of rows and columns, AssignAnotherDataMatrix, CopyContentsFrom
+// and Serialize change nothing. Values may still change. Freeing the table or its matrix from
+// such a handler is undefined.
 
 #include <string>
 #include <string_view>
@@ -35,12 +40,14 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   /// of surviving cells, rows and columns stay; new ones get 0, default names and stInterval.
   /// Fires only OnResize, and nothing at the current size. When the new size cannot be
   /// allocated: ENUVDataTableError "not enough memory on heap" and nothing has changed.
+  /// While a call uses the table or its matrix (its handlers are running), nothing changes.
   void Resize(Integer NrCols, Integer NrRows);
   /// Makes NewDMat the table's value matrix (the caller keeps owning it and frees it after the
   /// table); the table takes its size, every scale becomes stInterval. The matrix let go is
   /// never resized: the own one is freed, an earlier adopted one is unhooked and stays as it
   /// was. Fires OnResize when the size changes and once more in any case, then the five
-  /// change events. Null does nothing.
+  /// change events. Null does nothing, and so does a call while another call uses the table,
+  /// its matrix or NewDMat.
   void AssignAnotherDataMatrix(TMatrix* NewDMat);
   /// Ordered-range rule against the column count: (0, 0) is all, bounds clamped, pair ordered.
   void MakeValidColRange(Integer& lo, Integer& hi) const noexcept;
@@ -74,12 +81,13 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   void ChangedNames();
   void ChangedAttrib();
   void ChangedCellStates();
-  /// The matrix's OnChange handler: ChangedData.
+  /// The matrix's OnChange handler: ChangedData (not while the table resizes the matrix).
   void DataHasChanged(TObject* Sender);
   /// The matrix's OnSortExchange handler. ExchgWhat 1: columns Index1 and Index2 exchange
   /// their state bytes over rows First..Last (and, while a sort includes headers, their
   /// attributes, descriptions and names); otherwise rows Index1 and Index2 over columns
-  /// First..Last. Then OnSortExchange with this table as sender.
+  /// First..Last. During a table sort whose key row (column) lies outside the block, the two
+  /// key cells exchange their states too. Then OnSortExchange with this table as sender.
   void ExchangeDuringSort(TObject* Sender, Byte ExchgWhat, Integer Index1, Integer Index2,
                           Integer First, Integer Last);
   /// OnPercentDone(this, Percent) when assigned.
@@ -236,8 +244,8 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   /// rounded to integers (halves to even) first.
   Integer MinMaxOfValidCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                              double& Minimum, double& Maximum) const;
-  /// Mean (0 without cells) and variance (Sxx - Sx^2/n) / (n - 1) of the numeric cells;
-  /// Variance is 1 for n <= 2. Returns n.
+  /// Mean (0 without cells) and sample variance (sum of squared deviations from the mean over
+  /// n - 1, formed in two passes) of the numeric cells; Variance is 1 for n <= 2. Returns n.
   Integer MeanVarOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                             double& Mean, double& Variance) const;
   /// MeanVarOfNumCells over the cells of numeric columns marked by CellState.
@@ -296,9 +304,12 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   /// Matrix of columns LoC..HiC over rows LoR..HiR, each pair using only the rows where both
   /// cells are valid (nominal and ordinal values rounded). Mode 0: sum of products / (m - 1);
   /// 1: covariance about the column means; 2: Pearson r; 3: r^2; 4: mean squared difference
-  /// over m - 1; other modes 0. A pair with fewer than two common rows gives 0. Stores both
-  /// halves into CovarMat; steps ProcStat per column mean and per row of the result; false
-  /// when CovarMat is null or smaller than the range, HiC < LoC, or AbortMathProc stopped it.
+  /// over m - 1; other modes 0. Modes 0, 1 and 4 give 0 for a pair with fewer than two common
+  /// rows; modes 2 and 3 take the means and sums of squares of the pair's own common rows and
+  /// give 0 for fewer than three, or when either column's common values are all equal (the
+  /// diagonal is 1). Stores both halves into CovarMat; steps ProcStat per column mean and per
+  /// row of the result; false when CovarMat is null or smaller than the range, HiC < LoC, or
+  /// AbortMathProc stopped it.
   bool CalcCovar(TMatrix* CovarMat, Integer LoC, Integer HiC, Integer LoR, Integer HiR,
                  Integer Mode) const;
 
@@ -421,8 +432,14 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   std::string CRCofCellStates() const;
 
  private:
-  // Resize of the counts and header arrays; the matrix too when WithMatrix.
-  void ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix);
+  // Resize of the counts and header arrays; the matrix too when WithMatrix, granted through
+  // Use when the calling routine holds it. False when refused (nothing changed).
+  bool ResizeTable(Integer NrCols, Integer NrRows, bool WithMatrix, const detail::TUseGuard* Use);
+  // True when Use is the only call using the table and its matrix: a routine that changes the
+  // size checks it before it changes anything, as its resize would be refused.
+  bool SoleUser(const detail::TUseGuard& Use) const noexcept {
+    return Use.Outermost(this) && Use.Outermost(FNumericData);
+  }
   // Comb sort of the rows (columns) of a block by a header order, moving names, attributes
   // (and scales), values and cell states; true when the range held two or more entries.
   template <class Greater>
@@ -471,8 +488,30 @@ class TDataTable : public TComponent, public detail::TUseCounted {
   Integer FNrOfCols = 1;
   Integer FNrOfRows = 1;
   bool FSortIncludeHd = false;
+  // Key row (column) of the running SortCols (SortRows) when it lies outside the sorted block;
+  // 0 otherwise.
+  Integer FSortKeyRow = 0;
+  Integer FSortKeyCol = 0;
   TSortExchgEvent FOnSortExchange;
   bool FExtMatAssigned = false;
+  bool FMatrixResizing = false;  // the table's own resize of the matrix is running
+  // Change events a bulk operation holds back: its handlers stay assigned, as one of them may
+  // be running the operation.
+  static constexpr Byte kHeldData = 1, kHeldSetup = 2, kHeldOthers = 4;
+  Byte FHeldEvents = 0;
+  class THeldEvents {
+   public:
+    THeldEvents(TDataTable& T, Byte Events) noexcept : FT(T), FOld(T.FHeldEvents) {
+      T.FHeldEvents = static_cast<Byte>(FOld | Events);
+    }
+    ~THeldEvents() { FT.FHeldEvents = FOld; }
+    THeldEvents(const THeldEvents&) = delete;
+    THeldEvents& operator=(const THeldEvents&) = delete;
+
+   private:
+    TDataTable& FT;
+    Byte FOld;
+  };
   TMatrix* FNumericData = nullptr;
 };
 

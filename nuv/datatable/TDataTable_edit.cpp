@@ -34,40 +34,6 @@ bool IsCategoricalScale(TMScaleType s) {
   return s == stNominal || s == stOrdinal;
 }
 
-// Unassigns change handlers for the length of a bulk operation and gives them back on every
-// way out, exceptions included.
-class PausedHandlers {
- public:
-  PausedHandlers(TDataTable& T, bool All) : FT(T), FAll(All) {
-    FData = T.OnChange();
-    T.SetOnChange(nullptr);
-    if (!All) return;
-    FSetup = T.OnChangeSetup();
-    FNames = T.OnChangeNames();
-    FAttrib = T.OnChangeAttrib();
-    FCells = T.OnChangeCellState();
-    T.SetOnChangeSetup(nullptr);
-    T.SetOnChangeNames(nullptr);
-    T.SetOnChangeAttrib(nullptr);
-    T.SetOnChangeCellState(nullptr);
-  }
-  ~PausedHandlers() {
-    FT.SetOnChange(std::move(FData));
-    if (!FAll) return;
-    FT.SetOnChangeSetup(std::move(FSetup));
-    FT.SetOnChangeNames(std::move(FNames));
-    FT.SetOnChangeAttrib(std::move(FAttrib));
-    FT.SetOnChangeCellState(std::move(FCells));
-  }
-  PausedHandlers(const PausedHandlers&) = delete;
-  PausedHandlers& operator=(const PausedHandlers&) = delete;
-
- private:
-  TDataTable& FT;
-  bool FAll;
-  TNotifyEvent FData, FSetup, FNames, FAttrib, FCells;
-};
-
 // Row Dst takes attribute, name, values and states of row Src. Values are read from the
 // matrix, not through GetElem, so that moving a row never rounds the stored values of
 // nominal and ordinal columns.
@@ -212,7 +178,10 @@ std::vector<Byte> Utf16LowBytes(std::string_view s) {
 
 void TDataTable::InsertRow(Integer ix) {
   if (ix < 1 || ix - 1 > FNrOfRows || FNrOfRows == std::numeric_limits<Integer>::max()) return;
-  SetNrRows(FNrOfRows + 1);
+  const detail::TUseGuard use(this, FNumericData);
+  if (!SoleUser(use)) return;
+  use.AllowResize(this);
+  if (!ResizeTable(FNrOfCols, FNrOfRows + 1, true, &use)) return;
   for (Integer r = FNrOfRows; r > ix; --r) MoveRow(*this, r, r - 1);
   BlankRow(*this, ix);
   ChangedSetup();
@@ -220,14 +189,20 @@ void TDataTable::InsertRow(Integer ix) {
 
 void TDataTable::RemoveRow(Integer ix) {
   if (ix < 1 || ix > FNrOfRows || FNrOfRows < 2) return;
+  const detail::TUseGuard use(this, FNumericData);
+  if (!SoleUser(use)) return;
   for (Integer r = ix; r < FNrOfRows; ++r) MoveRow(*this, r, r + 1);
-  SetNrRows(FNrOfRows - 1);
+  use.AllowResize(this);
+  ResizeTable(FNrOfCols, FNrOfRows - 1, true, &use);
   ChangedSetup();
 }
 
 void TDataTable::InsertColumn(Integer ix) {
   if (ix < 1 || ix - 1 > FNrOfCols || FNrOfCols == std::numeric_limits<Integer>::max()) return;
-  SetNrCols(FNrOfCols + 1);
+  const detail::TUseGuard use(this, FNumericData);
+  if (!SoleUser(use)) return;
+  use.AllowResize(this);
+  if (!ResizeTable(FNrOfCols + 1, FNrOfRows, true, &use)) return;
   for (Integer c = FNrOfCols; c > ix; --c) MoveColumn(*this, c, c - 1, true);
   BlankColumn(*this, ix);
   ChangedSetup();
@@ -235,13 +210,17 @@ void TDataTable::InsertColumn(Integer ix) {
 
 void TDataTable::RemoveColumn(Integer ix) {
   if (ix < 1 || ix > FNrOfCols || FNrOfCols < 2) return;
+  const detail::TUseGuard use(this, FNumericData);
+  if (!SoleUser(use)) return;
   for (Integer c = ix; c < FNrOfCols; ++c) MoveColumn(*this, c, c + 1, false);
-  SetNrCols(FNrOfCols - 1);
+  use.AllowResize(this);
+  ResizeTable(FNrOfCols - 1, FNrOfRows, true, &use);
   ChangedSetup();
 }
 
 void TDataTable::ExchangeColumns(Integer c1, Integer c2) {
   if (!ColOk(c1) || !ColOk(c2)) return;
+  const detail::TUseGuard use(this, FNumericData);
   FNumericData->ExchangeColumns(c1, c2);
   const auto i1 = static_cast<std::size_t>(c1 - 1);
   const auto i2 = static_cast<std::size_t>(c2 - 1);
@@ -258,6 +237,7 @@ void TDataTable::ExchangeColumns(Integer c1, Integer c2) {
 
 void TDataTable::ExchangeRows(Integer r1, Integer r2) {
   if (!RowOk(r1) || !RowOk(r2)) return;
+  const detail::TUseGuard use(this, FNumericData);
   FNumericData->ExchangeRows(r1, r2);
   const auto i1 = static_cast<std::size_t>(r1 - 1);
   const auto i2 = static_cast<std::size_t>(r2 - 1);
@@ -272,6 +252,7 @@ void TDataTable::ExchangeRows(Integer r1, Integer r2) {
 }
 
 void TDataTable::MirrorColumns() {
+  const detail::TUseGuard use(this, FNumericData);
   for (Integer a = FNrOfCols, b = 1; a > b; --a, ++b) ExchangeColumns(a, b);
   ChangedData();
   ChangedCellStates();
@@ -281,6 +262,7 @@ void TDataTable::MirrorColumns() {
 }
 
 void TDataTable::MirrorRows() {
+  const detail::TUseGuard use(this, FNumericData);
   for (Integer a = 1, b = FNrOfRows; b > a; ++a, --b) ExchangeRows(a, b);
   ChangedData();
   ChangedCellStates();
@@ -313,11 +295,14 @@ void TDataTable::CopyContentsFrom(TDataTable* ExtTab) {
   if (ExtTab == nullptr) return;
   const Integer oldCols = FNrOfCols;
   const Integer oldRows = FNrOfRows;
+  const detail::TUseGuard use(this, FNumericData, ExtTab, ExtTab->FNumericData);
   // A table is already an equal copy of itself; copying would round categorical values and
   // drop the labels of the other columns, which pass through GetNominalID.
   if (ExtTab != this) {
-    PausedHandlers paused(*this, true);
-    Resize(ExtTab->FNrOfCols, ExtTab->FNrOfRows);
+    if (!SoleUser(use)) return;
+    const THeldEvents held(*this, kHeldData | kHeldSetup | kHeldOthers);
+    use.AllowResize(this);
+    if (!ResizeTable(ExtTab->FNrOfCols, ExtTab->FNrOfRows, true, &use)) return;
     SetFComment(ExtTab->FComment);
     for (Integer c = 1; c <= FNrOfCols; ++c) {
       const auto i = static_cast<std::size_t>(c - 1);
@@ -356,7 +341,7 @@ void TDataTable::CopyFrom(TDataTable* ExtTab, Integer SourceColLo, Integer Sourc
                           Integer DestRow) {
   if (ExtTab == nullptr) return;
   {
-    PausedHandlers paused(*this, true);
+    const THeldEvents held(*this, kHeldData | kHeldSetup | kHeldOthers);
     const Integer nc = ExtTab->FNrOfCols;
     const Integer nr = ExtTab->FNrOfRows;
     if (nc >= 1 && nr >= 1) {
@@ -452,13 +437,16 @@ void TDataTable::Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers) {
   const Integer R = FNrOfRows;
   const Int64 total = static_cast<Int64>(C) * R;
   if (total > std::numeric_limits<Integer>::max()) Raise("not enough memory on heap");
+  const detail::TUseGuard use(this, FNumericData);
+  if (!SoleUser(use)) return;
   {
-    PausedHandlers paused(*this, false);
+    const THeldEvents held(*this, kHeldData);
     const TMScaleType h = FindHighestMLevel(0, 0);
     TDataTable copy(nullptr);
     copy.CopyContentsFrom(this);
     const Integer n = 1 + (ColHeadsAsVar ? 1 : 0) + (IncludeColRowNumbers ? 2 : 0);
-    Resize(n, static_cast<Integer>(total));
+    use.AllowResize(this);
+    if (!ResizeTable(n, static_cast<Integer>(total), true, &use)) return;
     if (ColHeadsAsVar) {
       ClearNominalIDs(1);
       // Label k names column k; a column beyond the last slot shows its number instead of

@@ -146,6 +146,7 @@ Integer TDataTable::CountMarkedCellsInColumn(Integer Col, Byte StateMask) const 
 }
 
 Integer TDataTable::FillMarkedCells(double Value, Byte StateMask) {
+  const detail::TUseGuard use(this, FNumericData);
   Integer n = 0;
   for (Integer c = 1; c <= FNrOfCols; ++c)
     for (Integer r = 1; r <= FNrOfRows; ++r)

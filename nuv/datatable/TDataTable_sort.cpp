@@ -59,7 +59,7 @@ void SwapState(StateColumns& st, Integer c1, Integer r1, Integer c2, Integer r2)
 }
 
 // Values go through the matrix so that OnChange fires per cell. Every index is checked at
-// the moment of use: a change handler may resize the table in the middle of an exchange.
+// the moment of use.
 void ExchangeCells(TMatrix* m, StateColumns& st, Integer c1, Integer r1, Integer c2, Integer r2) {
   const double v = m->GetVal(c1, r1);
   m->SetVal(c1, r1, m->GetVal(c2, r2));
@@ -91,26 +91,21 @@ bool HeaderCombSort(Integer Low, Integer High, bool Ascending, LastFn Last, Grea
 void TDataTable::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow, bool IncludeHeaders) {
   TMatrix* const m = FNumericData;
+  const detail::TUseGuard use(this, m);
   Integer lo = LowRow;
   Integer hi = HighRow;
   MakeValidRowRange(lo, hi);
   // The matrix also moves the key cells when the key row lies outside the block, but reports
-  // only the block's rows: their states are moved here so that they stay with their values.
+  // only the block's rows: ExchangeDuringSort moves their states too, so that they stay with
+  // their values. The matrix's handlers are left in place, as one of them may be running.
   const bool keyOutside = RowOk(SortRowIx) && (SortRowIx < lo || SortRowIx > hi);
-  TSortExchgEvent hook = m->OnSortExchange();
-  if (keyOutside)
-    m->SetOnSortExchange([this, SortRowIx](TObject* Sender, Byte What, Integer i1, Integer i2,
-                                           Integer First, Integer Last) {
-      if (What == 1) SwapState(FCState, i1, SortRowIx, i2, SortRowIx);
-      ExchangeDuringSort(Sender, What, i1, i2, First, Last);
-    });
+  const Integer oldKey = FSortKeyRow;
+  FSortKeyRow = keyOutside ? SortRowIx : 0;
+  // FSortIncludeHd stays as set: a later sort of the matrix itself moves headers the same
+  // way until the next table sort sets the flag again.
   FSortIncludeHd = IncludeHeaders;
   {
-    // FSortIncludeHd stays as set: a later sort of the matrix itself moves headers the same
-    // way until the next table sort sets the flag again.
-    AtExit restore([&] {
-      if (keyOutside && FNumericData == m) m->SetOnSortExchange(std::move(hook));
-    });
+    AtExit restore([&] { FSortKeyRow = oldKey; });
     m->SortCols(SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow);
   }
   if (IncludeHeaders) {
@@ -122,22 +117,16 @@ void TDataTable::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Int
 void TDataTable::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow, bool IncludeHeaders) {
   TMatrix* const m = FNumericData;
+  const detail::TUseGuard use(this, m);
   Integer lo = LowCol;
   Integer hi = HighCol;
   MakeValidColRange(lo, hi);
   const bool keyOutside = ColOk(SortColIx) && (SortColIx < lo || SortColIx > hi);
-  TSortExchgEvent hook = m->OnSortExchange();
-  if (keyOutside)
-    m->SetOnSortExchange([this, SortColIx](TObject* Sender, Byte What, Integer i1, Integer i2,
-                                           Integer First, Integer Last) {
-      if (What != 1) SwapState(FCState, SortColIx, i1, SortColIx, i2);
-      ExchangeDuringSort(Sender, What, i1, i2, First, Last);
-    });
+  const Integer oldKey = FSortKeyCol;
+  FSortKeyCol = keyOutside ? SortColIx : 0;
   FSortIncludeHd = IncludeHeaders;
   {
-    AtExit restore([&] {
-      if (keyOutside && FNumericData == m) m->SetOnSortExchange(std::move(hook));
-    });
+    AtExit restore([&] { FSortKeyCol = oldKey; });
     m->SortRows(SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow);
   }
   if (IncludeHeaders) {
@@ -147,8 +136,8 @@ void TDataTable::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Int
 }
 
 // ---- sorting by names and attributes ----
-// The sorted range is re-read against the current size before every comparison, so a handler
-// that shrinks the table ends the pass instead of reaching past the end.
+// Each sort holds the table and its matrix, so a handler cannot resize either; the range is
+// still read against the current size before every comparison, which costs nothing.
 
 template <class Greater>
 bool TDataTable::SortRowHeaders(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
@@ -187,6 +176,7 @@ bool TDataTable::SortColHeaders(bool Ascending, Integer LowCol, Integer LowRow, 
 
 void TDataTable::SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
                               Integer HighCol, Integer HighRow) {
+  const detail::TUseGuard use(this, FNumericData);
   const auto greater = [&](Integer a, Integer b) {
     return NameGreater(FRowName[static_cast<std::size_t>(a - 1)],
                        FRowName[static_cast<std::size_t>(b - 1)], IgnoreCase);
@@ -203,6 +193,7 @@ void TDataTable::SortRowNames(bool Ascending, Integer LowCol, Integer LowRow, In
 
 void TDataTable::SortRowAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                    Integer HighRow) {
+  const detail::TUseGuard use(this, FNumericData);
   const auto greater = [&](Integer a, Integer b) { return GetRowAttrib(a) > GetRowAttrib(b); };
   if (!SortRowHeaders(Ascending, LowCol, LowRow, HighCol, HighRow, greater)) return;
   ChangedData();
@@ -211,6 +202,7 @@ void TDataTable::SortRowAttributes(bool Ascending, Integer LowCol, Integer LowRo
 
 void TDataTable::SortColNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
                               Integer HighCol, Integer HighRow) {
+  const detail::TUseGuard use(this, FNumericData);
   const auto greater = [&](Integer a, Integer b) {
     return NameGreater(FColName[static_cast<std::size_t>(a - 1)],
                        FColName[static_cast<std::size_t>(b - 1)], IgnoreCase);
@@ -227,6 +219,7 @@ void TDataTable::SortColNames(bool Ascending, Integer LowCol, Integer LowRow, In
 
 void TDataTable::SortColAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
                                    Integer HighRow) {
+  const detail::TUseGuard use(this, FNumericData);
   const auto greater = [&](Integer a, Integer b) { return GetColAttrib(a) > GetColAttrib(b); };
   if (!SortColHeaders(Ascending, LowCol, LowRow, HighCol, HighRow, greater)) return;
   ChangedData();

@@ -8,6 +8,7 @@
 
 #include "nuv/base/constants.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/datatable/TDataTable.hpp"
 #include "nuv/matrix/matrix_errors.hpp"
 #include "nuv/scalar/math1_sort.hpp"
@@ -45,16 +46,14 @@ struct MinMax {
   }
 };
 
+// Whether every value equals the first (false when a NaN is among them).
+bool IsConstant(const std::vector<double>& v) noexcept {
+  return std::all_of(v.begin(), v.end(), [&v](double x) { return x == v.front(); });
+}
+
 // Value of the sorted array s (1-based position k) as the algorithms index it.
 double S(const std::vector<double>& s, std::size_t k) noexcept {
   return s[k - 1];
-}
-
-// (Sxx - Sx^2/n) / (n - 1), or 1 for n <= 2; the mean is 0 without cells.
-Integer MeanVarFromSums(Integer n, double Sx, double Sxx, double& Mean, double& Variance) {
-  Mean = n > 0 ? Sx / n : 0.0;
-  Variance = n <= 2 ? 1.0 : (Sxx - Sx * Sx / n) / (n - 1);
-  return n;
 }
 
 // Visits the cells of the block made valid, column by column, rows inner, as f(c, r, state).
@@ -71,6 +70,39 @@ void ForEachBlockCell(const TDataTable& t, Integer LowCol, Integer LowRow, Integ
 
 bool NumericColumn(const TDataTable& t, Integer c) noexcept {
   return NumericScale(t.GetMScaleType(c));
+}
+
+// Mean and variance of the cells of numeric columns of the block whose state Take accepts:
+// the mean is 0 without cells, the variance 1 for n <= 2, else the sum of squared deviations
+// (two passes, see MeanSumSq) over n - 1. Returns n.
+template <class Take>
+Integer MeanVarOfCells(const TDataTable& t, Integer LowCol, Integer LowRow, Integer HighCol,
+                       Integer HighRow, Take take, double& Mean, double& Variance) {
+  const TMatrix& m = *t.NumericData();
+  t.MakeValidColRange(LowCol, HighCol);
+  t.MakeValidRowRange(LowRow, HighRow);
+  if (LowCol < 1 || LowRow < 1 || HighCol > t.NrOfColumns() || HighRow > t.NrOfRows()) {
+    Mean = 0.0;
+    Variance = 1.0;
+    return 0;
+  }
+  // The block in ForEachBlockCell's order, the scale looked at once per column.
+  const auto visit = [&](auto f) {
+    for (Integer c = LowCol; c <= HighCol; ++c) {
+      if (!NumericColumn(t, c)) continue;
+      for (Integer r = LowRow; r <= HighRow; ++r)
+        if (take(t.GetCellState(c, r))) f(m.GetVal(c, r));
+    }
+  };
+  Integer n = 0;
+  visit([&n](double) { ++n; });
+  Mean = 0.0;
+  Variance = 1.0;
+  if (n == 0) return 0;
+  double ss = 0.0;
+  detail::MeanSumSq(n, visit, Mean, ss);
+  if (n > 2) Variance = ss / (n - 1);
+  return n;
 }
 
 // Values of the numeric cells (marked by Mask when UseMask) of the block, sorted ascending.
@@ -115,8 +147,7 @@ double PercentileOfCells(const TDataTable& t, double prob, Integer LowCol, Integ
 }
 
 // Replaces every valid cell x of the column c (Column) or of the row r by (x - m) / d through
-// the matrix's SetVal. The bounds are read again per cell: an OnChange handler may resize the
-// table.
+// the matrix's SetVal.
 void RescaleValidCells(TDataTable& t, bool Column, Integer Index, double m, double d) {
   for (Integer k = 1; k <= (Column ? t.NrOfRows() : t.NrOfColumns()); ++k) {
     const Integer c = Column ? Index : k;
@@ -244,33 +275,15 @@ Integer TDataTable::MinMaxOfValidCells(Integer LowCol, Integer LowRow, Integer H
 
 Integer TDataTable::MeanVarOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
                                       Integer HighRow, double& Mean, double& Variance) const {
-  double sx = 0.0, sxx = 0.0;
-  Integer n = 0;
-  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
-    if (Valid(st) && NumericColumn(*this, c)) {
-      const double x = FNumericData->GetVal(c, r);
-      sx += x;
-      sxx += x * x;
-      ++n;
-    }
-  });
-  return MeanVarFromSums(n, sx, sxx, Mean, Variance);
+  return MeanVarOfCells(*this, LowCol, LowRow, HighCol, HighRow, Valid, Mean, Variance);
 }
 
 Integer TDataTable::MeanVarOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol,
                                          Integer HighRow, Byte CellState, double& Mean,
                                          double& Variance) const {
-  double sx = 0.0, sxx = 0.0;
-  Integer n = 0;
-  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
-    if (Marked(st, CellState) && NumericColumn(*this, c)) {
-      const double x = FNumericData->GetVal(c, r);
-      sx += x;
-      sxx += x * x;
-      ++n;
-    }
-  });
-  return MeanVarFromSums(n, sx, sxx, Mean, Variance);
+  return MeanVarOfCells(
+      *this, LowCol, LowRow, HighCol, HighRow,
+      [CellState](Byte st) { return Marked(st, CellState); }, Mean, Variance);
 }
 
 double TDataTable::GeometricMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
@@ -363,13 +376,13 @@ double TDataTable::PercentileOfMarkedCells(double prob, Integer LowCol, Integer 
 // ---- in-place transformations ----
 
 void TDataTable::StandardizeNumCellColumns(TVector* Means, TVector* StdDevs) {
+  const detail::TUseGuard use(this, FNumericData, Means, StdDevs);
   bool changed = false;
   for (Integer c = 1; c <= FNrOfCols; ++c) {
     if (!NumericColumn(*this, c)) continue;
     double m = 0.0, v = 0.0;
     MeanVarOfNumCells(c, 1, c, FNrOfRows, m, v);
-    // A variance made slightly negative by cancellation is a spread of 0.
-    const double sd = std::sqrt(std::max(v, 0.0));
+    const double sd = std::sqrt(v);
     if (v > 0.0) {
       RescaleValidCells(*this, true, c, m, sd);
       changed = true;
@@ -383,10 +396,11 @@ void TDataTable::StandardizeNumCellColumns(TVector* Means, TVector* StdDevs) {
 void TDataTable::StandardizeNumCellRows(TVector* Means, TVector* StdDevs) {
   RefuseCategoricalRows(
       *this, "standardization of rows is not possible with nominal or ordinal variables");
+  const detail::TUseGuard use(this, FNumericData, Means, StdDevs);
   for (Integer r = 1; r <= FNrOfRows; ++r) {
     double m = 0.0, v = 0.0;
     MeanVarOfNumCells(1, r, FNrOfCols, r, m, v);
-    const double sd = std::sqrt(std::max(v, 0.0));
+    const double sd = std::sqrt(v);
     if (v > 0.0) RescaleValidCells(*this, false, r, m, sd);
     if (Means != nullptr) Means->SetVal(r, m);
     if (StdDevs != nullptr) StdDevs->SetVal(r, sd);
@@ -395,6 +409,7 @@ void TDataTable::StandardizeNumCellRows(TVector* Means, TVector* StdDevs) {
 }
 
 void TDataTable::MeanCenterNumCellColumns(TVector* Means) {
+  const detail::TUseGuard use(this, FNumericData, Means);
   for (Integer c = 1; c <= FNrOfCols; ++c) {
     if (!NumericColumn(*this, c)) continue;
     double m = 0.0, v = 0.0;
@@ -408,6 +423,7 @@ void TDataTable::MeanCenterNumCellColumns(TVector* Means) {
 void TDataTable::MeanCenterNumCellRows(TVector* Means) {
   RefuseCategoricalRows(*this,
                         "mean centering of rows is not possible with nominal or ordinal variables");
+  const detail::TUseGuard use(this, FNumericData, Means);
   for (Integer r = 1; r <= FNrOfRows; ++r) {
     double m = 0.0, v = 0.0;
     MeanVarOfNumCells(1, r, FNrOfCols, r, m, v);
@@ -458,13 +474,19 @@ Integer TDataTable::CopyCellsToVector(Integer LowCol, Integer LowRow, Integer Hi
   // Formed in 64 bits: a block of more than 2^31 cells is cut to what a vector can index.
   const Int64 cells = std::max<Int64>(0, static_cast<Int64>(hc) - lc + 1) *
                       std::max<Int64>(0, static_cast<Int64>(hr) - lr + 1);
-  DestVect->Resize(static_cast<Integer>(std::min<Int64>(cells, INT32_MAX)));
+  const detail::TUseGuard use(this, FNumericData, DestVect);
+  // A vector another call uses keeps its size: nothing could be copied into it.
+  if (cells > 0) {
+    use.AllowResize(DestVect);
+    if (!DestVect->Resize(static_cast<Integer>(std::min<Int64>(cells, INT32_MAX)))) return 0;
+  }
   Integer n = 0;
   ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
     if (Valid(st) && (CellState == 255 || (st & CellState) != 0) && n < INT32_MAX)
       DestVect->SetVal(++n, FNumericData->GetVal(c, r));
   });
   // A vector keeps at least one element; with nothing copied it holds 0.
+  use.AllowResize(DestVect);
   DestVect->Resize(std::max<Integer>(n, 1));
   if (n == 0) DestVect->SetVal(1, 0.0);
   return n;
@@ -479,13 +501,26 @@ bool TDataTable::CalcCovar(TMatrix* CovarMat, Integer LoC, Integer HiC, Integer 
   const Int64 n64 = static_cast<Int64>(HiC) - LoC + 1;
   if (n64 < 1 || CovarMat->NrOfColumns() < n64 || CovarMat->NrOfRows() < n64) return false;
   const auto n = static_cast<Integer>(n64);
+  const detail::TUseGuard use(this, FNumericData, CovarMat);
 
+  // Each column mean is held as mean + meanLo, meanLo the mean deviation from it: far from
+  // zero the rounded mean alone can be off by more than the spread, and deviations about it
+  // would then cancel the covariance away.
   std::vector<double> mean(static_cast<std::size_t>(n), 0.0);
+  std::vector<double> meanLo(static_cast<std::size_t>(n), 0.0);
   if (Mode > 0) {
     for (Integer i = 1; i <= n; ++i) {
       const Integer c = LoC + i - 1;
+      const auto k = static_cast<std::size_t>(i - 1);
       double v = 0.0;
-      MeanVarOfNumCells(c, LoR, c, HiR, mean[static_cast<std::size_t>(i - 1)], v);
+      const Integer cnt = MeanVarOfNumCells(c, LoR, c, HiR, mean[k], v);
+      if (Mode == 1 && cnt > 0) {
+        double d1 = 0.0;
+        ForEachBlockCell(*this, c, LoR, c, HiR, [&](Integer cc, Integer r, Byte st) {
+          if (Valid(st) && NumericColumn(*this, cc)) d1 += FNumericData->GetVal(cc, r) - mean[k];
+        });
+        meanLo[k] = d1 / cnt;
+      }
       StepProcStat();
     }
   }
@@ -493,61 +528,59 @@ bool TDataTable::CalcCovar(TMatrix* CovarMat, Integer LoC, Integer HiC, Integer 
   // Rows outside the table are never valid, so only the table's rows are visited.
   const Integer r0 = std::max<Integer>(LoR, 1);
   const Integer r1 = std::min<Integer>(HiR, FNrOfRows);
+  // The values of a pair's common rows, in row order.
+  std::vector<double> xs, ys;
+  if (r1 >= r0) {
+    xs.reserve(static_cast<std::size_t>(r1 - r0 + 1));
+    ys.reserve(static_cast<std::size_t>(r1 - r0 + 1));
+  }
   for (Integer i = 1; i <= n; ++i) {
     if (AbortMathProc) break;
     StepProcStat();
     const Integer a = LoC + i - 1;
+    const double mi = mean[static_cast<std::size_t>(i - 1)];
+    const double li = meanLo[static_cast<std::size_t>(i - 1)];
     for (Integer j = 1; j <= i; ++j) {
       const Integer b = LoC + j - 1;
-      Integer m = 0;
-      double s = 0.0, sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
+      const double mj = mean[static_cast<std::size_t>(j - 1)];
+      const double lj = meanLo[static_cast<std::size_t>(j - 1)];
+      xs.clear();
+      ys.clear();
       if (a >= 1 && a <= FNrOfCols && b >= 1 && b <= FNrOfCols) {
         for (Integer r = r0; r <= r1; ++r) {
-          if (!Valid(GetCellState(a, r)) || !Valid(GetCellState(b, r))) continue;
-          ++m;
-          const double x = GetElem(a, r);
-          const double y = GetElem(b, r);
-          switch (Mode) {
-            case 0:
-              s += x * y;
-              break;
-            case 1:
-              s += (x - mean[static_cast<std::size_t>(i - 1)]) *
-                   (y - mean[static_cast<std::size_t>(j - 1)]);
-              break;
-            case 2:
-            case 3:
-              sx += x;
-              sy += y;
-              sxx += x * x;
-              syy += y * y;
-              sxy += x * y;
-              break;
-            case 4:
-              s += (x - y) * (x - y);
-              break;
-            default:
-              break;
-          }
+          if (!Valid(State(a, r)) || !Valid(State(b, r))) continue;
+          xs.push_back(GetElem(a, r));
+          ys.push_back(GetElem(b, r));
         }
       }
+      const auto m = static_cast<Integer>(xs.size());
+      double s = 0.0;
       double value = 0.0;
       switch (Mode) {
         case 0:
         case 1:
         case 4:
+          for (std::size_t k = 0; k < xs.size(); ++k) {
+            const double x = xs[k];
+            const double y = ys[k];
+            s += Mode == 0   ? x * y
+                 : Mode == 1 ? ((x - mi) - li) * ((y - mj) - lj)
+                             : (x - y) * (x - y);
+          }
           // Fewer than two common rows leave the divisor m - 1 at 0 or -1: no estimate.
           value = m >= 2 ? s / (m - 1) : 0.0;
           break;
         case 2:
         case 3: {
-          if (m < 3 || !(sxx > 0.0) || !(syy > 0.0)) break;
-          const double ssx = sxx - sx * sx / m;
-          const double ssy = syy - sy * sy / m;
-          if (ssx != 0.0 && ssy != 0.0) {
-            value = (sxy - sx * sy / m) / std::sqrt(std::fabs(ssx * ssy));
-            if (Mode == 3) value *= value;
-          }
+          // About the pair's own means: the column means may come from other rows. A column
+          // whose common values are all equal correlates with nothing, even when rounding
+          // leaves its sum of squares a little above 0.
+          if (m < 3 || IsConstant(xs) || IsConstant(ys)) break;
+          const auto cm = detail::CoMomentsOf(m, [&](auto f) {
+            for (std::size_t k = 0; k < xs.size(); ++k) f(xs[k], ys[k]);
+          });
+          value = detail::CorrelationOf(cm);
+          if (Mode == 3) value *= value;
           break;
         }
         default:

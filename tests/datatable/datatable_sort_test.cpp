@@ -251,7 +251,7 @@ TEST(TDataTableSort, ValueSortKeyOutsideBlockKeepsKeyStatesWithValues) {
   EXPECT_EQ(t.CellState(1, 2), 1);
 }
 
-TEST(TDataTableSort, HandlerShrinkingTheTableEndsTheSortSafely) {
+TEST(TDataTableSort, HandlerShrinkingTheTableIsRefusedAndTheSortCompletes) {
   TDataTable t(nullptr);
   t.Resize(4, 8);
   for (Integer r = 1; r <= 8; ++r) {
@@ -264,8 +264,14 @@ TEST(TDataTableSort, HandlerShrinkingTheTableEndsTheSortSafely) {
     if (++calls == 1) t.Resize(2, 3);
   });
   t.SortRowAttributes(true, 0, 0, 0, 0);
-  EXPECT_EQ(t.NrOfRows(), 3);
+  EXPECT_EQ(t.NrOfRows(), 8);
+  EXPECT_EQ(t.NrOfColumns(), 4);
   EXPECT_GE(calls, 1);
+  for (Integer r = 1; r <= 8; ++r) {
+    SCOPED_TRACE(r);
+    EXPECT_EQ(t.RowAttrib(r), r);
+    EXPECT_EQ(t.Elem(4, r), 9 - r);
+  }
 
   calls = 0;
   t.Resize(4, 2);
@@ -277,7 +283,8 @@ TEST(TDataTableSort, HandlerShrinkingTheTableEndsTheSortSafely) {
   t.SetColAttrib(3, 2);
   t.SetColAttrib(4, 1);
   t.SortColAttributes(true, 0, 0, 0, 0);
-  EXPECT_EQ(t.NrOfColumns(), 1);
+  EXPECT_EQ(t.NrOfColumns(), 4);
+  for (Integer c = 1; c <= 4; ++c) EXPECT_EQ(t.ColAttrib(c), c);
 }
 
 }  // namespace
