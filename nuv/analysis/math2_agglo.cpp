@@ -109,6 +109,175 @@ void DistanceMatrix(const TMatrix& Data, TDistMode Mode, double* d) {
   }
 }
 
+// Single linkage merges the clusters joined by the edges of a minimum spanning tree, in
+// ascending order of weight. When no two tree edges weigh the same, each merge is forced: the
+// clusters below a weight are the same whatever the search order, and only the two joined by
+// that weight's edge lie at it. A cluster's slot is its largest object (slot b takes the
+// merge), so the pair reads (smaller slot, larger slot) as the full search names it. Equal
+// tree weights, NaN (whose min is not symmetric) or a negative zero (whose bits depend on
+// which operand the min returns) leave the order to the full search.
+struct TTreeEdge {
+  Integer U = 0, V = 0;  // 0-based objects
+  double W = 0;
+};
+
+struct TMerge {
+  Integer NodeA = 0, NodeB = 0;
+  double Dist = 0;
+};
+
+// NaN or a negative zero.
+bool Unordered(double v) {
+  return !(v > 0.0) && !(v < 0.0) && (std::isnan(v) || std::signbit(v));
+}
+
+// Prim's tree on n objects. Fill(u, m, id, dist) writes the distances from object u to the m
+// objects id[0..m) not yet in the tree; Moved(k, last) hears that position last moved to k.
+// False when a distance is NaN or a negative zero.
+template <class FillFn, class MoveFn>
+bool SpanningTree(std::size_t n, FillFn&& Fill, MoveFn&& Moved, std::vector<TTreeEdge>& tree) {
+  std::vector<Integer> id(n), from(n, 0);
+  std::vector<double> key(n, kInf), dist(n);
+  for (std::size_t k = 0; k < n; ++k) id[k] = static_cast<Integer>(k);
+  tree.clear();
+  tree.reserve(n - 1);
+  std::size_t m = n;
+  std::size_t pick = 0;  // object 0 starts the tree
+  while (true) {
+    const Integer u = id[pick];
+    --m;
+    id[pick] = id[m];
+    key[pick] = key[m];
+    from[pick] = from[m];
+    Moved(pick, m);
+    if (m == 0) break;
+    Fill(u, m, id.data(), dist.data());
+    bool odd = false;
+    for (std::size_t k = 0; k < m; ++k) {
+      const double v = dist[k];
+      odd = odd || Unordered(v);
+      if (v < key[k]) {
+        key[k] = v;
+        from[k] = u;
+      }
+    }
+    if (odd) return false;
+    pick = 0;
+    for (std::size_t k = 1; k < m; ++k) {
+      if (key[k] < key[pick]) pick = k;
+    }
+    tree.push_back({from[pick], id[pick], key[pick]});
+  }
+  return true;
+}
+
+// The tree from the data: the rows not yet in the tree are kept packed, column by column, so
+// that each new object's distances run over contiguous values. Each pair gets the terms of
+// DistanceMatrix in the same column order; the operands of a pair may come swapped, which
+// changes no bit (squares and products commute, sxx + syy adds the same two sums).
+bool TreeFromData(const TMatrix& Data, TDistMode Mode, std::vector<TTreeEdge>& tree) {
+  const auto n = static_cast<std::size_t>(Data.NrOfRows());
+  const auto p = static_cast<std::size_t>(Data.NrOfColumns());
+  const double* x = p > 0 ? detail::TMatrixAccess::Cells(Data) : nullptr;
+  const bool products = Mode == dmJaccard || Mode == dmDice;
+  std::vector<double> rest(x, x + n * p);
+  std::vector<double> sxx(products ? n : 0), syy(products ? n : 0);
+  auto moved = [&](std::size_t k, std::size_t last) {
+    for (std::size_t c = 0; c < p; ++c) rest[c * n + k] = rest[c * n + last];
+  };
+  auto fill = [&](Integer u, std::size_t m, const Integer*, double* sum) {
+    std::fill_n(sum, m, 0.0);
+    if (products) {
+      std::fill_n(sxx.begin(), m, 0.0);
+      std::fill_n(syy.begin(), m, 0.0);
+    }
+    for (std::size_t c = 0; c < p; ++c) {
+      const double xi = x[c * n + static_cast<std::size_t>(u)];
+      const double* y = rest.data() + c * n;
+      switch (Mode) {
+        case dmJaccard:
+        case dmDice:
+          for (std::size_t k = 0; k < m; ++k) {
+            sum[k] += xi * y[k];
+            sxx[k] += xi * xi;
+            syy[k] += y[k] * y[k];
+          }
+          break;
+        case dmManhattan:
+          for (std::size_t k = 0; k < m; ++k) sum[k] += std::fabs(xi - y[k]);
+          break;
+        default:  // dmEuclid, dmEuclidSqr
+          for (std::size_t k = 0; k < m; ++k) sum[k] += (xi - y[k]) * (xi - y[k]);
+          break;
+      }
+    }
+    switch (Mode) {
+      case dmJaccard:
+        for (std::size_t k = 0; k < m; ++k) sum[k] = sum[k] / (sxx[k] + syy[k] - sum[k]);
+        break;
+      case dmDice:
+        for (std::size_t k = 0; k < m; ++k) sum[k] = 2.0 * sum[k] / (sxx[k] + syy[k]);
+        break;
+      case dmEuclid:
+        for (std::size_t k = 0; k < m; ++k) sum[k] = std::sqrt(sum[k]);
+        break;
+      default:
+        break;
+    }
+  };
+  return SpanningTree(n, fill, moved, tree);
+}
+
+// The tree from a full distance matrix (the user's distances).
+bool TreeFromMatrix(std::size_t n, const double* d, std::vector<TTreeEdge>& tree) {
+  auto fill = [d, n](Integer u, std::size_t m, const Integer* id, double* dist) {
+    const double* row = d + static_cast<std::size_t>(u) * n;
+    for (std::size_t k = 0; k < m; ++k) dist[k] = row[id[k]];
+  };
+  return SpanningTree(
+      n, fill, [](std::size_t, std::size_t) {}, tree);
+}
+
+// The merges in order, or false when two tree edges weigh the same.
+bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, std::vector<TMerge>& merges) {
+  std::sort(tree.begin(), tree.end(),
+            [](const TTreeEdge& l, const TTreeEdge& r) { return l.W < r.W; });
+  for (std::size_t k = 1; k < tree.size(); ++k) {
+    if (tree[k].W == tree[k - 1].W) return false;
+  }
+  const auto nz = static_cast<std::size_t>(n);
+  std::vector<Integer> parent(nz), top(nz), nodeOf(nz + 1);
+  for (std::size_t i = 0; i < nz; ++i) {
+    parent[i] = static_cast<Integer>(i);
+    top[i] = static_cast<Integer>(i + 1);
+    nodeOf[i + 1] = static_cast<Integer>(i + 1);
+  }
+  auto find = [&parent](Integer i) {
+    while (parent[static_cast<std::size_t>(i)] != i) {
+      auto& up = parent[static_cast<std::size_t>(i)];
+      up = parent[static_cast<std::size_t>(up)];
+      i = up;
+    }
+    return i;
+  };
+  merges.clear();
+  merges.reserve(tree.size());
+  for (std::size_t k = 0; k < tree.size(); ++k) {
+    const Integer x = find(tree[k].U);
+    const Integer y = find(tree[k].V);
+    const Integer sx = top[static_cast<std::size_t>(x)];
+    const Integer sy = top[static_cast<std::size_t>(y)];
+    const Integer a = std::min(sx, sy);
+    const Integer b = std::max(sx, sy);
+    merges.push_back(
+        {nodeOf[static_cast<std::size_t>(a)], nodeOf[static_cast<std::size_t>(b)], tree[k].W});
+    nodeOf[static_cast<std::size_t>(b)] = n + static_cast<Integer>(k + 1);
+    parent[static_cast<std::size_t>(x)] = y;
+    top[static_cast<std::size_t>(y)] = b;
+  }
+  return true;
+}
+
 // Places of the leaves in the drawing order: the children of the last merge in column order,
 // each merge node below them expanded as its column 2 child followed by its column 1 child.
 // children[2(j-1)], children[2(j-1)+1] are the column 1 and column 2 nodes of merge j.
@@ -140,11 +309,18 @@ std::vector<double> LeafPlaces(Integer n, const std::vector<Integer>& children) 
 }
 
 // Without a merge there is no dendrogram to read the leaf order from.
-Integer NoMerge(Integer n, TIntMatrix& Dendro, TVector& MergeDist, TVector& Pos) {
-  if (Dendro.NrOfRows() != 0 || Dendro.NrOfColumns() != 3) Dendro.Resize(3, 0);
+Integer NoMerge(const detail::TUseGuard& use, Integer n, TIntMatrix& Dendro, TVector& MergeDist,
+                TVector& Pos) {
+  if (Dendro.NrOfRows() != 0 || Dendro.NrOfColumns() != 3) {
+    use.AllowResize(&Dendro);
+    Dendro.Resize(3, 0);
+  }
   MergeDist.Clear();
   if (n == 1) {
-    Pos.SetVecSize(1);
+    if (Pos.NrOfElem() != 1) {
+      use.AllowResize(&Pos);
+      Pos.SetVecSize(1);
+    }
     Pos.SetVal(1, 1.0);
   } else {
     Pos.Clear();
@@ -158,34 +334,62 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
                          double Flexibility, TIntMatrix& Dendro, TVector& MergeDist, TVector& Pos,
                          TAgglomFeedBackProc FeedBack, const TOnCalcDistanceEvent& OnCalcDist) {
   if (Data == nullptr) return -1;
+  // FeedBack, the user's distances and the outputs' OnChange run while sizes and storage of
+  // Data and of the outputs are held: none of them may resize those.
+  detail::TUseGuard use(Data, &Dendro, &MergeDist, &Pos);
   if (FeedBack != nullptr) FeedBack(Sender, ProcStat.load(std::memory_order_relaxed), 0.0);
   const Integer n = Data->NrOfRows();
   if (n < 2) {
     AbortMathProc = false;
-    return NoMerge(n, Dendro, MergeDist, Pos);
+    return NoMerge(use, n, Dendro, MergeDist, Pos);
   }
+  const auto nz = static_cast<std::size_t>(n);
 
   TMatrix distMat(nullptr);
-  distMat.Resize(n, n);
   // The work matrix has no handler, so its cells are read and written directly; it is
   // symmetric, so D[a, b] of slots a, b sits at (a - 1)·n + b - 1.
-  double* d = detail::TMatrixAccess::Cells(distMat);
-  const auto nz = static_cast<std::size_t>(n);
-  if (DistMode == dmUserDef) {
-    TDistEventSwap swap(*Data, OnCalcDist);
-    Data->CalcDistMat(DistMode, &distMat);
-  } else {
-    // Nothing observes the computation of the built-in distances, so they are formed here
-    // without the per-cell calls, each by the matrix's own operations in its column order.
-    DistanceMatrix(*Data, DistMode, d);
+  double* d = nullptr;
+  auto fullMatrix = [&] {
+    distMat.Resize(n, n);
+    d = detail::TMatrixAccess::Cells(distMat);
+    if (DistMode == dmUserDef) {
+      TDistEventSwap swap(*Data, OnCalcDist);
+      Data->CalcDistMat(DistMode, &distMat);
+    } else {
+      // Nothing observes the computation of the built-in distances, so they are formed here
+      // without the per-cell calls, each by the matrix's own operations in its column order.
+      DistanceMatrix(*Data, DistMode, d);
+    }
+  };
+  // Single linkage through the spanning tree when that fixes every merge; else the search.
+  std::vector<TMerge> treeMerges;
+  bool byTree = false;
+  if (Method == cmSingleLink) {
+    std::vector<TTreeEdge> tree;
+    if (DistMode == dmUserDef) {
+      fullMatrix();
+      byTree = TreeFromMatrix(nz, d, tree) && TreeMerges(n, tree, treeMerges);
+    } else {
+      byTree = TreeFromData(*Data, DistMode, tree) && TreeMerges(n, tree, treeMerges);
+    }
   }
+  if (!byTree && d == nullptr) fullMatrix();
   auto at = [d, nz](Integer a, Integer b) -> double& {
     return d[static_cast<std::size_t>(a - 1) * nz + static_cast<std::size_t>(b - 1)];
   };
 
-  MergeDist.SetVecSize(n - 1);
-  Pos.SetVecSize(2 * n - 1);
-  if (Dendro.NrOfRows() != n - 1 || Dendro.NrOfColumns() != 3) Dendro.Resize(3, n - 1);
+  if (MergeDist.NrOfElem() != n - 1) {
+    use.AllowResize(&MergeDist);
+    MergeDist.SetVecSize(n - 1);
+  }
+  if (Pos.NrOfElem() != 2 * n - 1) {
+    use.AllowResize(&Pos);
+    Pos.SetVecSize(2 * n - 1);
+  }
+  if (Dendro.NrOfRows() != n - 1 || Dendro.NrOfColumns() != 3) {
+    use.AllowResize(&Dendro);
+    Dendro.Resize(3, n - 1);
+  }
 
   TIntVector node(nullptr);
   TIntVector size(nullptr);
@@ -224,7 +428,17 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
     rowMin[static_cast<std::size_t>(r - 1)] = best;
     rowArg[static_cast<std::size_t>(r - 1)] = arg;
   };
-  for (std::size_t p = 0; p < nz; ++p) rescan(p);
+  if (!byTree) {
+    for (std::size_t p = 0; p < nz; ++p) rescan(p);
+  }
+  auto record = [&](Integer j, Integer nodeA, Integer nodeB, double dab) {
+    Dendro.SetVal(1, j, nodeA);
+    Dendro.SetVal(2, j, nodeB);
+    Dendro.SetVal(3, j, n + j);
+    MergeDist.SetVal(j, dab);
+    children[2 * static_cast<std::size_t>(j - 1)] = nodeA;
+    children[2 * static_cast<std::size_t>(j - 1) + 1] = nodeB;
+  };
   AbortMathProc = false;
 
   Integer done = 0;
@@ -234,6 +448,12 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
     if (FeedBack != nullptr) {
       FeedBack(Sender, ProcStat.load(std::memory_order_relaxed),
                static_cast<double>(j) / static_cast<double>(n) * 100);
+    }
+    if (byTree) {
+      const TMerge& m = treeMerges[static_cast<std::size_t>(j - 1)];
+      record(j, m.NodeA, m.NodeB, m.Dist);
+      done = j;
+      continue;
     }
     // First smallest pair in slot order, seeded with the first active pair so that a pair is
     // found also when every distance is NaN or infinite.
@@ -288,12 +508,7 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
     }
     const Integer nodeA = node.GetVal(a);
     const Integer nodeB = node.GetVal(b);
-    Dendro.SetVal(1, j, nodeA);
-    Dendro.SetVal(2, j, nodeB);
-    Dendro.SetVal(3, j, n + j);
-    MergeDist.SetVal(j, dab);
-    children[2 * static_cast<std::size_t>(j - 1)] = nodeA;
-    children[2 * static_cast<std::size_t>(j - 1) + 1] = nodeB;
+    record(j, nodeA, nodeB, dab);
     node.SetVal(b, n + j);
     size.SetVal(b, size.GetVal(a) + size.GetVal(b));
     node.SetVal(a, 0);
