@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -110,12 +111,10 @@ void DistanceMatrix(const TMatrix& Data, TDistMode Mode, double* d) {
 }
 
 // Single linkage merges the clusters joined by the edges of a minimum spanning tree, in
-// ascending order of weight. When no two tree edges weigh the same, each merge is forced: the
-// clusters below a weight are the same whatever the search order, and only the two joined by
-// that weight's edge lie at it. A cluster's slot is its largest object (slot b takes the
-// merge), so the pair reads (smaller slot, larger slot) as the full search names it. Equal
-// tree weights, NaN (whose min is not symmetric) or a negative zero (whose bits depend on
-// which operand the min returns) leave the order to the full search.
+// ascending order of weight (TreeMerges says how equal weights are ordered). A cluster's slot
+// is its largest object (slot b takes the merge), so a pair reads (smaller slot, larger slot)
+// as the full search names it. NaN (whose min is not symmetric) or a negative zero (whose bits
+// depend on which operand the min returns) leave the order to the full search.
 struct TTreeEdge {
   Integer U = 0, V = 0;  // 0-based objects
   double W = 0;
@@ -133,9 +132,10 @@ bool Unordered(double v) {
 
 // Prim's tree on n objects. Fill(u, m, id, dist) writes the distances from object u to the m
 // objects id[0..m) not yet in the tree; Moved(k, last) hears that position last moved to k.
-// False when a distance is NaN or a negative zero.
+// Checked: false when a distance is NaN or a negative zero.
 template <class FillFn, class MoveFn>
-bool SpanningTree(std::size_t n, FillFn&& Fill, MoveFn&& Moved, std::vector<TTreeEdge>& tree) {
+bool SpanningTree(std::size_t n, bool Checked, FillFn&& Fill, MoveFn&& Moved,
+                  std::vector<TTreeEdge>& tree) {
   std::vector<Integer> id(n), from(n, 0);
   std::vector<double> key(n, kInf), dist(n);
   for (std::size_t k = 0; k < n; ++k) id[k] = static_cast<Integer>(k);
@@ -152,19 +152,23 @@ bool SpanningTree(std::size_t n, FillFn&& Fill, MoveFn&& Moved, std::vector<TTre
     Moved(pick, m);
     if (m == 0) break;
     Fill(u, m, id.data(), dist.data());
-    bool odd = false;
+    if (Checked) {
+      bool odd = false;
+      for (std::size_t k = 0; k < m; ++k) odd = odd || Unordered(dist[k]);
+      if (odd) return false;
+    }
+    pick = 0;
+    double best = kInf;
     for (std::size_t k = 0; k < m; ++k) {
       const double v = dist[k];
-      odd = odd || Unordered(v);
       if (v < key[k]) {
         key[k] = v;
         from[k] = u;
       }
-    }
-    if (odd) return false;
-    pick = 0;
-    for (std::size_t k = 1; k < m; ++k) {
-      if (key[k] < key[pick]) pick = k;
+      if (key[k] < best || k == 0) {
+        best = key[k];
+        pick = k;
+      }
     }
     tree.push_back({from[pick], id[pick], key[pick]});
   }
@@ -225,7 +229,10 @@ bool TreeFromData(const TMatrix& Data, TDistMode Mode, std::vector<TTreeEdge>& t
         break;
     }
   };
-  return SpanningTree(n, fill, moved, tree);
+  // Sums of squares or absolute values of finite numbers start at +0 and are never NaN.
+  bool checked = products;
+  for (std::size_t k = 0; k < n * p && !checked; ++k) checked = !std::isfinite(x[k]);
+  return SpanningTree(n, checked, fill, moved, tree);
 }
 
 // The tree from a full distance matrix (the user's distances).
@@ -235,45 +242,175 @@ bool TreeFromMatrix(std::size_t n, const double* d, std::vector<TTreeEdge>& tree
     for (std::size_t k = 0; k < m; ++k) dist[k] = row[id[k]];
   };
   return SpanningTree(
-      n, fill, [](std::size_t, std::size_t) {}, tree);
+      n, true, fill, [](std::size_t, std::size_t) {}, tree);
 }
 
-// The merges in order, or false when two tree edges weigh the same.
-bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, std::vector<TMerge>& merges) {
+// One pair's distance by the operations of DistanceMatrix, in its column order; xi and xj are
+// the pair's rows of p values.
+double PairDistance(const double* xi, const double* xj, std::size_t p, TDistMode Mode) {
+  double sum = 0.0, sxx = 0.0, syy = 0.0;
+  for (std::size_t c = 0; c < p; ++c) {
+    const double a = xi[c];
+    const double y = xj[c];
+    switch (Mode) {
+      case dmJaccard:
+      case dmDice:
+        sum += a * y;
+        sxx += a * a;
+        syy += y * y;
+        break;
+      case dmManhattan:
+        sum += std::fabs(a - y);
+        break;
+      default:
+        sum += (a - y) * (a - y);
+        break;
+    }
+  }
+  switch (Mode) {
+    case dmJaccard:
+      return sum / (sxx + syy - sum);
+    case dmDice:
+      return 2.0 * sum / (sxx + syy);
+    case dmEuclid:
+      return std::sqrt(sum);
+    default:
+      return sum;
+  }
+}
+
+// The merges in order from the tree. Below a weight w the clusters are the same whatever the
+// order; at w the full search merges, among the clusters some pair of whose objects lies at
+// exactly w, the one with the smallest slot with its smallest-slot such neighbour, again and
+// again (merged clusters keep the larger slot, and every other pair lies farther). So the
+// search is replayed only among the clusters that tree edges of equal weight join, on which
+// of them touch at w. Each pair of objects is looked at, if at all, at the weight where its
+// clusters join, so that costs at most one pass over the pairs. Same(i, j, w): objects i and
+// j (0-based) lie at exactly w.
+template <class SameFn>
+bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, SameFn&& Same,
+                std::vector<TMerge>& merges) {
   std::sort(tree.begin(), tree.end(),
             [](const TTreeEdge& l, const TTreeEdge& r) { return l.W < r.W; });
-  for (std::size_t k = 1; k < tree.size(); ++k) {
-    if (tree[k].W == tree[k - 1].W) return false;
-  }
   const auto nz = static_cast<std::size_t>(n);
-  std::vector<Integer> parent(nz), top(nz), nodeOf(nz + 1);
+  auto ix = [](Integer i) { return static_cast<std::size_t>(i); };
+  // Clusters by union-find over the objects; each root knows its slot (largest object,
+  // 1-based) and its members as a list; each slot its current node.
+  std::vector<Integer> parent(nz), top(nz), head(nz), tail(nz), next(nz, -1), nodeOf(nz + 1);
   for (std::size_t i = 0; i < nz; ++i) {
-    parent[i] = static_cast<Integer>(i);
-    top[i] = static_cast<Integer>(i + 1);
-    nodeOf[i + 1] = static_cast<Integer>(i + 1);
+    parent[i] = head[i] = tail[i] = static_cast<Integer>(i);
+    top[i] = nodeOf[i + 1] = static_cast<Integer>(i + 1);
   }
-  auto find = [&parent](Integer i) {
-    while (parent[static_cast<std::size_t>(i)] != i) {
-      auto& up = parent[static_cast<std::size_t>(i)];
-      up = parent[static_cast<std::size_t>(up)];
-      i = up;
+  auto find = [&](Integer i) {
+    while (parent[ix(i)] != i) {
+      parent[ix(i)] = parent[ix(parent[ix(i)])];
+      i = parent[ix(i)];
     }
     return i;
   };
+  auto join = [&](Integer x, Integer y, Integer slot) {  // roots; y stays the root
+    parent[ix(x)] = y;
+    next[ix(tail[ix(y)])] = head[ix(x)];
+    tail[ix(y)] = tail[ix(x)];
+    top[ix(y)] = slot;
+  };
   merges.clear();
   merges.reserve(tree.size());
-  for (std::size_t k = 0; k < tree.size(); ++k) {
-    const Integer x = find(tree[k].U);
-    const Integer y = find(tree[k].V);
-    const Integer sx = top[static_cast<std::size_t>(x)];
-    const Integer sy = top[static_cast<std::size_t>(y)];
-    const Integer a = std::min(sx, sy);
-    const Integer b = std::max(sx, sy);
-    merges.push_back(
-        {nodeOf[static_cast<std::size_t>(a)], nodeOf[static_cast<std::size_t>(b)], tree[k].W});
-    nodeOf[static_cast<std::size_t>(b)] = n + static_cast<Integer>(k + 1);
-    parent[static_cast<std::size_t>(x)] = y;
-    top[static_cast<std::size_t>(y)] = b;
+  auto emit = [&](Integer a, Integer b, double w) {
+    merges.push_back({nodeOf[ix(a)], nodeOf[ix(b)], w});
+    nodeOf[ix(b)] = n + static_cast<Integer>(merges.size());
+  };
+  // Whether two clusters (roots) have a pair of objects at exactly w.
+  auto touch = [&](Integer r1, Integer r2, double w) {
+    for (Integer i = head[ix(r1)]; i >= 0; i = next[ix(i)]) {
+      for (Integer j = head[ix(r2)]; j >= 0; j = next[ix(j)]) {
+        if (Same(i, j, w)) return true;
+      }
+    }
+    return false;
+  };
+  std::vector<Integer> localOf(nz, -1);
+  for (std::size_t k0 = 0; k0 < tree.size();) {
+    std::size_t k1 = k0 + 1;
+    while (k1 < tree.size() && tree[k1].W == tree[k0].W) ++k1;
+    const double w = tree[k0].W;
+    if (k1 - k0 == 1) {
+      const Integer x = find(tree[k0].U);
+      const Integer y = find(tree[k0].V);
+      const Integer b = std::max(top[ix(x)], top[ix(y)]);
+      emit(std::min(top[ix(x)], top[ix(y)]), b, w);
+      join(x, y, b);
+      k0 = k1;
+      continue;
+    }
+    // The clusters these edges join, ranked by slot; ranks stay valid, as a merge keeps the
+    // larger slot.
+    std::vector<Integer> roots;
+    for (std::size_t k = k0; k < k1; ++k) {
+      for (const Integer end : {tree[k].U, tree[k].V}) {
+        const Integer r = find(end);
+        if (localOf[ix(r)] < 0) {
+          localOf[ix(r)] = 0;
+          roots.push_back(r);
+        }
+      }
+    }
+    std::sort(roots.begin(), roots.end(),
+              [&](Integer l, Integer r) { return top[ix(l)] < top[ix(r)]; });
+    const std::size_t q = roots.size();
+    for (std::size_t c = 0; c < q; ++c) localOf[ix(roots[c])] = static_cast<Integer>(c);
+    // Which of them touch at w: the pairs of clusters the level's edges bring together, each
+    // pair once, as the edges unite groups of them.
+    std::vector<std::set<Integer>> nb(q);
+    std::vector<Integer> gparent(q), ghead(q), gtail(q), gnext(q, -1);
+    for (std::size_t c = 0; c < q; ++c) {
+      gparent[c] = ghead[c] = gtail[c] = static_cast<Integer>(c);
+    }
+    auto gfind = [&](Integer c) {
+      while (gparent[ix(c)] != c) c = gparent[ix(c)] = gparent[ix(gparent[ix(c)])];
+      return c;
+    };
+    for (std::size_t k = k0; k < k1; ++k) {
+      const Integer gx = gfind(localOf[ix(find(tree[k].U))]);
+      const Integer gy = gfind(localOf[ix(find(tree[k].V))]);
+      for (Integer c1 = ghead[ix(gx)]; c1 >= 0; c1 = gnext[ix(c1)]) {
+        for (Integer c2 = ghead[ix(gy)]; c2 >= 0; c2 = gnext[ix(c2)]) {
+          if (touch(roots[ix(c1)], roots[ix(c2)], w)) {
+            nb[ix(c1)].insert(c2);
+            nb[ix(c2)].insert(c1);
+          }
+        }
+      }
+      gparent[ix(gx)] = gy;
+      gnext[ix(gtail[ix(gy)])] = ghead[ix(gx)];
+      gtail[ix(gy)] = gtail[ix(gx)];
+    }
+    // The full search's order among them.
+    std::set<Integer> live;
+    for (std::size_t c = 0; c < q; ++c) {
+      if (!nb[c].empty()) live.insert(static_cast<Integer>(c));
+    }
+    for (std::size_t k = k0; k < k1; ++k) {
+      if (live.empty()) return false;  // not reached: the level's edges touch
+      const Integer a = *live.begin();
+      const Integer b = *nb[ix(a)].begin();
+      const Integer ra = roots[ix(a)];
+      const Integer rb = roots[ix(b)];
+      emit(top[ix(ra)], top[ix(rb)], w);
+      for (const Integer c : nb[ix(a)]) {
+        if (c == b) continue;
+        nb[ix(c)].erase(a);
+        nb[ix(c)].insert(b);
+        nb[ix(b)].insert(c);
+      }
+      nb[ix(b)].erase(a);
+      nb[ix(a)].clear();
+      live.erase(a);
+      if (nb[ix(b)].empty()) live.erase(b);
+      join(find(ra), find(rb), top[ix(rb)]);
+    }
+    for (const Integer r : roots) localOf[ix(r)] = -1;
+    k0 = k1;
   }
   return true;
 }
@@ -368,9 +505,26 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
     std::vector<TTreeEdge> tree;
     if (DistMode == dmUserDef) {
       fullMatrix();
-      byTree = TreeFromMatrix(nz, d, tree) && TreeMerges(n, tree, treeMerges);
+      auto same = [d, nz](Integer i, Integer j, double w) {
+        return d[static_cast<std::size_t>(i) * nz + static_cast<std::size_t>(j)] == w;
+      };
+      byTree = TreeFromMatrix(nz, d, tree) && TreeMerges(n, tree, same, treeMerges);
     } else {
-      byTree = TreeFromData(*Data, DistMode, tree) && TreeMerges(n, tree, treeMerges);
+      // Equal tree weights compare pairs one by one: rows made contiguous on the first need.
+      const auto p = static_cast<std::size_t>(Data->NrOfColumns());
+      std::vector<double> rows;
+      auto same = [&rows, Data, DistMode, nz, p](Integer i, Integer j, double w) {
+        if (rows.empty()) {
+          rows.resize(nz * p);
+          const double* x = detail::TMatrixAccess::Cells(*Data);
+          for (std::size_t c = 0; c < p; ++c) {
+            for (std::size_t r = 0; r < nz; ++r) rows[r * p + c] = x[c * nz + r];
+          }
+        }
+        return PairDistance(rows.data() + static_cast<std::size_t>(i) * p,
+                            rows.data() + static_cast<std::size_t>(j) * p, p, DistMode) == w;
+      };
+      byTree = TreeFromData(*Data, DistMode, tree) && TreeMerges(n, tree, same, treeMerges);
     }
   }
   if (!byTree && d == nullptr) fullMatrix();
