@@ -277,6 +277,7 @@ TEST(AgglomClusteringEquivalence, SingleLinkageOnData) {
       {"real values", 240, 3, [&](Integer, Integer) { return next(1u << 24) / 4096.0 - 2000; }},
       {"grid of small integers", 150, 2, [&](Integer, Integer) { return next(6); }},
       {"one column of integers", 90, 1, [&](Integer, Integer) { return next(40); }},
+      {"eight columns of small integers", 300, 8, [&](Integer, Integer) { return next(4); }},
       {"all rows equal", 30, 2, [](Integer, Integer) { return 1.5; }},
       {"NaN in one row", 40, 2,
        [&](Integer r, Integer) { return r == 17 ? std::nan("") : next(1000) / 7.0; }},
