@@ -285,8 +285,9 @@ double PairDistance(const double* xi, const double* xj, std::size_t p, TDistMode
 // again (merged clusters keep the larger slot, and every other pair lies farther). So the
 // search is replayed only among the clusters that tree edges of equal weight join, on which
 // of them touch at w. Each pair of objects is looked at, if at all, at the weight where its
-// clusters join, so that costs at most one pass over the pairs. Same(i, j, w): objects i and
-// j (0-based) lie at exactly w.
+// clusters join, so that costs at most one pass over the pairs. Where many clusters touch at
+// one weight (rows all alike), replaying costs more than the search: false then, as for
+// unresolved order. Same(i, j, w): objects i and j (0-based) lie at exactly w.
 template <class SameFn>
 bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, SameFn&& Same,
                 std::vector<TMerge>& merges) {
@@ -330,6 +331,8 @@ bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, SameFn&& Same,
     return false;
   };
   std::vector<Integer> localOf(nz, -1);
+  std::size_t work = 0;  // neighbours recorded and moved
+  const std::size_t budget = 32 * nz + 1024;
   for (std::size_t k0 = 0; k0 < tree.size();) {
     std::size_t k1 = k0 + 1;
     while (k1 < tree.size() && tree[k1].W == tree[k0].W) ++k1;
@@ -376,6 +379,7 @@ bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, SameFn&& Same,
       for (Integer c1 = ghead[ix(gx)]; c1 >= 0; c1 = gnext[ix(c1)]) {
         for (Integer c2 = ghead[ix(gy)]; c2 >= 0; c2 = gnext[ix(c2)]) {
           if (touch(roots[ix(c1)], roots[ix(c2)], w)) {
+            if (++work > budget) return false;
             nb[ix(c1)].insert(c2);
             nb[ix(c2)].insert(c1);
           }
@@ -397,6 +401,8 @@ bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, SameFn&& Same,
       const Integer ra = roots[ix(a)];
       const Integer rb = roots[ix(b)];
       emit(top[ix(ra)], top[ix(rb)], w);
+      work += nb[ix(a)].size();
+      if (work > budget) return false;
       for (const Integer c : nb[ix(a)]) {
         if (c == b) continue;
         nb[ix(c)].erase(a);

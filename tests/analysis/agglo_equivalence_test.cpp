@@ -279,6 +279,7 @@ TEST(AgglomClusteringEquivalence, SingleLinkageOnData) {
       {"one column of integers", 90, 1, [&](Integer, Integer) { return next(40); }},
       {"eight columns of small integers", 300, 8, [&](Integer, Integer) { return next(4); }},
       {"all rows equal", 30, 2, [](Integer, Integer) { return 1.5; }},
+      {"many rows equal", 130, 2, [&](Integer, Integer) { return next(2); }},
       {"NaN in one row", 40, 2,
        [&](Integer r, Integer) { return r == 17 ? std::nan("") : next(1000) / 7.0; }},
       {"infinity in two rows", 40, 2,
