@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 #include <limits>
 #include <set>
 #include <utility>
@@ -322,9 +323,14 @@ bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, SameFn&& Same,
     nodeOf[ix(b)] = n + static_cast<Integer>(merges.size());
   };
   // Whether two clusters (roots) have a pair of objects at exactly w.
-  auto touch = [&](Integer r1, Integer r2, double w) {
+  // With a limit, each pair looked at spends one of it; none left reads as not touching.
+  auto touch = [&](Integer r1, Integer r2, double w, std::size_t* limit = nullptr) {
     for (Integer i = head[ix(r1)]; i >= 0; i = next[ix(i)]) {
       for (Integer j = head[ix(r2)]; j >= 0; j = next[ix(j)]) {
+        if (limit != nullptr) {
+          if (*limit == 0) return false;
+          --*limit;
+        }
         if (Same(i, j, w)) return true;
       }
     }
@@ -333,6 +339,7 @@ bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, SameFn&& Same,
   std::vector<Integer> localOf(nz, -1);
   std::size_t work = 0;  // neighbours recorded and moved
   const std::size_t budget = 32 * nz + 1024;
+  std::size_t askBudget = 16 * nz + 1024;  // pairs looked at by asking, over all weights
   for (std::size_t k0 = 0; k0 < tree.size();) {
     std::size_t k1 = k0 + 1;
     while (k1 < tree.size() && tree[k1].W == tree[k0].W) ++k1;
@@ -362,57 +369,124 @@ bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, SameFn&& Same,
               [&](Integer l, Integer r) { return top[ix(l)] < top[ix(r)]; });
     const std::size_t q = roots.size();
     for (std::size_t c = 0; c < q; ++c) localOf[ix(roots[c])] = static_cast<Integer>(c);
-    // Which of them touch at w: the pairs of clusters the level's edges bring together, each
-    // pair once, as the edges unite groups of them.
-    std::vector<std::set<Integer>> nb(q);
-    std::vector<Integer> gparent(q), ghead(q), gtail(q), gnext(q, -1);
-    for (std::size_t c = 0; c < q; ++c) {
-      gparent[c] = ghead[c] = gtail[c] = static_cast<Integer>(c);
-    }
+    // Groups of them: the clusters each edge brings together, as lists of ranks.
+    std::vector<Integer> gparent(q), ghead(q), gtail(q), gnext(q);
     auto gfind = [&](Integer c) {
       while (gparent[ix(c)] != c) c = gparent[ix(c)] = gparent[ix(gparent[ix(c)])];
       return c;
     };
-    for (std::size_t k = k0; k < k1; ++k) {
-      const Integer gx = gfind(localOf[ix(find(tree[k].U))]);
-      const Integer gy = gfind(localOf[ix(find(tree[k].V))]);
-      for (Integer c1 = ghead[ix(gx)]; c1 >= 0; c1 = gnext[ix(c1)]) {
-        for (Integer c2 = ghead[ix(gy)]; c2 >= 0; c2 = gnext[ix(c2)]) {
-          if (touch(roots[ix(c1)], roots[ix(c2)], w)) {
-            if (++work > budget) return false;
-            nb[ix(c1)].insert(c2);
-            nb[ix(c2)].insert(c1);
-          }
-        }
+    auto gclear = [&] {
+      for (std::size_t c = 0; c < q; ++c) {
+        gparent[c] = ghead[c] = gtail[c] = static_cast<Integer>(c);
+        gnext[c] = -1;
       }
+    };
+    auto gjoin = [&](Integer gx, Integer gy) {  // gy stays the root
       gparent[ix(gx)] = gy;
       gnext[ix(gtail[ix(gy)])] = ghead[ix(gx)];
       gtail[ix(gy)] = gtail[ix(gx)];
+    };
+    auto rankOf = [&](Integer object) { return localOf[ix(find(object))]; };
+    // Whether two groups have a pair of objects at exactly w.
+    auto touchGroups = [&](Integer g1, Integer g2) {
+      for (Integer c1 = ghead[ix(g1)]; c1 >= 0; c1 = gnext[ix(c1)]) {
+        for (Integer c2 = ghead[ix(g2)]; c2 >= 0; c2 = gnext[ix(c2)]) {
+          if (touch(roots[ix(c1)], roots[ix(c2)], w, &askBudget)) return true;
+        }
+      }
+      return false;
+    };
+    std::vector<std::pair<Integer, Integer>> order;  // ranks merged, in the search's order
+    // Rows that mostly touch: the smallest cluster's partner is usually the next one, so
+    // asking for it directly is cheapest; a small allowance over the whole run bounds the
+    // cost where it is not.
+    auto replayByAsking = [&] {
+      gclear();
+      std::vector<Integer> comp(q);
+      for (std::size_t k = k0; k < k1; ++k) {
+        const Integer gx = gfind(rankOf(tree[k].U));
+        const Integer gy = gfind(rankOf(tree[k].V));
+        if (gx != gy) gparent[ix(gx)] = gy;
+      }
+      std::vector<std::set<Integer>> alive(q);
+      for (std::size_t c = 0; c < q; ++c) {
+        comp[c] = gfind(static_cast<Integer>(c));
+        alive[ix(comp[c])].insert(static_cast<Integer>(c));
+      }
+      std::set<Integer> firsts;  // the smallest rank of each group not yet one cluster
+      for (std::size_t c = 0; c < q; ++c) {
+        if (alive[c].size() >= 2) firsts.insert(*alive[c].begin());
+      }
+      gclear();  // from here on, the lists of the merged clusters
+      for (std::size_t k = k0; k < k1; ++k) {
+        if (firsts.empty()) return false;  // not reached: the level's edges touch
+        const Integer a = *firsts.begin();
+        std::set<Integer>& mates = alive[ix(comp[ix(a)])];
+        Integer b = -1;
+        for (auto it = std::next(mates.find(a)); it != mates.end() && b < 0; ++it) {
+          if (touchGroups(a, *it)) b = *it;
+          if (askBudget == 0) return false;
+        }
+        if (b < 0) return false;  // not reached: every cluster of a group touches another
+        order.emplace_back(a, b);
+        gjoin(a, b);
+        firsts.erase(a);
+        mates.erase(a);
+        if (mates.size() >= 2) firsts.insert(*mates.begin());
+      }
+      return true;
+    };
+    // Which of them touch at w: the pairs of clusters the level's edges bring together, each
+    // pair once, as the edges unite groups of them; then the search's order among them.
+    auto replayByNeighbours = [&] {
+      std::vector<std::set<Integer>> nb(q);
+      gclear();
+      for (std::size_t k = k0; k < k1; ++k) {
+        const Integer gx = gfind(rankOf(tree[k].U));
+        const Integer gy = gfind(rankOf(tree[k].V));
+        for (Integer c1 = ghead[ix(gx)]; c1 >= 0; c1 = gnext[ix(c1)]) {
+          for (Integer c2 = ghead[ix(gy)]; c2 >= 0; c2 = gnext[ix(c2)]) {
+            if (touch(roots[ix(c1)], roots[ix(c2)], w)) {
+              if (++work > budget) return false;
+              nb[ix(c1)].insert(c2);
+              nb[ix(c2)].insert(c1);
+            }
+          }
+        }
+        gjoin(gx, gy);
+      }
+      std::set<Integer> live;
+      for (std::size_t c = 0; c < q; ++c) {
+        if (!nb[c].empty()) live.insert(static_cast<Integer>(c));
+      }
+      for (std::size_t k = k0; k < k1; ++k) {
+        if (live.empty()) return false;  // not reached: the level's edges touch
+        const Integer a = *live.begin();
+        const Integer b = *nb[ix(a)].begin();
+        order.emplace_back(a, b);
+        work += nb[ix(a)].size();
+        if (work > budget) return false;
+        for (const Integer c : nb[ix(a)]) {
+          if (c == b) continue;
+          nb[ix(c)].erase(a);
+          nb[ix(c)].insert(b);
+          nb[ix(b)].insert(c);
+        }
+        nb[ix(b)].erase(a);
+        nb[ix(a)].clear();
+        live.erase(a);
+        if (nb[ix(b)].empty()) live.erase(b);
+      }
+      return true;
+    };
+    if (!replayByAsking()) {
+      order.clear();
+      if (!replayByNeighbours()) return false;
     }
-    // The full search's order among them.
-    std::set<Integer> live;
-    for (std::size_t c = 0; c < q; ++c) {
-      if (!nb[c].empty()) live.insert(static_cast<Integer>(c));
-    }
-    for (std::size_t k = k0; k < k1; ++k) {
-      if (live.empty()) return false;  // not reached: the level's edges touch
-      const Integer a = *live.begin();
-      const Integer b = *nb[ix(a)].begin();
+    for (const auto& [a, b] : order) {
       const Integer ra = roots[ix(a)];
       const Integer rb = roots[ix(b)];
       emit(top[ix(ra)], top[ix(rb)], w);
-      work += nb[ix(a)].size();
-      if (work > budget) return false;
-      for (const Integer c : nb[ix(a)]) {
-        if (c == b) continue;
-        nb[ix(c)].erase(a);
-        nb[ix(c)].insert(b);
-        nb[ix(b)].insert(c);
-      }
-      nb[ix(b)].erase(a);
-      nb[ix(a)].clear();
-      live.erase(a);
-      if (nb[ix(b)].empty()) live.erase(b);
       join(find(ra), find(rb), top[ix(rb)]);
     }
     for (const Integer r : roots) localOf[ix(r)] = -1;

@@ -346,6 +346,13 @@ TEST(AgglomClusteringEquivalence, SingleLinkageUserDistanceTies) {
       {"every pair infinite", 5, [=](Integer, Integer) { return inf; }},
       {"infinite joins between two groups", 8,
        [=](Integer i, Integer j) { return (i <= 4) == (j <= 4) ? i + 0.25 * j : inf; }},
+      // Most partners of the smallest slot are far along the slot order.
+      {"star around the last object, a few pairs of leaves", 200,
+       [](Integer i, Integer j) {
+         return j == 200 || (i % 10 == 0 && j == i + 1) ? 1.0 : 10.0 + i * 1000.0 + j;
+       }},
+      {"every low slot at one weight from every high slot", 200,
+       [](Integer i, Integer j) { return (i <= 100) != (j <= 100) ? 1.0 : 10.0 + i * 1000.0 + j; }},
       {"random small integers", 60, [=](Integer i, Integer j) { return hashed(i, j, 5); }},
       {"random wide integers", 120, [=](Integer i, Integer j) { return hashed(i, j, 100000); }},
       {"random reals", 150, [=](Integer i, Integer j) { return hashed(i, j, 4000000000u) / 3.0; }},
