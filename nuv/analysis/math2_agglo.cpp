@@ -284,11 +284,12 @@ double PairDistance(const double* xi, const double* xj, std::size_t p, TDistMode
 // order; at w the full search merges, among the clusters some pair of whose objects lies at
 // exactly w, the one with the smallest slot with its smallest-slot such neighbour, again and
 // again (merged clusters keep the larger slot, and every other pair lies farther). So the
-// search is replayed only among the clusters that tree edges of equal weight join, on which
-// of them touch at w. Each pair of objects is looked at, if at all, at the weight where its
-// clusters join, so that costs at most one pass over the pairs. Where many clusters touch at
-// one weight (rows all alike), replaying costs more than the search: false then, as for
-// unresolved order. Same(i, j, w): objects i and j (0-based) lie at exactly w.
+// search is replayed only among the clusters that tree edges of equal weight join, one of two
+// ways: asking the smallest cluster for its first touching partner in slot order (cheap where
+// clusters mostly touch, as rows all alike do), within an allowance of pairs over the run;
+// else finding which of them touch, each pair of objects looked at, if at all, at the weight
+// where its clusters join (at most one pass over the pairs). Where both would cost more than
+// the search, false. Same(i, j, w): objects i and j (0-based) lie at exactly w.
 template <class SameFn>
 bool TreeMerges(Integer n, std::vector<TTreeEdge>& tree, SameFn&& Same,
                 std::vector<TMerge>& merges) {
