@@ -1,8 +1,10 @@
 // Agglomerative clustering of 2000 rows by 8 columns, Ward on squared Euclidean distances and
-// single linkage on Euclidean distances; bench/agglo_scipy.py times scipy.cluster.hierarchy's
-// linkage on the same data. The distance matrix alone is timed too, as part of both.
+// single linkage on Euclidean distances, also on the data rounded down to integers (many equal
+// distances); bench/agglo_scipy.py times scipy.cluster.hierarchy's linkage on the same data. The
+// distance matrix alone is timed too, as part of both.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -15,8 +17,10 @@ constexpr int kCols = 8;
 
 // The data of agglo_scipy.py: s := s·1664525 + 1013904223 (mod 2^32), u = (s >> 8) / 2^24,
 // five loose groups (row i in group i mod 5) so that the merges are not all alike.
-nuv::TMatrix* AggloData() {
-  static nuv::TMatrix data(nullptr);
+// With Whole, every value is rounded down to an integer, so that many distances tie.
+nuv::TMatrix* AggloData(bool Whole = false) {
+  static nuv::TMatrix real(nullptr), whole(nullptr);
+  nuv::TMatrix& data = Whole ? whole : real;
   if (data.NrOfRows() != kRows) {
     data.Resize(kCols, kRows);
     std::uint32_t s = 4242u;
@@ -24,15 +28,17 @@ nuv::TMatrix* AggloData() {
       for (int c = 0; c < kCols; ++c) {
         s = s * 1664525u + 1013904223u;
         const double u = static_cast<double>(s >> 8) / 16777216.0;
-        data.SetVal(c + 1, i + 1, (i % 5) * (c % 2 + 1) + u * 4.0);
+        const double v = (i % 5) * (c % 2 + 1) + u * 4.0;
+        data.SetVal(c + 1, i + 1, Whole ? std::floor(v) : v);
       }
     }
   }
   return &data;
 }
 
-void RunAgglom(benchmark::State& state, nuv::TDistMode mode, nuv::TClusterMethod method) {
-  nuv::TMatrix* data = AggloData();
+void RunAgglom(benchmark::State& state, nuv::TDistMode mode, nuv::TClusterMethod method,
+               bool whole = false) {
+  nuv::TMatrix* data = AggloData(whole);
   nuv::TIntMatrix dendro(nullptr);
   nuv::TVector mergeDist(nullptr), pos(nullptr);
   for (auto _ : state) {
@@ -51,6 +57,11 @@ void BM_AgglomSingle(benchmark::State& state) {
   RunAgglom(state, nuv::dmEuclid, nuv::cmSingleLink);
 }
 BENCHMARK(BM_AgglomSingle)->Unit(benchmark::kMillisecond);
+
+void BM_AgglomSingleTies(benchmark::State& state) {
+  RunAgglom(state, nuv::dmEuclid, nuv::cmSingleLink, true);
+}
+BENCHMARK(BM_AgglomSingleTies)->Unit(benchmark::kMillisecond);
 
 void BM_AgglomDistMatOnly(benchmark::State& state) {
   nuv::TMatrix* data = AggloData();

@@ -51,7 +51,9 @@ inline constexpr std::array<std::string_view, 6> ClusterMethodID{
 /// is filled with 0 and the result is -1 (the flag stays set). Otherwise 0.
 /// Fewer than two rows: no merge, Dendro 3 × 0, MergeDist cleared, Pos (1) = 1 for one row and
 /// cleared for none; result 0. A null Data returns -1 and changes nothing. Exceptions of the
-/// distance computation reach the caller.
+/// distance computation reach the caller. While it runs, FeedBack, OnCalcDist and the outputs'
+/// OnChange handlers may change values but no sizes: a resize of Data, Dendro, MergeDist or Pos
+/// from them returns false and changes nothing. Freeing any of them from a handler is undefined.
 Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TClusterMethod Method,
                          double Flexibility, TIntMatrix& Dendro, TVector& MergeDist, TVector& Pos,
                          TAgglomFeedBackProc FeedBack, const TOnCalcDistanceEvent& OnCalcDist);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -31,8 +32,10 @@ double Key(double v) {
   return std::isnan(v) ? std::numeric_limits<double>::infinity() : v;
 }
 
-Result Reference(TMatrix& data, TDistMode mode, TClusterMethod method, double f) {
+Result Reference(TMatrix& data, TDistMode mode, TClusterMethod method, double f,
+                 const TOnCalcDistanceEvent& ev = {}) {
   const Integer n = data.NrOfRows();
+  data.SetOnCalcDistance(ev);
   std::vector<std::vector<double>> D(static_cast<std::size_t>(n + 1),
                                      std::vector<double>(static_cast<std::size_t>(n + 1), 0.0));
   for (Integer i = 1; i <= n; ++i) {
@@ -40,6 +43,7 @@ Result Reference(TMatrix& data, TDistMode mode, TClusterMethod method, double f)
       D[i][j] = D[j][i] = data.DistanceOfObjects(mode, i, j);
     }
   }
+  data.SetOnCalcDistance({});
   std::vector<Integer> node(static_cast<std::size_t>(n + 1)), size(node.size(), 1);
   for (Integer i = 1; i <= n; ++i) node[i] = i;
   Result out;
@@ -124,12 +128,13 @@ void Record(TObject*, double stat, double percent) {
   gRecording->Percents.push_back(percent);
 }
 
-Result Run(TMatrix& data, TDistMode mode, TClusterMethod method, double f) {
+Result Run(TMatrix& data, TDistMode mode, TClusterMethod method, double f,
+           const TOnCalcDistanceEvent& ev) {
   Result out;
   TIntMatrix dendro(nullptr);
   TVector mergeDist(nullptr), pos(nullptr);
   gRecording = &out;
-  out.Code = AgglomClustering(nullptr, &data, mode, method, f, dendro, mergeDist, pos, Record, {});
+  out.Code = AgglomClustering(nullptr, &data, mode, method, f, dendro, mergeDist, pos, Record, ev);
   gRecording = nullptr;
   for (Integer r = 1; r <= dendro.NrOfRows(); ++r) {
     for (Integer c = 1; c <= 3; ++c) out.Dendro.push_back(dendro.GetVal(c, r));
@@ -146,12 +151,13 @@ std::vector<std::uint64_t> Bits(const std::vector<double>& v) {
   return out;
 }
 
-void ExpectSame(TMatrix& data, TDistMode mode, TClusterMethod method, double f) {
+void ExpectSame(TMatrix& data, TDistMode mode, TClusterMethod method, double f,
+                const TOnCalcDistanceEvent& ev = {}) {
   test::HookGuard guard;
   ProcStat = 3;
-  const Result want = Reference(data, mode, method, f);
+  const Result want = Reference(data, mode, method, f, ev);
   ProcStat = 3;
-  const Result got = Run(data, mode, method, f);
+  const Result got = Run(data, mode, method, f, ev);
   EXPECT_EQ(got.Code, 0);
   EXPECT_EQ(got.Dendro, want.Dendro);
   EXPECT_EQ(Bits(got.MergeDist), Bits(want.MergeDist));
@@ -251,6 +257,116 @@ TEST(AgglomClusteringEquivalence, LargestDoubleBeatsAnEarlierInfinity) {
   EXPECT_EQ(dendro.GetVal(1, 2), 2);
   EXPECT_EQ(dendro.GetVal(2, 2), 4);
   EXPECT_EQ(mergeDist.GetVal(2), std::numeric_limits<double>::infinity());
+}
+
+// Single linkage on rows far apart in value and on rows with equal, NaN and infinite
+// distances, large enough that a spanning tree and the full search could part ways.
+TEST(AgglomClusteringEquivalence, SingleLinkageOnData) {
+  std::uint32_t s = 77u;
+  auto next = [&s](std::uint32_t range) {
+    s = s * 1664525u + 1013904223u;
+    return static_cast<double>((s >> 8) % range);
+  };
+  struct Case {
+    const char* Name;
+    Integer Rows, Cols;
+    std::function<double(Integer, Integer)> Cell;  // (row, column), 1-based
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const Case cases[] = {
+      {"real values", 240, 3, [&](Integer, Integer) { return next(1u << 24) / 4096.0 - 2000; }},
+      {"grid of small integers", 150, 2, [&](Integer, Integer) { return next(6); }},
+      {"one column of integers", 90, 1, [&](Integer, Integer) { return next(40); }},
+      {"eight columns of small integers", 300, 8, [&](Integer, Integer) { return next(4); }},
+      {"all rows equal", 30, 2, [](Integer, Integer) { return 1.5; }},
+      {"many rows equal", 130, 2, [&](Integer, Integer) { return next(2); }},
+      {"NaN in one row", 40, 2,
+       [&](Integer r, Integer) { return r == 17 ? std::nan("") : next(1000) / 7.0; }},
+      {"infinity in two rows", 40, 2,
+       [&](Integer r, Integer c) { return r % 13 == 5 && c == 1 ? inf : next(1000) / 7.0; }},
+      {"zero rows among reals", 50, 3,
+       [&](Integer r, Integer) { return r % 7 == 0 ? 0.0 : next(1000) / 3.0 - 100; }},
+  };
+  const TDistMode modes[] = {dmEuclidSqr, dmManhattan, dmEuclid, dmJaccard, dmDice};
+  for (const Case& c : cases) {
+    TMatrix data(nullptr);
+    data.Resize(c.Cols, c.Rows);
+    for (Integer r = 1; r <= c.Rows; ++r) {
+      for (Integer k = 1; k <= c.Cols; ++k) data.SetVal(k, r, c.Cell(r, k));
+    }
+    for (const TDistMode mode : modes) {
+      SCOPED_TRACE(std::string(c.Name) + ", " + std::string(DistModeId[mode]));
+      ExpectSame(data, mode, cmSingleLink, 0.0);
+    }
+  }
+}
+
+// User distances that place exact ties where the merge order depends on them: equal weights
+// off and on a spanning tree, tied pairs whose slots come in either order, signed zeros (equal,
+// with different bits) and NaN (whose min depends on the operand order).
+TEST(AgglomClusteringEquivalence, SingleLinkageUserDistanceTies) {
+  using Dist = std::function<double(Integer, Integer)>;  // i < j
+  auto hashed = [](Integer i, Integer j, std::uint32_t range) {
+    std::uint32_t h =
+        static_cast<std::uint32_t>(i) * 2654435761u ^ static_cast<std::uint32_t>(j) * 40503u;
+    h ^= h >> 13;
+    h *= 0x5bd1e995u;
+    h ^= h >> 15;
+    return static_cast<double>(h % range);
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    const char* Name;
+    Integer N;
+    Dist D;
+  };
+  const Case cases[] = {
+      {"equal weights off the tree", 3,
+       [](Integer i, Integer j) { return i + j == 3 ? 1.0 : 2.0; }},
+      {"every pair equal", 6, [](Integer, Integer) { return 1.0; }},
+      {"chain of equal steps", 7, [](Integer i, Integer j) { return j - i == 1 ? 1.0 : 10.0 + j; }},
+      {"tied pairs, later slots first in the tree", 6,
+       [](Integer i, Integer j) {
+         if ((i == 5 && j == 6) || (i == 1 && j == 2)) return 1.0;
+         if ((i == 2 && j == 5) || (i == 3 && j == 4) || (i == 4 && j == 6)) return 2.0;
+         return 9.0;
+       }},
+      {"tie at the last merge only", 8,
+       [](Integer i, Integer j) { return (i <= 4) == (j <= 4) ? 0.5 * (i + j) : 40.0; }},
+      {"negative zero and zero", 5,
+       [](Integer i, Integer j) { return i == 1 ? -0.0 : (j - i == 1 ? 0.0 : 3.0 + i); }},
+      {"one negative zero among distinct weights", 5,
+       [](Integer i, Integer j) { return i == 2 && j == 4 ? -0.0 : i * 7.0 + j; }},
+      {"negative distances", 9, [](Integer i, Integer j) { return -1.0 * (i * 11 + j * j); }},
+      {"NaN off the tree", 5,
+       [=](Integer i, Integer j) { return i == 1 && j == 5 ? nan : i * 3.0 + j; }},
+      {"NaN on every pair of one object", 5,
+       [=](Integer i, Integer j) { return j == 3 || i == 3 ? nan : i * 3.0 + j; }},
+      {"every pair infinite", 5, [=](Integer, Integer) { return inf; }},
+      {"infinite joins between two groups", 8,
+       [=](Integer i, Integer j) { return (i <= 4) == (j <= 4) ? i + 0.25 * j : inf; }},
+      // Most partners of the smallest slot are far along the slot order.
+      {"star around the last object, a few pairs of leaves", 200,
+       [](Integer i, Integer j) {
+         return j == 200 || (i % 10 == 0 && j == i + 1) ? 1.0 : 10.0 + i * 1000.0 + j;
+       }},
+      {"every low slot at one weight from every high slot", 200,
+       [](Integer i, Integer j) { return (i <= 100) != (j <= 100) ? 1.0 : 10.0 + i * 1000.0 + j; }},
+      {"random small integers", 60, [=](Integer i, Integer j) { return hashed(i, j, 5); }},
+      {"random wide integers", 120, [=](Integer i, Integer j) { return hashed(i, j, 100000); }},
+      {"random reals", 150, [=](Integer i, Integer j) { return hashed(i, j, 4000000000u) / 3.0; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMatrix data(nullptr);
+    data.Resize(1, c.N);
+    const Dist d = c.D;
+    auto ev = [d](TObject*, Integer r1, Integer r2, double& v) {
+      v = r1 < r2 ? d(r1, r2) : d(r2, r1);
+    };
+    ExpectSame(data, dmUserDef, cmSingleLink, 0.0, ev);
+  }
 }
 
 }  // namespace
