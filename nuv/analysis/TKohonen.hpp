@@ -48,8 +48,8 @@ class TKohonen : public TComponent, public detail::TUseCounted {
   Integer NrOfInSens() const noexcept { return FNrInSens; }
   /// Values below 1, or a write during training, are ignored. Otherwise the weights (SizeX by
   /// SizeY by n), the training matrix (n columns, rows kept) and the mean and deviation
-  /// vectors (n elements) are re-created, all 0. A size that cannot be allocated raises ENUVMatrixError
-  /// "not enough memory on heap" from the store concerned.
+  /// vectors (n elements) are re-created, all 0. A size that cannot be allocated raises
+  /// ENUVMatrixError "not enough memory on heap" from the store concerned.
   void SetNrOfInSens(Integer n);
   /// Grid width.
   Integer SizeX() const noexcept { return FSizeX; }
