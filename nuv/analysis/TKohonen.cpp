@@ -52,19 +52,19 @@ void TKohonen::SetWeigtsToRandom() {
 }
 
 void TKohonen::SetSizeX(Integer Value) {
-  if (Value < 1) return;
+  if (Value < 1 || !MayResize()) return;
   FKohMat.ResizeAndClear(Value, FSizeY, FNrInSens);
   FSizeX = Value;
 }
 
 void TKohonen::SetSizeY(Integer Value) {
-  if (Value < 1) return;
+  if (Value < 1 || !MayResize()) return;
   FKohMat.ResizeAndClear(FSizeX, Value, FNrInSens);
   FSizeY = Value;
 }
 
 void TKohonen::SetNrOfInSens(Integer n) {
-  if (n < 1) return;
+  if (n < 1 || !MayResize()) return;
   FKohMat.ResizeAndClear(FSizeX, FSizeY, n);
   FDataMat.ResizeAndClear(n, FNrTrnObj);
   MeanVec.SetVecSize(n);
@@ -75,7 +75,7 @@ void TKohonen::SetNrOfInSens(Integer n) {
 }
 
 void TKohonen::SetTrainData(TMatrix* M) {
-  if (M == nullptr || M->NrOfColumns() < 1) return;
+  if (M == nullptr || M->NrOfColumns() < 1 || !MayResize()) return;
   const Integer nc = M->NrOfColumns();
   const Integer nr = M->NrOfRows();
   if (M != &FDataMat) {
@@ -121,6 +121,8 @@ void TKohonen::Trainit() {
 }
 
 void TKohonen::ContinueTraining() {
+  // Each epoch holds the map's sizes and the training matrix's across OnFeedback.
+  detail::TUseGuard use(this, &FKohMat, &FDataMat);
   FAbort.store(false);
   // Without training steps there is no schedule to run, and no progress to report.
   if (FMaxSteps < 1) return;

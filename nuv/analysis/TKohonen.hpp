@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "nuv/base/types.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/matrix/TMat3D.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/platform/component.hpp"
@@ -16,7 +17,10 @@
 
 namespace nuv {
 
-class TKohonen : public TComponent {
+/// While ContinueTraining (or Trainit) runs, OnFeedback may change values but not sizes: the
+/// writers of SizeX, SizeY, NrOfInSens and TrainData then change nothing, and a resize of the
+/// training matrix is refused. Freeing the map from the handler is undefined.
+class TKohonen : public TComponent, public detail::TUseCounted {
  public:
   /// A 1 by 1 grid of one input, one training object (0), 200 steps, radius 2, rate 1.0, no
   /// wrap; the weight is drawn at random (one draw of the process-wide generator).
@@ -42,18 +46,20 @@ class TKohonen : public TComponent {
   void SetNrOfTrnSteps(Integer Value) noexcept { FMaxSteps = Value; }
   /// Inputs per cell.
   Integer NrOfInSens() const noexcept { return FNrInSens; }
-  /// Values below 1 are ignored. Otherwise the weights (SizeX by SizeY by n), the training
-  /// matrix (n columns, rows kept) and the mean and deviation vectors (n elements) are
-  /// re-created, all 0. A size that cannot be allocated raises ENUVMatrixError
-  /// "not enough memory on heap" from the store concerned.
+  /// Values below 1, or a write during training, are ignored. Otherwise the weights (SizeX by
+  /// SizeY by n), the training matrix (n columns, rows kept) and the mean and deviation
+  /// vectors (n elements) are re-created, all 0. A size that cannot be allocated raises
+  /// ENUVMatrixError "not enough memory on heap" from the store concerned.
   void SetNrOfInSens(Integer n);
   /// Grid width.
   Integer SizeX() const noexcept { return FSizeX; }
-  /// Values below 1 are ignored; otherwise the weights are re-created, all 0.
+  /// Values below 1, or a write during training, are ignored; otherwise the weights are
+  /// re-created, all 0.
   void SetSizeX(Integer Value);
   /// Grid height.
   Integer SizeY() const noexcept { return FSizeY; }
-  /// Values below 1 are ignored; otherwise the weights are re-created, all 0.
+  /// Values below 1, or a write during training, are ignored; otherwise the weights are
+  /// re-created, all 0.
   void SetSizeY(Integer Value);
   /// Fired once per training epoch with the percentage done, 0 .. 100.
   const TOnPercentDoneEvent& OnFeedback() const noexcept { return FOnFeedback; }
@@ -63,8 +69,8 @@ class TKohonen : public TComponent {
   /// The owned training matrix: one column per input, one row per object.
   TMatrix* TrainData() noexcept { return &FDataMat; }
   /// Copies M (inputs := its columns, objects := its rows) and re-creates the weights and the
-  /// mean and deviation vectors, all 0. Null, or a matrix without columns, does nothing;
-  /// passing TrainData() itself keeps the data and clears the rest.
+  /// mean and deviation vectors, all 0. Null, a matrix without columns, or a write during
+  /// training does nothing; passing TrainData() itself keeps the data and clears the rest.
   void SetTrainData(TMatrix* M);
   /// Weight wi of cell (ix, iy) in data units: w·s + m with s, m the deviation and mean that
   /// StandardizeData recorded for input wi (w + m where s is 0, the inverse of ApplyIt's

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "nuv/analysis/math2_errors.hpp"
+#include "nuv/base/usecount.hpp"
 
 namespace nuv {
 inline namespace NUV_math2 {
@@ -81,7 +82,14 @@ std::vector<double> BandPass(Integer N, double F1, double F2, Integer WindowType
 
 void Store(const std::vector<double>& h, TVector* Kernel) {
   if (Kernel == nullptr || h.empty()) return;
-  Kernel->SetVecSize(static_cast<Integer>(h.size()));
+  // The kernel's handler may not resize it between the writes. The pass is granted only for
+  // a resize that happens, so that no handler can spend it.
+  detail::TUseGuard use(Kernel);
+  const auto n = static_cast<Integer>(h.size());
+  if (Kernel->NrOfElem() != n) {
+    use.AllowResize(Kernel);
+    Kernel->SetVecSize(n);
+  }
   for (std::size_t j = 0; j < h.size(); ++j) Kernel->SetVal(static_cast<Integer>(j) + 1, h[j]);
 }
 
@@ -119,6 +127,8 @@ void MovingKernelFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem,
     detail::RaiseFunction<ENUVMath2Error>(kFunc,
                                           "SourceVec, DestVec and/or FilterKernel is undefined");
   }
+  // The stretch and the lengths are held across the destination's handler.
+  detail::TUseGuard use(SourceVec, DestVec, FilterKernel);
   const Integer n = SourceVec->NrOfElem();
   FirstElem = std::clamp(FirstElem, 1, n);
   LastElem = std::clamp(LastElem, 1, n);
@@ -139,7 +149,10 @@ void MovingKernelFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem,
     }
     result[static_cast<std::size_t>(p - FirstElem)] = sum;
   }
-  DestVec->SetVecSize(n);
+  if (DestVec->NrOfElem() != n) {
+    use.AllowResize(DestVec);
+    DestVec->SetVecSize(n);
+  }
   for (std::size_t j = 0; j < result.size(); ++j) {
     DestVec->SetVal(static_cast<Integer>(j) + 1, result[j]);
   }
@@ -233,6 +246,8 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double R
   }
   for (std::size_t i = 0; i <= 20; ++i) A[i] /= gain;
   a0 = A[0];
+  detail::TUseGuard use(Coeffs);
+  use.AllowResize(Coeffs);
   Coeffs->Resize(2, NPoles);
   for (Integer r = 1; r <= NPoles; ++r) {
     Coeffs->SetVal(1, r, A[static_cast<std::size_t>(r)]);
@@ -244,6 +259,8 @@ void ChebychevFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem, TV
                      double a0, TMatrix* Coeffs) {
   if (SourceVec == nullptr || DestVec == nullptr || Coeffs == nullptr) return;
   if (FirstElem > LastElem) return;
+  // The destination's length is held across its handler.
+  detail::TUseGuard use(SourceVec, DestVec, Coeffs);
   const auto P = static_cast<std::int64_t>(Coeffs->NrOfRows());
   const std::int64_t s = P + 1;
   // Both passes run over the absolute positions e = 1 .. last + 2s, the input at e being

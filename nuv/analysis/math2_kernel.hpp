@@ -1,6 +1,9 @@
 #pragma once
 // NUV_math2: windowed-sinc filter kernels, the moving kernel filter and recursive Chebyshev
 // filters. Frequencies are fractions of the sampling rate, 0 to 0.5.
+// While one of these routines runs, the progress procedure and the handlers of the containers
+// it uses may change their values but not their sizes: such a resize is refused (Resize returns
+// false and changes nothing). Freeing a container from a handler is undefined.
 
 #include "nuv/base/types.hpp"
 #include "nuv/matrix/TMatrix.hpp"

@@ -10,6 +10,7 @@
 
 #include "nuv/base/errors.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/matrix/TIntMatrix.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
 #include "nuv/platform/random.hpp"
@@ -112,6 +113,9 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
                                           "number of clusters is greater than number of objects");
   }
   if (K < 1) return -1.0;
+  // Progress procedure and handlers run while the sizes below are held: none may resize the
+  // data or the results; the resizes of this call pass one by one.
+  detail::TUseGuard use(Data, &Centers, &ClusterIx, &ClusterSize);
 
   // Working copy of the data and the centres, both variable by variable, and the assignment.
   const auto uN = static_cast<std::size_t>(N);
@@ -137,8 +141,15 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
     std::copy(cells, cells + uN * up, x.begin());
   }
 
-  if (Centers.NrOfColumns() != p || Centers.NrOfRows() != K) Centers.Resize(p, K);
-  if (ClusterIx.NrOfElem() != N) ClusterIx.Resize(N);
+  if (Centers.NrOfColumns() != p || Centers.NrOfRows() != K) {
+    use.AllowResize(&Centers);
+    Centers.Resize(p, K);
+  }
+  if (ClusterIx.NrOfElem() != N) {
+    use.AllowResize(&ClusterIx);
+    ClusterIx.Resize(N);
+  }
+  use.AllowResize(&ClusterSize);
   ClusterSize.Resize(K);
 
   if (RandSeed > 0) SetRandSeed(RandSeed);
@@ -304,6 +315,9 @@ Integer kMeansEstimatedSteps(Integer a, Integer b, Integer c) {
 void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCenters,
                  TMatrix& Centers, double& MeanSeparation) {
   if (Data == nullptr || NumCenters < 1) return;
+  // The live rows, their weights and the sizes are held across the progress procedure and
+  // the handlers of Data and Centers: none of them may resize either.
+  detail::TUseGuard use(Data, &Centers);
   const Integer p = Data->NrOfColumns();
   // Rows outside the data would only be phantom rows of zeros; keeping the live range inside
   // the data also bounds the work and the weight list.
@@ -393,7 +407,9 @@ void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCe
     if (phantoms == 1) sum += std::sqrt(nearestToOrigin);
     MeanSeparation = sum / NumCenters;
   }
-  Data->Clone(&saved);
+  // Data kept its size, so the values go back cell by cell (one OnChange each, then one more)
+  // without a resize that a handler of Data could reach.
+  Data->CopyFrom(&saved, 1, 1, saved.NrOfColumns(), saved.NrOfRows(), 1, 1);
 }
 
 }  // namespace NUV_math2

@@ -1,6 +1,9 @@
 #pragma once
 // NUV_math2: k-means clustering, the estimate of its steps and the merging search for centres.
 // The data matrix holds one object per row and one variable per column.
+// While one of these routines runs, the progress procedure and the handlers of the containers
+// it uses may change their values but not their sizes: such a resize is refused (Resize returns
+// false and changes nothing). Freeing a container from a handler is undefined.
 
 #include "nuv/analysis/math2_errors.hpp"
 #include "nuv/base/types.hpp"

@@ -9,6 +9,7 @@
 
 #include "nuv/analysis/detail/lsq.hpp"
 #include "nuv/base/constants.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
 #include "nuv/platform/rounding.hpp"
 #include "nuv/scalar/math1_sort.hpp"
@@ -46,6 +47,8 @@ double RowDistance(TMatrix& Data, Integer r1, Integer r2) {
 
 void MeanDistanceKNN(TMatrix* Data, Integer k, Integer FirstRow, Integer LastRow, TVector& Result) {
   if (Data == nullptr) return;
+  // The clamped range is held across Result's handler.
+  detail::TUseGuard use(Data, &Result);
   const Integer n = Data->NrOfRows();
   if (n < 1) return;
   FirstRow = std::clamp<Integer>(FirstRow, 1, n);
@@ -69,6 +72,9 @@ void FindNearestNeighbors(Integer k, TMatrix* Data, Integer FirstRow, Integer La
   if (Data == nullptr || Neighbors == nullptr || (Probe == nullptr && DistFunc == nullptr)) {
     return;
   }
+  // k, the sizes and the data's cells are held across the user's distance function and the
+  // handler of Neighbors.
+  detail::TUseGuard use(Data, Probe, Neighbors);
   k = std::min({k, 100, Data->NrOfRows()});
   // Only the first k places of the 101-place list are reported, and those depend on nothing
   // behind them: a candidate changes them exactly when it is <= the k-th entry, and then goes
@@ -156,6 +162,9 @@ void EstimateByKNN(TMatrix* Data, TVector* Prop, Integer k, TKnnWMode WMode, dou
   Estimate = 0.0;
   MeanDistance = 0.0;
   if (Data == nullptr || Prop == nullptr || Probe == nullptr) return;
+  // k and the neighbours' rows are held across the progress reports of the median's sort
+  // and of the regression.
+  detail::TUseGuard use(Data, Prop, Probe);
   // The neighbour search fills at most 100 rows.
   k = std::min({k, 100, Data->NrOfRows()});
   if (k < 1) return;

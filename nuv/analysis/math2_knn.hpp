@@ -1,5 +1,9 @@
 #pragma once
 // NUV_math2: nearest neighbours, estimates from neighbours and Gaussian kernels.
+// While one of these routines runs, the progress procedure, the user distance function and the
+// handlers of the containers it uses may change their values but not their sizes: such a
+// resize is refused (Resize returns false and changes nothing). Freeing a container from there
+// is undefined.
 
 #include <cstdint>
 

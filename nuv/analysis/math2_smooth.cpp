@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "nuv/analysis/math2_errors.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/scalar/detail/vector_access.hpp"
 #include "nuv/scalar/detail/vector_core.hpp"
 
@@ -82,6 +83,9 @@ void RunFilter(std::string_view Name, TTextSet Texts, TVector* SourceVec, Intege
   if (SourceVec == nullptr || DestVec == nullptr) {
     detail::RaiseFunction<ENUVMath2Error>(Name, "either SourceVec or DestVec is undefined");
   }
+  // The stretch, the destination's length and its storage are held across its handler and
+  // the median's progress reports.
+  detail::TUseGuard use(SourceVec, DestVec);
   const Integer n = SourceVec->NrOfElem();
   FirstElem = FirstElem < 1 ? 1 : (FirstElem > n ? n : FirstElem);
   LastElem = LastElem < 1 ? 1 : (LastElem > n ? n : LastElem);

@@ -2,6 +2,9 @@
 // NUV_math2: window filters over a stretch of a vector (moving average, moving median,
 // triangular weights, Savitzky-Golay smoothing and second derivative, first derivative) and
 // the exported Savitzky-Golay coefficient tables.
+// While one of these routines runs, the progress procedure and the handlers of the containers
+// it uses may change their values but not their sizes: such a resize is refused (Resize returns
+// false and changes nothing). Freeing a container from a handler is undefined.
 
 #include <array>
 
