@@ -21,6 +21,19 @@ double Significance(double c, double e, double s, Integer df) {
   return 2.0 * (1.0 - tDistriIntegral(std::fabs(c / s / e), df));
 }
 
+// Mean and variance of column Col over the first n pairs as TMatrix::MeanVar defines them (the
+// variance 1 for fewer than three pairs), the variance in the corrected two-pass form.
+void ColumnMeanVar(const TMatrix& D, Integer n, Integer Col, double& Mean, double& Var) {
+  double ss = 0.0;
+  detail::MeanSumSq(
+      n,
+      [&](auto&& f) {
+        for (Integer i = 1; i <= n; ++i) f(D.GetVal(Col, i));
+      },
+      Mean, ss);
+  Var = n >= 3 ? ss / (n - 1) : 1.0;
+}
+
 // Pearson's r of the pairs (a(i), b(i)), i = 1..n, in the corrected two-pass form; 0 when either
 // member is constant (its rounded mean would leave deviations of an ulp).
 template <class A, class B>
@@ -166,8 +179,8 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   const Integer n = FNumData;
   if (n < 2) detail::RaiseFunction<ENUVMath2Error>("CalcLinFit", "not enough data points");
   double mx = 0.0, my = 0.0, var = 0.0;
-  FData->MeanVar(1, 1, 1, n, mx, var);
-  FData->MeanVar(2, 1, 2, n, my, var);
+  ColumnMeanVar(*FData, n, 1, mx, var);
+  ColumnMeanVar(*FData, n, 2, my, var);
   double s1 = 0.0, t1 = 0.0, s2 = 0.0, t2 = 0.0, p = 0.0;
   for (Integer i = 1; i <= n; ++i) {
     const double u = FData->GetVal(1, i) - mx;
@@ -197,8 +210,8 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   const Integer n = FNumData;
   if (n < 3) detail::RaiseFunction<ENUVMath2Error>("CalcParabolFit", "not enough data points");
   double mx = 0.0, my = 0.0, var = 0.0;
-  FData->MeanVar(1, 1, 1, n, mx, var);
-  FData->MeanVar(2, 1, 2, n, my, var);
+  ColumnMeanVar(*FData, n, 1, mx, var);
+  ColumnMeanVar(*FData, n, 2, my, var);
   double s1 = 0.0, t1 = 0.0, s2 = 0.0, t2 = 0.0, p = 0.0, a = 0.0, b = 0.0, c = 0.0;
   for (Integer i = 1; i <= n; ++i) {
     const double u = FData->GetVal(1, i) - mx;
@@ -236,8 +249,8 @@ bool TCurveFit::CalcPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& 
   // Powers of raw x far from zero make the design nearly singular; the solve runs about the
   // mean in units of the spread and the coefficients are carried back to powers of x.
   double mx = 0.0, varx = 0.0, my = 0.0, vary = 0.0;
-  FData->MeanVar(1, 1, 1, FNumData, mx, varx);
-  FData->MeanVar(2, 1, 2, FNumData, my, vary);
+  ColumnMeanVar(*FData, FNumData, 1, mx, varx);
+  ColumnMeanVar(*FData, FNumData, 2, my, vary);
   const double scale = varx > 0.0 ? std::sqrt(varx) : 1.0;
   return FitPolynomial(*FData, FNumData, nOrder, TPolyFrame{mx, scale, my, 0.0, false}, kArray,
                        Alpha, FitQual, NearSingular);
@@ -256,8 +269,8 @@ bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubl
   if (nOrder < 0 || nOrder >= n) return false;
   AbortMathProc = false;
   double mx = 0.0, varx = 0.0, my = 0.0, vary = 0.0;
-  FData->MeanVar(1, 1, 1, n, mx, varx);
-  FData->MeanVar(2, 1, 2, n, my, vary);
+  ColumnMeanVar(*FData, n, 1, mx, varx);
+  ColumnMeanVar(*FData, n, 2, my, vary);
   if (XShift == 0.0) XShift = mx;
   double scale = std::sqrt(varx);
   if (scale == 0.0) scale = 1.0;
