@@ -309,7 +309,14 @@ Integer GrubbsTest(const TVector* data, double alpha, double& G) {
       },
       mean, ss);
   bool varies = false;
-  for (Integer i = 2; i <= n && !varies; ++i) varies = data->GetVal(i) != data->GetVal(1);
+  double dev = 0.0;
+  for (Integer i = 1; i <= n; ++i) {
+    varies = varies || data->GetVal(i) != data->GetVal(1);
+    dev += data->GetVal(i) - mean;
+  }
+  // The sum over n rounds at the data's magnitude; the mean deviation from it puts the mean
+  // back where the statistic measures from.
+  mean += dev / n;
   // Constant data has no spread, whatever the rounded mean leaves.
   const double s = varies ? std::sqrt(ss / (n - 1)) : 0.0;
   if (!(s > 0.0)) return 0;

@@ -1,0 +1,349 @@
+// Statistics of values far from zero: an offset plus small integers must give the variances,
+// correlations and fits of the small integers themselves, which the tests form exactly.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "nuv/analysis/NUV_math2.hpp"
+#include "nuv/analysis/NUV_statis.hpp"
+#include "nuv/analysis/TCurveFit.hpp"
+#include "tests/support/support.hpp"
+
+namespace nuv {
+namespace {
+
+constexpr double kOffsets[] = {0.0, 1e6, 1e8, 1.7e9, 4.5e15};
+constexpr int kN = 40;
+
+// The offset-free data: a(i) = i and b(i), a scrambled companion correlated with it.
+std::int64_t A(int i) {
+  return i;
+}
+std::int64_t B(int i) {
+  return (i * 7) % 13 + i / 3;
+}
+
+// Exact figures of the integers: sums in 64 bits, one rounding at the end.
+struct TExact {
+  double VarA, VarB, VarD, Cov, Corr, SSR, SSE, MaxDevA;
+};
+
+TExact Exact() {
+  std::int64_t sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0, sdd = 0, sd = 0;
+  for (int i = 1; i <= kN; ++i) {
+    sa += A(i);
+    sb += B(i);
+    saa += A(i) * A(i);
+    sbb += B(i) * B(i);
+    sab += A(i) * B(i);
+    sd += A(i) - B(i);
+    sdd += (A(i) - B(i)) * (A(i) - B(i));
+  }
+  const std::int64_t n = kN;
+  const std::int64_t caa = n * saa - sa * sa, cbb = n * sbb - sb * sb, cab = n * sab - sa * sb;
+  const std::int64_t cdd = n * sdd - sd * sd;
+  TExact e{};
+  const double nn1 = static_cast<double>(n * (n - 1));
+  e.VarA = static_cast<double>(caa) / nn1;
+  e.VarB = static_cast<double>(cbb) / nn1;
+  e.VarD = static_cast<double>(cdd) / nn1;
+  e.Cov = static_cast<double>(cab) / nn1;
+  e.Corr =
+      static_cast<double>(cab) / std::sqrt(static_cast<double>(caa) * static_cast<double>(cbb));
+  // Sum of (b - mean a)^2 = (n·sbb - 2·sa·sb + sa^2) / n.
+  e.SSR = static_cast<double>(n * sbb - 2 * sa * sb + sa * sa) / static_cast<double>(n);
+  e.SSE = static_cast<double>(sdd);
+  std::int64_t worst = 0;  // max |n·a - sa|
+  for (int i = 1; i <= kN; ++i) {
+    const std::int64_t d = n * A(i) - sa;
+    worst = std::max(worst, d < 0 ? -d : d);
+  }
+  e.MaxDevA = static_cast<double>(worst) / static_cast<double>(n) / std::sqrt(e.VarA);
+  return e;
+}
+
+void EnterPairs(TCurveFit& f, double off) {
+  for (int i = 1; i <= kN; ++i) {
+    f.EnterStatValue(off + static_cast<double>(A(i)), off + static_cast<double>(B(i)));
+  }
+}
+
+void FillColumns(TMatrix& m, double off) {
+  m.Resize(2, kN);
+  for (int i = 1; i <= kN; ++i) {
+    m.SetVal(1, i, off + static_cast<double>(A(i)));
+    m.SetVal(2, i, off + static_cast<double>(B(i)));
+  }
+}
+
+double Covar(double off, int mode, Integer c, Integer r) {
+  TMatrix d(nullptr), res(nullptr);
+  FillColumns(d, off);
+  res.Resize(2, 2);
+  EXPECT_TRUE(CalcCovar(&d, &res, 0, 0, 1, kN, mode));
+  return res.GetVal(c, r);
+}
+
+struct TRow {
+  const char* Name;
+  std::function<double(double off)> Got;
+  double Want;
+  double RelTol;  // 0: exact
+};
+
+TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
+  test::HookGuard hooks;
+  const TExact e = Exact();
+  // Eigenvalues of the exact 2 by 2 covariance.
+  const double half = 0.5 * (e.VarA + e.VarB);
+  const double rad = std::sqrt(0.25 * (e.VarA - e.VarB) * (e.VarA - e.VarB) + e.Cov * e.Cov);
+
+  const std::vector<TRow> rows = {
+      {"TCurveFit::StdDevX",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         return f.StdDevX();
+       },
+       std::sqrt(e.VarA), 1e-9},
+      {"TCurveFit::StdDevY",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         return f.StdDevY();
+       },
+       std::sqrt(e.VarB), 1e-9},
+      {"TCurveFit::StdDevDiff",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         return f.StdDevDiff();
+       },
+       std::sqrt(e.VarD), 1e-9},
+      {"TCurveFit::StdDevX after removing a far pair",
+       [](double off) {
+         TCurveFit f(nullptr);
+         f.EnterStatValue(off + 1e7, off);
+         EnterPairs(f, off);
+         f.RemoveStatValue(1);
+         return f.StdDevX();
+       },
+       std::sqrt(e.VarA), 1e-9},
+      {"TCurveFit::CorrCoeff",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         return f.CorrCoeff();
+       },
+       e.Corr, 1e-9},
+      {"TCurveFit::CalcStatistics rxy",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         Integer n = 0;
+         double mx, my, sx, sy, md, sd, r;
+         f.CalcStatistics(n, mx, my, sx, sy, md, sd, r);
+         return r * sx * sy;  // the covariance
+       },
+       e.Cov, 1e-9},
+      {"TCurveFit::CalcLinFit slope",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         double k, d, q;
+         f.CalcLinFit(k, d, q);
+         return k;
+       },
+       e.Cov / e.VarA, 1e-9},
+      {"TCurveFit::CalcLinFit FitQual",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         double k, d, q;
+         f.CalcLinFit(k, d, q);
+         return q;
+       },
+       e.Corr * e.Corr, 1e-9},
+      {"TCurveFit::CalcPolyFit order 1 FitQual",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         TDoubleArray k;
+         double q = 0.0;
+         bool near = true;
+         EXPECT_TRUE(f.CalcPolyFit(1, k, q, near));
+         EXPECT_FALSE(near);
+         return q;
+       },
+       e.Corr * e.Corr, 1e-9},
+      {"TCurveFit::CalcAnovaReg SST",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         Integer a, b, c;
+         double sse, ssr, sst, mse, msr, F;
+         f.CalcAnovaReg(1, true, a, b, c, sse, ssr, sst, mse, msr, F);
+         return sst;
+       },
+       e.VarA * (kN - 1), 1e-9},
+      {"TCurveFit::CalcAnovaReg SSR",
+       [](double off) {
+         TCurveFit f(nullptr);
+         EnterPairs(f, off);
+         Integer a, b, c;
+         double sse, ssr, sst, mse, msr, F;
+         f.CalcAnovaReg(1, true, a, b, c, sse, ssr, sst, mse, msr, F);
+         return ssr;
+       },
+       e.SSR, 1e-9},
+      {"TCurveFit::CalcAnovaReg SSE after removing a far pair",
+       [](double off) {
+         TCurveFit f(nullptr);
+         f.EnterStatValue(off + 1e7, off);
+         EnterPairs(f, off);
+         f.RemoveStatValue(1);
+         Integer a, b, c;
+         double sse, ssr, sst, mse, msr, F;
+         f.CalcAnovaReg(1, true, a, b, c, sse, ssr, sst, mse, msr, F);
+         return sse;
+       },
+       e.SSE, 1e-9},
+      {"CalcCovar mode 1 variance", [](double off) { return Covar(off, 1, 1, 1); }, e.VarA, 1e-9},
+      {"CalcCovar mode 1 covariance", [](double off) { return Covar(off, 1, 2, 1); }, e.Cov, 1e-9},
+      {"CalcCovar mode 2 correlation", [](double off) { return Covar(off, 2, 1, 2); }, e.Corr,
+       1e-9},
+      {"CalcCovar mode 3 squared correlation", [](double off) { return Covar(off, 3, 2, 1); },
+       e.Corr * e.Corr, 1e-9},
+      {"CalcCovar mode 3 of a column with itself", [](double off) { return Covar(off, 3, 2, 2); },
+       1.0, 0.0},
+      {"CalcPrincComp larger eigenvalue",
+       [](double off) {
+         TMatrix d(nullptr);
+         FillColumns(d, off);
+         EXPECT_TRUE(CalcPrincComp(&d, 0, 0, 1, kN, 1, false));
+         return GetEigenResult(1, 0);
+       },
+       half + rad, 1e-9},
+      {"CalcPrincComp smaller eigenvalue",
+       [](double off) {
+         TMatrix d(nullptr);
+         FillColumns(d, off);
+         EXPECT_TRUE(CalcPrincComp(&d, 0, 0, 1, kN, 1, false));
+         return GetEigenResult(2, 0);
+       },
+       half - rad, 1e-9},
+      {"GrubbsTest G",
+       [](double off) {
+         TVector v(nullptr);
+         v.Resize(kN);
+         for (int i = 1; i <= kN; ++i) v.SetVal(i, off + static_cast<double>(A(i)));
+         double G = 0.0;
+         GrubbsTest(&v, 0.05, G);
+         return G;
+       },
+       e.MaxDevA, 1e-9},
+      {"DeanDixonTest Q",
+       [](double off) {
+         TVector v(nullptr);
+         v.Resize(5);
+         const double x[5] = {3, 1, 20, 4, 2};
+         for (int i = 0; i < 5; ++i) v.SetVal(i + 1, off + x[i]);
+         double Q = 0.0;
+         EXPECT_EQ(DeanDixonTest(&v, Dot010, Q), 3);
+         return Q;
+       },
+       16.0 / 19.0, 1e-9},
+      {"Anova1F SSwithin",
+       [](double off) {
+         TVector v(nullptr);
+         TIntVector g(nullptr);
+         v.Resize(kN);
+         g.Resize(kN);
+         for (int i = 1; i <= kN; ++i) {
+           v.SetVal(i, off + static_cast<double>(B(i)));
+           g.SetVal(i, i % 3);
+         }
+         double ssb, ssw, sst, F;
+         Integer db, dw, dt;
+         Anova1F(&v, &g, ssb, ssw, sst, db, dw, dt, F);
+         return ssw + ssb;
+       },
+       e.VarB * (kN - 1), 1e-9},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    for (const double off : kOffsets) {
+      SCOPED_TRACE("offset " + std::to_string(off));
+      const double got = row.Got(off);
+      if (row.RelTol == 0.0) {
+        EXPECT_EQ(got, row.Want);
+      } else {
+        EXPECT_NEAR(got, row.Want, row.RelTol * std::fabs(row.Want));
+      }
+    }
+  }
+}
+
+// The twelve integer points of the circle of radius 5 about (off + 3, off - 7).
+TEST(StatOffsets, TheCircleFitKeepsRadiusAndCentreFarFromZero) {
+  const int pts[12][2] = {{5, 0},  {-5, 0},  {0, 5}, {0, -5}, {3, 4},  {-3, 4},
+                          {3, -4}, {-3, -4}, {4, 3}, {-4, 3}, {4, -3}, {-4, -3}};
+  for (const double off : kOffsets) {
+    SCOPED_TRACE("offset " + std::to_string(off));
+    TCurveFit f(nullptr);
+    for (const auto& p : pts) f.EnterStatValue(off + 3 + p[0], off - 7 + p[1]);
+    double r = 0.0, dx = 0.0, dy = 0.0;
+    f.CalcCircleFit(r, dx, dy);
+    EXPECT_NEAR(r, 5.0, 5e-9);
+    // The centre is as exact as a double near the offset can be.
+    const double ulp = std::nextafter(off + 8.0, 1e300) - (off + 8.0);
+    EXPECT_NEAR(dx - off, 3.0, 1e-9 + ulp);
+    EXPECT_NEAR(dy - off, -7.0, 1e-9 + ulp);
+  }
+}
+
+// y = 3 + 2a + a^2 exactly at x = off + a: in powers of x the coefficients are 1, 2 - 2·off and
+// 3 - 2·off + off^2; about x = off + s they are 1, 2 + 2s and 3 + 2s + s^2.
+TEST(StatOffsets, PolynomialFitsOfAnExactParabolaAtEveryOffset) {
+  test::HookGuard hooks;
+  for (const double off : kOffsets) {
+    SCOPED_TRACE("offset " + std::to_string(off));
+    TCurveFit f(nullptr);
+    for (int i = 1; i <= kN; ++i) {
+      const double a = static_cast<double>(A(i));
+      f.EnterStatValue(off + a, 3.0 + 2.0 * a + a * a);
+    }
+    TDoubleArray k;
+    double q = 0.0;
+    bool near = true;
+    ASSERT_TRUE(f.CalcPolyFit(2, k, q, near));
+    EXPECT_FALSE(near);
+    EXPECT_NEAR(k[2], 1.0, 1e-9);
+    EXPECT_NEAR(k[1], 2.0 - 2.0 * off, 1e-9 * std::max(1.0, 2.0 * off));
+    EXPECT_NEAR(k[0], 3.0 - 2.0 * off + off * off, 1e-9 * std::max(3.0, off * off));
+    EXPECT_NEAR(q, 1.0, 1e-12);
+
+    double k0 = 0.0, k1 = 0.0, k2 = 0.0;
+    f.CalcParabolFit(k0, k1, k2, q);
+    EXPECT_NEAR(k2, 1.0, 1e-9);
+    EXPECT_NEAR(k1, 2.0 - 2.0 * off, 1e-9 * std::max(1.0, 2.0 * off));
+
+    double shift = 0.0;
+    ASSERT_TRUE(f.CalcCenteredPolyFit(2, k, shift, q, near));
+    EXPECT_FALSE(near);
+    // The mean of x as a double can hold it (20.5 from 4.5e15 on rounds to a neighbour); the
+    // coefficients are those about whatever it holds.
+    const double s = shift - off;
+    EXPECT_NEAR(s, 20.5, 0.5);
+    EXPECT_NEAR(k[2], 1.0, 1e-9);
+    EXPECT_NEAR(k[1], 2.0 + 2.0 * s, 1e-9 * 43.0);
+    EXPECT_NEAR(k[0], 3.0 + 2.0 * s + s * s, 1e-9 * 464.25);
+  }
+}
+
+}  // namespace
+}  // namespace nuv
