@@ -181,7 +181,9 @@ class TCurveFit : public TComponent, public detail::TUseCounted {
   double GetMeanXDegrees() const { return CalcMeanDegrees(1); }
   double GetMeanYDegrees() const { return CalcMeanDegrees(2); }
   /// Analysis of variance of a regression whose pairs are (observed, fitted) with NumVars
-  /// regressors. The mean squares divide by dfres and dfreg as they are, so 0 degrees of
+  /// regressors. SSE = sum (x - y)^2, SSR = sum (y - m)^2 and SST = sum (x - m)^2, formed from the
+  /// stored pairs, m the mean of x with IncludeConst (SST then corrected as a variance), else 0.
+  /// The mean squares divide by dfres and dfreg as they are, so 0 degrees of
   /// freedom give an infinite or NaN mean square (and no pairs with IncludeConst a NaN mean);
   /// F is 0 when MSR = 0, 1e10 when MSE = 0 and MSR is not, else MSR/MSE.
   void CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,

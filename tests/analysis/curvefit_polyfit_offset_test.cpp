@@ -13,6 +13,12 @@ namespace nuv {
 namespace {
 
 constexpr int kN = 40;
+// Coefficients as close to the reference as the problem's own conditioning allows.
+constexpr double kRel = 1e-9;
+// Significance levels also carry the t integral's own error.
+constexpr double kAlphaAbs = 1e-9, kAlphaRel = 1e-6;
+// Two solutions of one problem give one fit quality.
+constexpr double kSameQuality = 1e-12;
 
 double Y(int i) {
   const double u = i;
@@ -102,19 +108,19 @@ TEST(CurveFitPolyOffset, RawCoefficientsAndTheirSignificanceMatchTheNormalEquati
     EXPECT_FALSE(near);
     double wk[3], wa[3];
     Expanded(ref, -(off + 20.5), 0.0, wk, wa);
-    ExpectClose(k[2], wk[2], 1e-9, "k2");
-    ExpectClose(k[1], wk[1], 1e-9, "k1");
-    ExpectClose(k[0], wk[0], 1e-9, "k0");
+    ExpectClose(k[2], wk[2], kRel, "k2");
+    ExpectClose(k[1], wk[1], kRel, "k1");
+    ExpectClose(k[0], wk[0], kRel, "k0");
     for (int j = 0; j < 3; ++j) {
       SCOPED_TRACE("alpha " + std::to_string(j));
-      EXPECT_NEAR(alpha[static_cast<std::size_t>(j)], wa[j], 1e-9 + 1e-6 * wa[j]);
+      EXPECT_NEAR(alpha[static_cast<std::size_t>(j)], wa[j], kAlphaAbs + kAlphaRel * wa[j]);
     }
 
     double k0 = 0.0, k1 = 0.0, k2 = 0.0, pq = 0.0;
     f.CalcParabolFit(k0, k1, k2, pq);
-    ExpectClose(k2, wk[2], 1e-9, "parabola k2");
-    ExpectClose(k1, wk[1], 1e-9, "parabola k1");
-    EXPECT_NEAR(pq, q, 1e-12);
+    ExpectClose(k2, wk[2], kRel, "parabola k2");
+    ExpectClose(k1, wk[1], kRel, "parabola k1");
+    EXPECT_NEAR(pq, q, kSameQuality);
   }
 }
 
@@ -136,19 +142,19 @@ TEST(CurveFitPolyOffset, CentredFitAboutAGivenShiftExpandsTheSameSolution) {
     EXPECT_FALSE(near);
     double wk[3], wa[3];
     Expanded(ref, -15.5, my, wk, wa);
-    ExpectClose(k[2], wk[2], 1e-9, "k2");
-    ExpectClose(k[1], wk[1], 1e-9, "k1");
-    ExpectClose(k[0], wk[0], 1e-9, "k0");
+    ExpectClose(k[2], wk[2], kRel, "k2");
+    ExpectClose(k[1], wk[1], kRel, "k1");
+    ExpectClose(k[0], wk[0], kRel, "k0");
     for (int j = 0; j < 3; ++j) {
       SCOPED_TRACE("alpha " + std::to_string(j));
-      EXPECT_NEAR(alpha[static_cast<std::size_t>(j)], wa[j], 1e-9 + 1e-6 * wa[j]);
+      EXPECT_NEAR(alpha[static_cast<std::size_t>(j)], wa[j], kAlphaAbs + kAlphaRel * wa[j]);
     }
     // About the mean itself the constant is tested less the mean of y, as the fit is solved.
     shift = 0.0;
     ASSERT_TRUE(f.CalcCenteredPolyFit(2, k, alpha, shift, q, near));
     Expanded(ref, 0.0, my, wk, wa);
-    ExpectClose(k[1], wk[1], 1e-9, "k1 about the mean");
-    EXPECT_NEAR(alpha[0], wa[0], 1e-9 + 1e-6 * wa[0]);
+    ExpectClose(k[1], wk[1], kRel, "k1 about the mean");
+    EXPECT_NEAR(alpha[0], wa[0], kAlphaAbs + kAlphaRel * wa[0]);
   }
 }
 

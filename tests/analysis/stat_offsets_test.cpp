@@ -18,6 +18,10 @@ namespace {
 
 constexpr double kOffsets[] = {0.0, 1e6, 1e8, 1.7e9, 4.5e15};
 constexpr int kN = 40;
+// Whatever the offset, variances, correlations and fits agree with the exact ones this closely.
+constexpr double kRel = 1e-9;
+// An exact parabola leaves only rounding in its squared correlation.
+constexpr double kExactFit = 1e-12;
 
 // The offset-free data: a(i) = i and b(i), a scrambled companion correlated with it.
 std::int64_t A(int i) {
@@ -29,7 +33,7 @@ std::int64_t B(int i) {
 
 // Exact figures of the integers: sums in 64 bits, one rounding at the end.
 struct TExact {
-  double VarA, VarB, VarD, Cov, Corr, SSR, SSE, MaxDevA;
+  double VarA, VarB, VarD, Cov, Corr, SSR, SSE, MaxDevA, SSWithin;
 };
 
 TExact Exact() {
@@ -63,6 +67,17 @@ TExact Exact() {
     worst = std::max(worst, d < 0 ? -d : d);
   }
   e.MaxDevA = static_cast<double>(worst) / static_cast<double>(n) / std::sqrt(e.VarA);
+  // Within the groups i mod 3 of b: the sum over groups of (n_g·Q_g - S_g^2) / n_g.
+  for (int g = 0; g < 3; ++g) {
+    std::int64_t ng = 0, sg = 0, qg = 0;
+    for (int i = 1; i <= kN; ++i) {
+      if (i % 3 != g) continue;
+      ++ng;
+      sg += B(i);
+      qg += B(i) * B(i);
+    }
+    e.SSWithin += static_cast<double>(ng * qg - sg * sg) / static_cast<double>(ng);
+  }
   return e;
 }
 
@@ -109,21 +124,21 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          EnterPairs(f, off);
          return f.StdDevX();
        },
-       std::sqrt(e.VarA), 1e-9},
+       std::sqrt(e.VarA), kRel},
       {"TCurveFit::StdDevY",
        [](double off) {
          TCurveFit f(nullptr);
          EnterPairs(f, off);
          return f.StdDevY();
        },
-       std::sqrt(e.VarB), 1e-9},
+       std::sqrt(e.VarB), kRel},
       {"TCurveFit::StdDevDiff",
        [](double off) {
          TCurveFit f(nullptr);
          EnterPairs(f, off);
          return f.StdDevDiff();
        },
-       std::sqrt(e.VarD), 1e-9},
+       std::sqrt(e.VarD), kRel},
       {"TCurveFit::StdDevX after removing a far pair",
        [](double off) {
          TCurveFit f(nullptr);
@@ -132,14 +147,14 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          f.RemoveStatValue(1);
          return f.StdDevX();
        },
-       std::sqrt(e.VarA), 1e-9},
+       std::sqrt(e.VarA), kRel},
       {"TCurveFit::CorrCoeff",
        [](double off) {
          TCurveFit f(nullptr);
          EnterPairs(f, off);
          return f.CorrCoeff();
        },
-       e.Corr, 1e-9},
+       e.Corr, kRel},
       {"TCurveFit::CalcStatistics rxy",
        [](double off) {
          TCurveFit f(nullptr);
@@ -149,7 +164,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          f.CalcStatistics(n, mx, my, sx, sy, md, sd, r);
          return r * sx * sy;  // the covariance
        },
-       e.Cov, 1e-9},
+       e.Cov, kRel},
       {"TCurveFit::CalcLinFit slope",
        [](double off) {
          TCurveFit f(nullptr);
@@ -158,7 +173,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          f.CalcLinFit(k, d, q);
          return k;
        },
-       e.Cov / e.VarA, 1e-9},
+       e.Cov / e.VarA, kRel},
       {"TCurveFit::CalcLinFit FitQual",
        [](double off) {
          TCurveFit f(nullptr);
@@ -167,7 +182,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          f.CalcLinFit(k, d, q);
          return q;
        },
-       e.Corr * e.Corr, 1e-9},
+       e.Corr * e.Corr, kRel},
       {"TCurveFit::CalcPolyFit order 1 FitQual",
        [](double off) {
          TCurveFit f(nullptr);
@@ -179,7 +194,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          EXPECT_FALSE(near);
          return q;
        },
-       e.Corr * e.Corr, 1e-9},
+       e.Corr * e.Corr, kRel},
       {"TCurveFit::CalcAnovaReg SST",
        [](double off) {
          TCurveFit f(nullptr);
@@ -189,7 +204,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          f.CalcAnovaReg(1, true, a, b, c, sse, ssr, sst, mse, msr, F);
          return sst;
        },
-       e.VarA * (kN - 1), 1e-9},
+       e.VarA * (kN - 1), kRel},
       {"TCurveFit::CalcAnovaReg SSR",
        [](double off) {
          TCurveFit f(nullptr);
@@ -199,7 +214,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          f.CalcAnovaReg(1, true, a, b, c, sse, ssr, sst, mse, msr, F);
          return ssr;
        },
-       e.SSR, 1e-9},
+       e.SSR, kRel},
       {"TCurveFit::CalcAnovaReg SSE after removing a far pair",
        [](double off) {
          TCurveFit f(nullptr);
@@ -211,13 +226,13 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          f.CalcAnovaReg(1, true, a, b, c, sse, ssr, sst, mse, msr, F);
          return sse;
        },
-       e.SSE, 1e-9},
-      {"CalcCovar mode 1 variance", [](double off) { return Covar(off, 1, 1, 1); }, e.VarA, 1e-9},
-      {"CalcCovar mode 1 covariance", [](double off) { return Covar(off, 1, 2, 1); }, e.Cov, 1e-9},
+       e.SSE, kRel},
+      {"CalcCovar mode 1 variance", [](double off) { return Covar(off, 1, 1, 1); }, e.VarA, kRel},
+      {"CalcCovar mode 1 covariance", [](double off) { return Covar(off, 1, 2, 1); }, e.Cov, kRel},
       {"CalcCovar mode 2 correlation", [](double off) { return Covar(off, 2, 1, 2); }, e.Corr,
-       1e-9},
+       kRel},
       {"CalcCovar mode 3 squared correlation", [](double off) { return Covar(off, 3, 2, 1); },
-       e.Corr * e.Corr, 1e-9},
+       e.Corr * e.Corr, kRel},
       {"CalcCovar mode 3 of a column with itself", [](double off) { return Covar(off, 3, 2, 2); },
        1.0, 0.0},
       {"CalcPrincComp larger eigenvalue",
@@ -227,7 +242,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          EXPECT_TRUE(CalcPrincComp(&d, 0, 0, 1, kN, 1, false));
          return GetEigenResult(1, 0);
        },
-       half + rad, 1e-9},
+       half + rad, kRel},
       {"CalcPrincComp smaller eigenvalue",
        [](double off) {
          TMatrix d(nullptr);
@@ -235,7 +250,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          EXPECT_TRUE(CalcPrincComp(&d, 0, 0, 1, kN, 1, false));
          return GetEigenResult(2, 0);
        },
-       half - rad, 1e-9},
+       half - rad, kRel},
       {"GrubbsTest G",
        [](double off) {
          TVector v(nullptr);
@@ -245,7 +260,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          GrubbsTest(&v, 0.05, G);
          return G;
        },
-       e.MaxDevA, 1e-9},
+       e.MaxDevA, kRel},
       {"DeanDixonTest Q",
        [](double off) {
          TVector v(nullptr);
@@ -256,7 +271,7 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          EXPECT_EQ(DeanDixonTest(&v, Dot010, Q), 3);
          return Q;
        },
-       16.0 / 19.0, 1e-9},
+       16.0 / 19.0, kRel},
       {"Anova1F SSwithin",
        [](double off) {
          TVector v(nullptr);
@@ -270,9 +285,10 @@ TEST(StatOffsets, EveryVarianceAndCorrelationMatchesTheOffsetFreeValues) {
          double ssb, ssw, sst, F;
          Integer db, dw, dt;
          Anova1F(&v, &g, ssb, ssw, sst, db, dw, dt, F);
-         return ssw + ssb;
+         EXPECT_NEAR(ssw + ssb, sst, kRel * sst);
+         return ssw;
        },
-       e.VarB * (kN - 1), 1e-9},
+       e.SSWithin, kRel},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
@@ -298,11 +314,11 @@ TEST(StatOffsets, TheCircleFitKeepsRadiusAndCentreFarFromZero) {
     for (const auto& p : pts) f.EnterStatValue(off + 3 + p[0], off - 7 + p[1]);
     double r = 0.0, dx = 0.0, dy = 0.0;
     f.CalcCircleFit(r, dx, dy);
-    EXPECT_NEAR(r, 5.0, 5e-9);
+    EXPECT_NEAR(r, 5.0, 5.0 * kRel);
     // The centre is as exact as a double near the offset can be.
     const double ulp = std::nextafter(off + 8.0, 1e300) - (off + 8.0);
-    EXPECT_NEAR(dx - off, 3.0, 1e-9 + ulp);
-    EXPECT_NEAR(dy - off, -7.0, 1e-9 + ulp);
+    EXPECT_NEAR(dx - off, 3.0, kRel + ulp);
+    EXPECT_NEAR(dy - off, -7.0, kRel + ulp);
   }
 }
 
@@ -322,15 +338,15 @@ TEST(StatOffsets, PolynomialFitsOfAnExactParabolaAtEveryOffset) {
     bool near = true;
     ASSERT_TRUE(f.CalcPolyFit(2, k, q, near));
     EXPECT_FALSE(near);
-    EXPECT_NEAR(k[2], 1.0, 1e-9);
-    EXPECT_NEAR(k[1], 2.0 - 2.0 * off, 1e-9 * std::max(1.0, 2.0 * off));
-    EXPECT_NEAR(k[0], 3.0 - 2.0 * off + off * off, 1e-9 * std::max(3.0, off * off));
-    EXPECT_NEAR(q, 1.0, 1e-12);
+    EXPECT_NEAR(k[2], 1.0, kRel);
+    EXPECT_NEAR(k[1], 2.0 - 2.0 * off, kRel * std::max(1.0, 2.0 * off));
+    EXPECT_NEAR(k[0], 3.0 - 2.0 * off + off * off, kRel * std::max(3.0, off * off));
+    EXPECT_NEAR(q, 1.0, kExactFit);
 
     double k0 = 0.0, k1 = 0.0, k2 = 0.0;
     f.CalcParabolFit(k0, k1, k2, q);
-    EXPECT_NEAR(k2, 1.0, 1e-9);
-    EXPECT_NEAR(k1, 2.0 - 2.0 * off, 1e-9 * std::max(1.0, 2.0 * off));
+    EXPECT_NEAR(k2, 1.0, kRel);
+    EXPECT_NEAR(k1, 2.0 - 2.0 * off, kRel * std::max(1.0, 2.0 * off));
 
     double shift = 0.0;
     ASSERT_TRUE(f.CalcCenteredPolyFit(2, k, shift, q, near));
@@ -339,9 +355,9 @@ TEST(StatOffsets, PolynomialFitsOfAnExactParabolaAtEveryOffset) {
     // coefficients are those about whatever it holds.
     const double s = shift - off;
     EXPECT_NEAR(s, 20.5, 0.5);
-    EXPECT_NEAR(k[2], 1.0, 1e-9);
-    EXPECT_NEAR(k[1], 2.0 + 2.0 * s, 1e-9 * 43.0);
-    EXPECT_NEAR(k[0], 3.0 + 2.0 * s + s * s, 1e-9 * 464.25);
+    EXPECT_NEAR(k[2], 1.0, kRel);
+    EXPECT_NEAR(k[1], 2.0 + 2.0 * s, kRel * 43.0);
+    EXPECT_NEAR(k[0], 3.0 + 2.0 * s + s * s, kRel * 464.25);
   }
 }
 
