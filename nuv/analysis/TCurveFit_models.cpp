@@ -22,7 +22,9 @@ double Significance(double c, double e, double s, Integer df) {
 }
 
 // Mean and variance of column Col over the first n pairs as TMatrix::MeanVar defines them (the
-// variance 1 for fewer than three pairs), the variance in the corrected two-pass form.
+// variance 1 for fewer than three pairs), the variance in the corrected two-pass form. A constant
+// column has its value as mean and no spread: centred on a rounded mean it would leave
+// deviations of an ulp, which the fits would take for a slope.
 void ColumnMeanVar(const TMatrix& D, Integer n, Integer Col, double& Mean, double& Var) {
   double ss = 0.0;
   detail::MeanSumSq(
@@ -31,6 +33,12 @@ void ColumnMeanVar(const TMatrix& D, Integer n, Integer Col, double& Mean, doubl
         for (Integer i = 1; i <= n; ++i) f(D.GetVal(Col, i));
       },
       Mean, ss);
+  bool varies = false;
+  for (Integer i = 2; i <= n && !varies; ++i) varies = D.GetVal(Col, i) != D.GetVal(Col, 1);
+  if (!varies) {
+    Mean = D.GetVal(Col, 1);
+    ss = 0.0;
+  }
   Var = n >= 3 ? ss / (n - 1) : 1.0;
 }
 

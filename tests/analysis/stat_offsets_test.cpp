@@ -363,3 +363,33 @@ TEST(StatOffsets, PolynomialFitsOfAnExactParabolaAtEveryOffset) {
 
 }  // namespace
 }  // namespace nuv
+
+namespace nuv {
+namespace {
+
+// Equal x whose sum rounds: the mean formed as sum/n may miss the value by an ulp, which must
+// not pass for spread.
+TEST(StatOffsets, EqualAbscissaeHaveNoSpreadWhateverTheirMeanRoundsTo) {
+  test::HookGuard hooks;
+  for (const double x : {0.1, 1e6 + 0.1, 1.7e9 + 0.3, 4.5e15 + 1.0}) {
+    SCOPED_TRACE("x " + std::to_string(x));
+    TCurveFit f(nullptr);
+    for (int i = 1; i <= 7; ++i) f.EnterStatValue(x, i);
+    EXPECT_EQ(f.StdDevX(), 0.0);
+    EXPECT_EQ(f.CorrCoeff(), 0.0);
+    double k = 1.0, d = 1.0, q = 1.0;
+    NUV_EXPECT_THROW_MSG(f.CalcLinFit(k, d, q), ENUVMath2Error, "CalcLinFit: slope is infinite");
+    double k0 = 1.0, k1 = 1.0, k2 = 1.0;
+    f.CalcParabolFit(k0, k1, k2, q);
+    EXPECT_EQ(k1, 0.0);
+    EXPECT_EQ(k2, 0.0);
+    EXPECT_EQ(k0, 4.0);
+    TDoubleArray kk;
+    bool near = false;
+    f.CalcPolyFit(1, kk, q, near);
+    EXPECT_TRUE(near);
+  }
+}
+
+}  // namespace
+}  // namespace nuv
