@@ -136,9 +136,9 @@ bool FitPolynomial(const TMatrix& Data, Integer n, Integer m, const TPolyFrame& 
     return ok;
   }
   // x - Centre = (x - X0) + a: the coefficient of (x - X0)^j is the sum over i >= j of
-  // g[i]·C(i, j)·a^(i - j); its standard error follows from the same map applied to the
-  // columns of V scaled by the singular values.
-  std::vector<double> pw(len, 1.0);  // Scale^i, formed as for g
+  // c(i)/Scale^i·C(i, j)·a^(i - j); its standard error follows from the same map applied to
+  // the columns of V over the singular values.
+  std::vector<double> pw(len, 1.0);  // Scale^i
   for (std::size_t i = 1; i < len; ++i) pw[i] = pw[i - 1] * Fr.Scale;
   std::vector<double> t(len * len, 0.0);  // t[j·len + i]: weight of c(cIndex(i)) in k[j]
   for (Integer i = 0; i <= m; ++i) {
