@@ -113,6 +113,23 @@ void FillCurveFit(TCurveFit& f) {
   for (int i = 1; i <= 30; ++i) f.EnterStatValue(1e5 + i, 1.0 + 0.5 * i + 0.25 * i * i);
 }
 
+// A polynomial fit of order 3, plain or about x = 7, and everything it reports.
+std::string PolyRun(ResizeProbe* p, const std::string& asc, bool centred) {
+  TCurveFit f(nullptr);
+  FillCurveFit(f);
+  if (p) TryCurveFit(*p, f, asc);
+  FeedBackScope hook(p);
+  TDoubleArray k, alpha;
+  double shift = 7.0, q = 0.0;
+  bool near = false;
+  const bool ok = centred ? f.CalcCenteredPolyFit(3, k, alpha, shift, q, near)
+                          : f.CalcPolyFit(3, k, alpha, q, near);
+  std::string s = std::to_string(ok) + std::to_string(near) + Num(q) + Num(shift);
+  for (double v : k) s += Num(v);
+  for (double v : alpha) s += Num(v);
+  return s + CurveFitPrint(f);
+}
+
 std::string EigenPrint() {
   std::string s = std::to_string(GetEigenSize()) + ";";
   for (Integer i = 1; i <= GetEigenSize(); ++i) {
@@ -226,36 +243,9 @@ TEST(StatHandlerResize, EveryTriedResizeIsRefusedAndResultsStay) {
          const bool ok = PseudoInverse(&a, pinv, 0.0);
          return std::to_string(ok) + pinv.CRCofData() + Sizes(pinv) + a.CRCofData() + Sizes(a);
        }},
-      {"CalcPolyFit, MathFeedBackProc",
-       [asc](ResizeProbe* p) {
-         TCurveFit f(nullptr);
-         FillCurveFit(f);
-         if (p) TryCurveFit(*p, f, asc);
-         FeedBackScope hook(p);
-         TDoubleArray k, alpha;
-         double q = 0.0;
-         bool near = false;
-         const bool ok = f.CalcPolyFit(2, k, alpha, q, near);
-         std::string s = std::to_string(ok) + std::to_string(near) + Num(q);
-         for (double v : k) s += Num(v);
-         for (double v : alpha) s += Num(v);
-         return s + CurveFitPrint(f);
-       }},
+      {"CalcPolyFit, MathFeedBackProc", [asc](ResizeProbe* p) { return PolyRun(p, asc, false); }},
       {"CalcCenteredPolyFit, MathFeedBackProc",
-       [asc](ResizeProbe* p) {
-         TCurveFit f(nullptr);
-         FillCurveFit(f);
-         if (p) TryCurveFit(*p, f, asc);
-         FeedBackScope hook(p);
-         TDoubleArray k, alpha;
-         double shift = 7.0, q = 0.0;
-         bool near = false;
-         const bool ok = f.CalcCenteredPolyFit(3, k, alpha, shift, q, near);
-         std::string s = std::to_string(ok) + std::to_string(near) + Num(q) + Num(shift);
-         for (double v : k) s += Num(v);
-         for (double v : alpha) s += Num(v);
-         return s + CurveFitPrint(f);
-       }},
+       [asc](ResizeProbe* p) { return PolyRun(p, asc, true); }},
       {"EstimateProbDensity, Progress and OnChange of the density",
        [](ResizeProbe* p) {
          TVector data(nullptr), dens(nullptr);
