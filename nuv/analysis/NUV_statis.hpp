@@ -90,7 +90,8 @@ double FDistriDensity(double x, double df1, double df2);
 
 /// Kolmogorov-Smirnov statistic D of Data against the standard normal distribution. Unless
 /// DataSorted says they already are (then they are used as they stand), the caller's Data are
-/// sorted ascending in place, firing their OnChange and OnSortExchange. -1 for a null Data.
+/// sorted ascending in place, firing their OnChange and OnSortExchange (Data refuses every
+/// resize meanwhile). -1 for a null Data.
 double PerformKSNormalityTest(TVector* Data, bool DataSorted);
 /// Lilliefors statistic D: sorts Data in place as PerformKSNormalityTest does, then
 /// standardises them in place with TVector::Standardize (no event; a sample of one or two
@@ -168,6 +169,8 @@ using TProgressProc = std::function<void(TObject* Sender, double Step, double Pe
 /// is replaced by WidthScale. IxMin and IxMax receive the 1-based positions of
 /// the first smallest and first largest density (0 when none). Progress is called after each
 /// data point and each abscissa, percent reaching 100 at the last. Null vectors do nothing.
+/// While the call runs (Progress and the vectors' events), Data and Density refuse every
+/// resize.
 void EstimateProbDensity(TVector* Data, TVector* Density, double LowX, double HighX,
                          double WidthScale, double Radius, Integer NumPoints, Integer& IxMin,
                          Integer& IxMax, const TProgressProc& Progress);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "nuv/base/constants.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/matrix/matrix_errors.hpp"
 
 namespace nuv {
@@ -22,9 +23,39 @@ constexpr TCurveFitErrors Bit(TCurveFitError e) noexcept {
   return static_cast<TCurveFitErrors>(1u << e);
 }
 
-Extended StdDevOf(Extended s1, Extended s2, Integer n) noexcept {
-  if (n < 3) return 0;
-  return std::sqrt(std::fabs((s2 - s1 * s1 / n) / (n - 1)));
+// Pair i of the store mapped to the value a statistic reads: x, y or x - y.
+enum TColumn { colX, colY, colDiff };
+
+double ValueOf(const TMatrix& D, Integer i, TColumn c) noexcept {
+  switch (c) {
+    case colX:
+      return D.GetVal(1, i);
+    case colY:
+      return D.GetVal(2, i);
+    default:
+      return D.GetVal(1, i) - D.GetVal(2, i);
+  }
+}
+
+bool Varies(const TMatrix& D, Integer n, TColumn c) noexcept {
+  for (Integer i = 2; i <= n; ++i) {
+    if (ValueOf(D, i, c) != ValueOf(D, 1, c)) return true;
+  }
+  return false;
+}
+
+// Sample standard deviation of the first n pairs read through c (n >= 3), from the corrected
+// two-pass sum of squares; a constant column has none, whatever its rounded mean leaves.
+double StdDevOf(const TMatrix& D, Integer n, TColumn c) noexcept {
+  if (n < 3 || !Varies(D, n, c)) return 0.0;
+  double mean = 0.0, ss = 0.0;
+  detail::MeanSumSq(
+      n,
+      [&](auto&& f) {
+        for (Integer i = 1; i <= n; ++i) f(ValueOf(D, i, c));
+      },
+      mean, ss);
+  return std::sqrt(ss / (n - 1));
 }
 
 }  // namespace
@@ -50,6 +81,7 @@ TCurveFit::TCurveFit(TComponent* AOwner) : TComponent(AOwner) {
 TCurveFit::~TCurveFit() = default;
 
 void TCurveFit::Init() {
+  if (!MayResize()) return;
   for (Extended* s : {&sumx,      &sumy,     &sumxq,   &sumyq,    &sumDiff, &SumDiffq,  &sumxy,
                       &sumx2y,    &sumxy2,   &sumx3,   &sumy3,    &sumx4,   &sumy4,     &sum1byy,
                       &sum1byxy,  &sum1byyq, &sumxbyy, &sumybyx,  &sum1byx, &sum1byxq,  &sumlnx,
@@ -182,6 +214,7 @@ void TCurveFit::AdjustSums(double x, double y, int Sign) noexcept {
 }
 
 Integer TCurveFit::EnterStatValue(double x, double y) {
+  if (!MayResize()) return FNumData;
   // Grow first, so that a failure leaves the count, the sums and the rows as they were.
   const Int64 needed = static_cast<Int64>(FNumData) + 1;
   const Int64 rows = FData->NrOfRows();
@@ -203,6 +236,7 @@ Integer TCurveFit::EnterStatValue(double x, double y) {
 }
 
 void TCurveFit::RemoveStatValue(Integer ix) {
+  if (!MayResize()) return;
   if (ix >= 1 && ix <= FNumData) {
     AdjustSums(FData->GetVal(1, ix), FData->GetVal(2, ix), -1);
     for (Integer k = ix; k < FNumData; ++k) {
@@ -293,24 +327,24 @@ double TCurveFit::MeanDiff() const noexcept {
 }
 
 double TCurveFit::StdDevX() const noexcept {
-  return static_cast<double>(StdDevOf(sumx, sumxq, FNumData));
+  return StdDevOf(*FData, FNumData, colX);
 }
 
 double TCurveFit::StdDevY() const noexcept {
-  return static_cast<double>(StdDevOf(sumy, sumyq, FNumData));
+  return StdDevOf(*FData, FNumData, colY);
 }
 
 double TCurveFit::StdDevDiff() const noexcept {
-  return static_cast<double>(StdDevOf(sumDiff, SumDiffq, FNumData));
+  return StdDevOf(*FData, FNumData, colDiff);
 }
 
 double TCurveFit::CorrCoeff() const noexcept {
   const Integer n = FNumData;
-  if (!(n > 2 && sumxq > 0 && sumyq > 0)) return 0.0;
-  const Extended sxx = sumxq - sumx * sumx / n;
-  const Extended syy = sumyq - sumy * sumy / n;
-  if (sxx == 0 || syy == 0) return 0.0;
-  return static_cast<double>((sumxy - sumx * sumy / n) / std::sqrt(std::fabs(sxx * syy)));
+  if (n < 3 || !Varies(*FData, n, colX) || !Varies(*FData, n, colY)) return 0.0;
+  const TMatrix& D = *FData;
+  return detail::CorrelationOf(detail::CoMomentsOf(n, [&](auto&& f) {
+    for (Integer i = 1; i <= n; ++i) f(D.GetVal(1, i), D.GetVal(2, i));
+  }));
 }
 
 void TCurveFit::CalcStatistics(Integer& NumData, double& MeanX, double& MeanY, double& StdevX,
@@ -330,9 +364,9 @@ void TCurveFit::CalcStatistics(Integer& NumData, double& MeanX, double& MeanY, d
     MeanDiff = static_cast<double>(sumDiff / n);
   }
   if (n > 2) {
-    StdevX = static_cast<double>(StdDevOf(sumx, sumxq, n));
-    StdevY = static_cast<double>(StdDevOf(sumy, sumyq, n));
-    StdevDiff = static_cast<double>(StdDevOf(sumDiff, SumDiffq, n));
+    StdevX = StdDevX();
+    StdevY = StdDevY();
+    StdevDiff = StdDevDiff();
     rxy = CorrCoeff();
   }
   NumData = n;

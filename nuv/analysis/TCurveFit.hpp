@@ -8,6 +8,7 @@
 
 #include "nuv/analysis/math2_errors.hpp"
 #include "nuv/base/types.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/platform/component.hpp"
 #include "nuv/platform/types.hpp"
@@ -27,8 +28,11 @@ struct TCurveFitAccess;
 }  // namespace detail
 
 /// Collects pairs (x, y); pair ix (1-based) is row ix of an internal two-column matrix whose
-/// capacity grows in steps of 1000 rows.
-class TCurveFit : public TComponent {
+/// capacity grows in steps of 1000 rows. While a fit of this store runs user code (its progress
+/// hook MathFeedBackProc), every change of the number of pairs (EnterStatValue,
+/// RemoveStatValue, Init, ImportASC) is refused and changes nothing; freeing the store from
+/// there is undefined.
+class TCurveFit : public TComponent, public detail::TUseCounted {
  public:
   /// Empty store with a capacity of 1000 pairs, natural spline ends with derivatives 0,
   /// smoothing factor 0.5. Raises ENUVMatrixError `Component "": not enough memory on heap`
@@ -38,14 +42,16 @@ class TCurveFit : public TComponent {
 
   /// Empties the store (capacity kept, every cell 0), the sums and the error record; the
   /// bounds return to +-largest double and the cached spline and pair counts become stale.
+  /// Refused (no change) while a fit uses the store.
   void Init();
   /// Adds the pair (x, y) and returns the new count. Raises ENUVMatrixError
   /// `Component "": not enough memory on heap` when the store cannot grow (also at 2^31 - 1
-  /// pairs); the component is then unchanged.
+  /// pairs); the component is then unchanged. Refused while a fit uses the store: nothing
+  /// changes and the count is returned as it stands.
   Integer EnterStatValue(double x, double y);
   /// Takes pair ix (1 .. NumData) out of the sums and moves the later pairs up one place; the
   /// bounds and the error record stay. Out of range: no change besides marking the caches
-  /// stale.
+  /// stale. Refused (no change at all) while a fit uses the store.
   void RemoveStatValue(Integer ix);
   /// Exchanges the roles of x and y in the pairs, the sums and the bounds.
   void FlipXY();
@@ -85,11 +91,14 @@ class TCurveFit : public TComponent {
   double MeanX() const noexcept;
   double MeanY() const noexcept;
   double MeanDiff() const noexcept;
-  /// Sample standard deviation of x, of y, of x - y from the sums; 0 for fewer than 3 pairs.
+  /// Sample standard deviation of x, of y, of x - y over the stored pairs (two passes:
+  /// deviations from the mean, corrected by the square of their sum over n, so values far from
+  /// zero keep their spread); 0 for fewer than 3 pairs.
   double StdDevX() const noexcept;
   double StdDevY() const noexcept;
   double StdDevDiff() const noexcept;
-  /// Pearson's r from the sums; 0 for fewer than 3 pairs or when x or y does not vary.
+  /// Pearson's r over the stored pairs in the same two-pass form, clamped to -1..1; 0 for fewer
+  /// than 3 pairs or when x or y does not vary.
   double CorrCoeff() const noexcept;
   /// The count, the three means (with pairs), and from 3 pairs on the three deviations and r;
   /// every other output is 0.
@@ -97,7 +106,8 @@ class TCurveFit : public TComponent {
                       double& StdevY, double& MeanDiff, double& StdevDiff, double& rxy) const;
 
   // ---- fits and ASC files ----
-  /// Line y = k·x + d by least squares on mean-centred data; FitQual is r². Outputs are 0 when
+  /// Line y = k·x + d by least squares on mean-centred data; FitQual is r², formed from the
+  /// centred terms only. Outputs are 0 when
   /// it raises ENUVMath2Error "CalcLinFit: not enough data points" (fewer than 2 pairs) or
   /// "CalcLinFit: slope is infinite" (all x equal).
   void CalcLinFit(double& k, double& d, double& FitQual) const;
@@ -106,8 +116,10 @@ class TCurveFit : public TComponent {
   /// for fewer than 3 pairs (outputs 0).
   void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
   /// Polynomial y = kArray[0] + sum kArray[j]·x^j (j = 1..nOrder) by least squares through a
-  /// singular value decomposition; Alpha[j] is the two-sided significance level of kArray[j]
-  /// (0 without residual degrees of freedom). False, nothing written, when nOrder is negative
+  /// singular value decomposition, solved in centred and scaled x and y and converted back, so
+  /// an offset of x changes the coefficients no more than the problem's own conditioning does;
+  /// Alpha[j] is the two-sided significance level of kArray[j] (0 without residual degrees of
+  /// freedom). False, nothing written, when nOrder is negative
   /// or not below NumData; otherwise the solver's result (false when stopped through
   /// AbortMathProc). kArray grows to nOrder + 1 elements when it is shorter; Alpha gets exactly
   /// nOrder + 1. NearSingular reports dropped singular values.
@@ -115,12 +127,14 @@ class TCurveFit : public TComponent {
                    bool& NearSingular) const;
   bool CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQual, bool& NearSingular) const;
   /// As CalcPolyFit in powers of (x - XShift), solved on centred and scaled x for accuracy.
-  /// XShift 0 on entry becomes the mean of x; any other value is used as given.
+  /// XShift 0 on entry becomes the mean of x; any other value is used as given (the solve is
+  /// still centred on the mean; Alpha[0] tests kArray[0] less the mean of y).
   bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& alpha,
                            double& XShift, double& FitQual, bool& NearSingular) const;
   bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, double& XShift, double& FitQual,
                            bool& NearSingular) const;
-  /// Circle of radius r about (dx, dy) from the running sums. Outputs are 0 when it raises
+  /// Circle of radius r about (dx, dy) by the algebraic fit of the running sums, formed about the
+  /// means of the stored pairs so that an offset costs no digits. Outputs are 0 when it raises
   /// ENUVMath2Error "CalcCircleFit: not enough data points" (fewer than 3 pairs) or
   /// "CalcCircleFit: radius is infinite" (collinear points).
   void CalcCircleFit(double& r, double& dx, double& dy) const;
@@ -134,7 +148,8 @@ class TCurveFit : public TComponent {
                           Integer Precision) const;
   /// Replaces the pairs by those of an ASC text file. 0 on success; a non-zero code of
   /// ReadHeaderOfASC; -5 a row attribute, -6 a value is not a number (or is missing); -7 the
-  /// header sets the unsupported fourth flag. Any failure leaves the pairs, sums and bounds as
+  /// header sets the unsupported fourth flag; -8 a fit uses the store (nothing read). Any
+  /// failure leaves the pairs, sums and bounds as
   /// they were. A header with other than 2 columns raises ENUVMath2Error
   /// "TCurveFit.ImportASC: number of columns must be 2 (is actually <n>)." (no change).
   Integer ImportASC(const std::string& FileName);
@@ -166,7 +181,9 @@ class TCurveFit : public TComponent {
   double GetMeanXDegrees() const { return CalcMeanDegrees(1); }
   double GetMeanYDegrees() const { return CalcMeanDegrees(2); }
   /// Analysis of variance of a regression whose pairs are (observed, fitted) with NumVars
-  /// regressors. The mean squares divide by dfres and dfreg as they are, so 0 degrees of
+  /// regressors. SSE = sum (x - y)^2, SSR = sum (y - m)^2 and SST = sum (x - m)^2, formed from the
+  /// stored pairs, m the mean of x with IncludeConst (SST then corrected as a variance), else 0.
+  /// The mean squares divide by dfres and dfreg as they are, so 0 degrees of
   /// freedom give an infinite or NaN mean square (and no pairs with IncludeConst a NaN mean);
   /// F is 0 when MSR = 0, 1e10 when MSE = 0 and MSR is not, else MSR/MSE.
   void CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,

@@ -64,6 +64,8 @@ std::string TCurveFit::ExportAsASC(const std::string& FileName, const std::strin
 }
 
 Integer TCurveFit::ImportASC(const std::string& FileName) {
+  // Replacing the pairs under a running fit would pull its store away.
+  if (!MayResize()) return -8;
   std::string comment;
   Integer nCols = 0, nRows = 0;
   bool rowAttr = false, colNames = false, rowNames = false, fourth = false;

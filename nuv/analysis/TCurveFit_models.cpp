@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "nuv/analysis/NUV_statis.hpp"
 #include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/analysis/detail/lsq.hpp"
 #include "nuv/base/errors.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/moments.hpp"
+#include "nuv/base/usecount.hpp"
 
 namespace nuv {
 namespace {
@@ -18,70 +21,160 @@ double Significance(double c, double e, double s, Integer df) {
   return 2.0 * (1.0 - tDistriIntegral(std::fabs(c / s / e), df));
 }
 
-// Least-squares polynomial of order m in u = (x - Shift) / Scale for the target y - YShift over
-// the first n rows of Data (m < n). c(1..m) multiply u^1..u^m, c(m+1) is the constant.
-bool FitPolynomial(const TMatrix& Data, Integer n, Integer m, double Shift, double Scale,
-                   double YShift, TDoubleArray& kArray, TDoubleArray& Alpha, double& FitQual,
-                   bool& NearSingular) {
+// Mean and variance of column Col over the first n pairs as TMatrix::MeanVar defines them (the
+// variance 1 for fewer than three pairs), the variance in the corrected two-pass form. A constant
+// column has its value as mean and no spread: centred on a rounded mean it would leave
+// deviations of an ulp, which the fits would take for a slope.
+void ColumnMeanVar(const TMatrix& D, Integer n, Integer Col, double& Mean, double& Var) {
+  double ss = 0.0;
+  detail::MeanSumSq(
+      n,
+      [&](auto&& f) {
+        for (Integer i = 1; i <= n; ++i) f(D.GetVal(Col, i));
+      },
+      Mean, ss);
+  bool varies = false;
+  for (Integer i = 2; i <= n && !varies; ++i) varies = D.GetVal(Col, i) != D.GetVal(Col, 1);
+  if (!varies) {
+    Mean = D.GetVal(Col, 1);
+    ss = 0.0;
+  }
+  Var = n >= 3 ? ss / (n - 1) : 1.0;
+}
+
+// Pearson's r of the pairs (a(i), b(i)), i = 1..n, in the corrected two-pass form; 0 when either
+// member is constant (its rounded mean would leave deviations of an ulp).
+template <class A, class B>
+double CorrelationOfPairs(Integer n, const A& a, const B& b) {
+  bool va = false, vb = false;
+  for (Integer i = 2; i <= n && !(va && vb); ++i) {
+    va = va || a(i) != a(1);
+    vb = vb || b(i) != b(1);
+  }
+  if (!va || !vb) return 0.0;
+  return detail::CorrelationOf(detail::CoMomentsOf(n, [&](auto&& f) {
+    for (Integer i = 1; i <= n; ++i) f(a(i), b(i));
+  }));
+}
+
+// Where and how a polynomial fit is solved and reported. The solve runs in u = (x - Centre) /
+// Scale for the target y - YShift; the coefficients are reported for powers of x - X0, with
+// YShift added back to the constant. Alpha[0] tests that constant, or with CentredConstant the
+// constant of the shifted target.
+struct TPolyFrame {
+  double Centre, Scale, YShift, X0;
+  bool CentredConstant;
+};
+
+// Least-squares polynomial of order m over the first n rows of Data (m < n). c(1..m) multiply
+// u^1..u^m, c(m+1) is the constant.
+bool FitPolynomial(const TMatrix& Data, Integer n, Integer m, const TPolyFrame& Fr,
+                   TDoubleArray& kArray, TDoubleArray& Alpha, double& FitQual, bool& NearSingular) {
   TMatrix design(nullptr);
   TVector target(nullptr);
   TVector coef(nullptr);
   TVector stdErr(nullptr);
+  TMatrix V(nullptr);
+  TVector W(nullptr);
   design.Resize(m + 1, n);
   target.SetVecSize(n);
   coef.SetVecSize(m + 1);
   stdErr.SetVecSize(m + 1);
+  auto uOf = [&](Integer i) { return (Data.GetVal(1, i) - Fr.Centre) / Fr.Scale; };
   for (Integer i = 1; i <= n; ++i) {
-    const double u = (Data.GetVal(1, i) - Shift) / Scale;
+    const double u = uOf(i);
     double p = 1.0;
     for (Integer j = 1; j <= m; ++j) {
       p *= u;
       design.SetVal(j, i, p);
     }
     design.SetVal(m + 1, i, 1.0);
-    target.SetVal(i, Data.GetVal(2, i) - YShift);
+    target.SetVal(i, Data.GetVal(2, i) - Fr.YShift);
   }
-  const bool ok = detail::SolveBySingValDecomp(&design, &target, &coef, &stdErr, NearSingular);
+  const bool ok =
+      detail::SolveBySingValDecomp(&design, &target, &coef, &stdErr, NearSingular, V, W);
 
-  double syy = 0.0, sff = 0.0, sy = 0.0, sf = 0.0, syf = 0.0, sse = 0.0;
+  std::vector<double> fit(static_cast<std::size_t>(n));
+  double sse = 0.0;
   for (Integer i = 1; i <= n; ++i) {
-    const double u = (Data.GetVal(1, i) - Shift) / Scale;
-    const double y = Data.GetVal(2, i) - YShift;
+    const double u = uOf(i);
+    const double y = Data.GetVal(2, i) - Fr.YShift;
     double f = coef.GetVal(m + 1);
     double p = 1.0;
     for (Integer j = 1; j <= m; ++j) {
       p *= u;
       f += coef.GetVal(j) * p;
     }
-    syy += y * y;
-    sff += f * f;
-    sy += y;
-    sf += f;
-    syf += y * f;
+    fit[static_cast<std::size_t>(i - 1)] = f;
     sse += (f - y) * (f - y);
   }
   const Integer df = n - m - 1;
   const double s = df >= 1 ? std::sqrt(sse / df) : 0.0;
-  double r = 0.0;
-  if (syy > 0.0 && sff > 0.0) {
-    const double syyc = syy - sy * sy / n;
-    const double sffc = sff - sf * sf / n;
-    if (syyc != 0.0 && sffc != 0.0) r = (syf - sy * sf / n) / std::sqrt(std::fabs(syyc * sffc));
-  }
+  const double r = CorrelationOfPairs(
+      n, [&](Integer i) { return Data.GetVal(2, i) - Fr.YShift; },
+      [&](Integer i) { return fit[static_cast<std::size_t>(i - 1)]; });
   FitQual = r * r;
 
   const auto len = static_cast<std::size_t>(m) + 1;
   // Writing past the caller's array would corrupt memory: a short array grows instead.
   if (kArray.size() < len) kArray.resize(len, 0.0);
   Alpha.assign(len, 0.0);
-  double power = 1.0;
-  for (Integer j = 1; j <= m; ++j) {
-    power *= Scale;
-    kArray[static_cast<std::size_t>(j)] = coef.GetVal(j) / power;
-    Alpha[static_cast<std::size_t>(j)] = Significance(coef.GetVal(j), stdErr.GetVal(j), s, df);
+  // The index in c of the coefficient of u^i.
+  auto cIndex = [m](Integer i) { return i == 0 ? m + 1 : i; };
+  const double a = Fr.X0 - Fr.Centre;
+  if (a == 0.0) {
+    // Reported about the centre itself: the coefficients and their tests are those of u.
+    double power = 1.0;
+    for (Integer j = 1; j <= m; ++j) {
+      power *= Fr.Scale;
+      kArray[static_cast<std::size_t>(j)] = coef.GetVal(j) / power;
+      Alpha[static_cast<std::size_t>(j)] = Significance(coef.GetVal(j), stdErr.GetVal(j), s, df);
+    }
+    kArray[0] = coef.GetVal(m + 1) + Fr.YShift;
+    Alpha[0] = Significance(Fr.CentredConstant ? coef.GetVal(m + 1) : kArray[0],
+                            stdErr.GetVal(m + 1), s, df);
+    return ok;
   }
-  kArray[0] = coef.GetVal(m + 1) + YShift;
-  Alpha[0] = Significance(coef.GetVal(m + 1), stdErr.GetVal(m + 1), s, df);
+  // x - Centre = (x - X0) + a: the coefficient of (x - X0)^j is the sum over i >= j of
+  // c(i)/Scale^i·C(i, j)·a^(i - j); its standard error follows from the same map applied to
+  // the columns of V over the singular values.
+  std::vector<double> pw(len, 1.0);  // Scale^i
+  for (std::size_t i = 1; i < len; ++i) pw[i] = pw[i - 1] * Fr.Scale;
+  std::vector<double> t(len * len, 0.0);  // t[j·len + i]: weight of c(cIndex(i)) in k[j]
+  for (Integer i = 0; i <= m; ++i) {
+    const auto is = static_cast<std::size_t>(i);
+    double binom = 1.0;  // C(i, j), built downwards from j = i
+    double ap = 1.0;     // a^(i - j)
+    for (Integer j = i; j >= 0; --j) {
+      t[static_cast<std::size_t>(j) * len + is] = binom * ap / pw[is];
+      binom = binom * static_cast<double>(j) / static_cast<double>(i - j + 1);
+      ap *= a;
+    }
+  }
+  for (Integer j = 0; j <= m; ++j) {
+    const auto js = static_cast<std::size_t>(j);
+    double k = 0.0;
+    for (Integer i = m; i >= j; --i) {
+      k += t[js * len + static_cast<std::size_t>(i)] * coef.GetVal(cIndex(i));
+    }
+    kArray[js] = k;
+  }
+  for (Integer j = 0; j <= m; ++j) {
+    const auto js = static_cast<std::size_t>(j);
+    double e2 = 0.0;
+    for (Integer col = 1; col <= m + 1; ++col) {
+      const double w = W.GetVal(col);
+      if (w == 0.0) continue;
+      double q = 0.0;
+      for (Integer i = j; i <= m; ++i) {
+        q += t[js * len + static_cast<std::size_t>(i)] * V.GetVal(col, cIndex(i));
+      }
+      e2 += q * q / (w * w);
+    }
+    const double tested = j == 0 && !Fr.CentredConstant ? kArray[0] + Fr.YShift : kArray[js];
+    Alpha[js] = Significance(tested, std::sqrt(e2), s, df);
+  }
+  kArray[0] += Fr.YShift;
   return ok;
 }
 
@@ -94,8 +187,8 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   const Integer n = FNumData;
   if (n < 2) detail::RaiseFunction<ENUVMath2Error>("CalcLinFit", "not enough data points");
   double mx = 0.0, my = 0.0, var = 0.0;
-  FData->MeanVar(1, 1, 1, n, mx, var);
-  FData->MeanVar(2, 1, 2, n, my, var);
+  ColumnMeanVar(*FData, n, 1, mx, var);
+  ColumnMeanVar(*FData, n, 2, my, var);
   double s1 = 0.0, t1 = 0.0, s2 = 0.0, t2 = 0.0, p = 0.0;
   for (Integer i = 1; i <= n; ++i) {
     const double u = FData->GetVal(1, i) - mx;
@@ -109,11 +202,12 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   const double det = n * s2 - s1 * s1;
   if (det == 0.0) detail::RaiseFunction<ENUVMath2Error>("CalcLinFit", "slope is infinite");
   const double kk = (n * p - s1 * t1) / det;
-  const double dd = (s2 * t1 - s1 * p) / det - kk * mx + my;
+  const double dc = (s2 * t1 - s1 * p) / det;
   const double q = t1 * t1 / n;
   k = kk;
-  d = dd;
-  FitQual = t2 - q != 0.0 ? (dd * t1 + kk * p - q) / (t2 - q) : 1.0;
+  d = dc - kk * mx + my;
+  // The centred intercept: the raw one times T1 (rounding noise) would grow with the offset.
+  FitQual = t2 - q != 0.0 ? (dc * t1 + kk * p - q) / (t2 - q) : 1.0;
 }
 
 void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const {
@@ -124,8 +218,8 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   const Integer n = FNumData;
   if (n < 3) detail::RaiseFunction<ENUVMath2Error>("CalcParabolFit", "not enough data points");
   double mx = 0.0, my = 0.0, var = 0.0;
-  FData->MeanVar(1, 1, 1, n, mx, var);
-  FData->MeanVar(2, 1, 2, n, my, var);
+  ColumnMeanVar(*FData, n, 1, mx, var);
+  ColumnMeanVar(*FData, n, 2, my, var);
   double s1 = 0.0, t1 = 0.0, s2 = 0.0, t2 = 0.0, p = 0.0, a = 0.0, b = 0.0, c = 0.0;
   for (Integer i = 1; i <= n; ++i) {
     const double u = FData->GetVal(1, i) - mx;
@@ -156,10 +250,18 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
 
 bool TCurveFit::CalcPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& Alpha,
                             double& FitQual, bool& NearSingular) const {
+  // The pairs and their count must hold through the solver's progress reports.
+  const detail::TUseGuard use(this, FData.get());
   if (nOrder < 0 || nOrder >= FNumData) return false;
   AbortMathProc = false;
-  return FitPolynomial(*FData, FNumData, nOrder, 0.0, 1.0, 0.0, kArray, Alpha, FitQual,
-                       NearSingular);
+  // Powers of raw x far from zero make the design nearly singular; the solve runs about the
+  // mean in units of the spread and the coefficients are carried back to powers of x.
+  double mx = 0.0, varx = 0.0, my = 0.0, vary = 0.0;
+  ColumnMeanVar(*FData, FNumData, 1, mx, varx);
+  ColumnMeanVar(*FData, FNumData, 2, my, vary);
+  const double scale = varx > 0.0 ? std::sqrt(varx) : 1.0;
+  return FitPolynomial(*FData, FNumData, nOrder, TPolyFrame{mx, scale, my, 0.0, false}, kArray,
+                       Alpha, FitQual, NearSingular);
 }
 
 bool TCurveFit::CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQual,
@@ -170,16 +272,19 @@ bool TCurveFit::CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQua
 
 bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& alpha,
                                     double& XShift, double& FitQual, bool& NearSingular) const {
+  const detail::TUseGuard use(this, FData.get());
   const Integer n = FNumData;
   if (nOrder < 0 || nOrder >= n) return false;
   AbortMathProc = false;
   double mx = 0.0, varx = 0.0, my = 0.0, vary = 0.0;
-  FData->MeanVar(1, 1, 1, n, mx, varx);
-  FData->MeanVar(2, 1, 2, n, my, vary);
+  ColumnMeanVar(*FData, n, 1, mx, varx);
+  ColumnMeanVar(*FData, n, 2, my, vary);
   if (XShift == 0.0) XShift = mx;
   double scale = std::sqrt(varx);
   if (scale == 0.0) scale = 1.0;
-  return FitPolynomial(*FData, n, nOrder, XShift, scale, my, kArray, alpha, FitQual, NearSingular);
+  // Solved about the mean whatever XShift is, then expanded about XShift.
+  return FitPolynomial(*FData, n, nOrder, TPolyFrame{mx, scale, my, XShift, true}, kArray, alpha,
+                       FitQual, NearSingular);
 }
 
 bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, double& XShift,
@@ -194,20 +299,44 @@ void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) const {
   dy = 0.0;
   const Integer n = FNumData;
   if (n < 3) detail::RaiseFunction<ENUVMath2Error>("CalcCircleFit", "not enough data points");
-  const Extended a = n * sumxy - sumx * sumy;
-  const Extended b = (sumxq + sumyq) * sumy - (sumx2y + sumy3) * n;
-  const Extended c = sumy * sumy - sumyq * n;
-  const Extended d = (sumxq + sumyq) * sumx - (sumxy2 + sumx3) * n;
-  const Extended e = sumx * sumx - sumxq * n;
-  const Extended det = c * e - a * a;
+  // The algebraic fit is the same about any origin: taken about the means of the pairs, its
+  // sums stay as small as the spread, where the raw running sums would cancel.
+  const TMatrix& D = *FData;
+  double sx = 0.0, sy = 0.0;
+  for (Integer i = 1; i <= n; ++i) {
+    sx += D.GetVal(1, i);
+    sy += D.GetVal(2, i);
+  }
+  const double mx = sx / n;
+  const double my = sy / n;
+  double su = 0, sv = 0, suu = 0, svv = 0, suv = 0, suuv = 0, suvv = 0, suuu = 0, svvv = 0;
+  for (Integer i = 1; i <= n; ++i) {
+    const double u = D.GetVal(1, i) - mx;
+    const double v = D.GetVal(2, i) - my;
+    su += u;
+    sv += v;
+    suu += u * u;
+    svv += v * v;
+    suv += u * v;
+    suuv += u * u * v;
+    suvv += u * v * v;
+    suuu += u * u * u;
+    svvv += v * v * v;
+  }
+  const double a = n * suv - su * sv;
+  const double b = (suu + svv) * sv - (suuv + svvv) * n;
+  const double c = sv * sv - svv * n;
+  const double d = (suu + svv) * su - (suvv + suuu) * n;
+  const double e = su * su - suu * n;
+  const double det = c * e - a * a;
   if (det == 0) detail::RaiseFunction<ENUVMath2Error>("CalcCircleFit", "radius is infinite");
-  const Extended cx = (a * b + c * d) / 2 / det;
-  const Extended cy = (a * d + b * e) / 2 / det;
+  const double cu = (a * b + c * d) / 2 / det;
+  const double cv = (a * d + b * e) / 2 / det;
   // The mean squared distance is never negative; rounding must not turn it into a NaN radius.
-  const Extended msq = (sumxq + sumyq - 2 * (cx * sumx + cy * sumy) + (cx * cx + cy * cy) * n) / n;
-  dx = static_cast<double>(cx);
-  dy = static_cast<double>(cy);
-  r = static_cast<double>(std::sqrt(std::max<Extended>(msq, 0)));
+  const double msq = (suu + svv - 2 * (cu * su + cv * sv) + (cu * cu + cv * cv) * n) / n;
+  dx = cu + mx;
+  dy = cv + my;
+  r = std::sqrt(std::max(msq, 0.0));
 }
 
 }  // namespace nuv

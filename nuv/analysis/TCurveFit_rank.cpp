@@ -1,6 +1,7 @@
 // TCurveFit: rank correlations, order statistics, circular means and the regression analysis of
 // variance.
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -181,7 +182,15 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   double m = 0.0;
   if (IncludeConst) {
     dftotal = n - 1;
-    m = static_cast<double>(sumx / static_cast<double>(n));
+    // The mean of the observed values, refined by the mean deviation from it: SSR is taken
+    // about it, so a mean rounded at the data's magnitude would count as regression.
+    const TMatrix& D = *FData;
+    double s = 0.0;
+    for (Integer i = 1; i <= n; ++i) s += D.GetVal(1, i);
+    m = s / static_cast<double>(n);
+    double dm = 0.0;
+    for (Integer i = 1; i <= n; ++i) dm += D.GetVal(1, i) - m;
+    if (n > 0) m += dm / n;
   } else {
     dftotal = n;
   }
@@ -190,10 +199,27 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   dfres = res < std::numeric_limits<Integer>::min()   ? std::numeric_limits<Integer>::min()
           : res > std::numeric_limits<Integer>::max() ? std::numeric_limits<Integer>::max()
                                                       : static_cast<Integer>(res);
-  const Extended nm = static_cast<Extended>(n) * m * m;
-  SSE = static_cast<double>(SumDiffq);
-  SSR = static_cast<double>(sumyq - 2 * m * sumy + nm);
-  SST = static_cast<double>(sumxq - 2 * m * sumx + nm);
+  // Sums of squares straight from the pairs: the expanded sumxq - 2m·sumx + n·m² cancels to
+  // nothing for values far from zero. With a constant, SST is about x's own mean, corrected by
+  // the square of the deviations' sum over n.
+  const TMatrix& D = *FData;
+  double sse = 0.0, ssr = 0.0, sst = 0.0, d1 = 0.0;
+  for (Integer i = 1; i <= n; ++i) {
+    const double x = D.GetVal(1, i);
+    const double y = D.GetVal(2, i);
+    const double e = x - y;
+    const double r = y - m;
+    const double t = x - m;
+    sse += e * e;
+    ssr += r * r;
+    sst += t * t;
+    d1 += t;
+  }
+  if (IncludeConst && n > 0) sst = std::max(0.0, sst - d1 * d1 / n);
+  if (std::isnan(m)) ssr = sst = m;
+  SSE = sse;
+  SSR = ssr;
+  SST = sst;
   // No guard: without degrees of freedom the division gives inf or NaN.
   MSE = SSE / static_cast<double>(res);
   MSR = SSR / static_cast<double>(dfreg);

@@ -5,6 +5,7 @@
 
 #include "nuv/analysis/detail/lsq.hpp"
 #include "nuv/base/errors.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/matrix/detail/svd.hpp"
 #include "nuv/scalar/scalar_errors.hpp"
 
@@ -13,11 +14,18 @@ namespace nuv {
 namespace detail {
 
 bool SolveBySingValDecomp(TMatrix* A, TVector* b, TVector* x, TVector* StdErr, bool& NearSingular) {
-  NearSingular = false;
-  if (A == nullptr || b == nullptr || x == nullptr) return false;
-  const Integer n = A->NrOfColumns();
   TMatrix V(nullptr);
   TVector W(nullptr);
+  return SolveBySingValDecomp(A, b, x, StdErr, NearSingular, V, W);
+}
+
+bool SolveBySingValDecomp(TMatrix* A, TVector* b, TVector* x, TVector* StdErr, bool& NearSingular,
+                          TMatrix& V, TVector& W) {
+  NearSingular = false;
+  if (A == nullptr || b == nullptr || x == nullptr) return false;
+  // The sizes taken here must hold through the progress reports of the decomposition.
+  const TUseGuard use(A, b, x, StdErr);
+  const Integer n = A->NrOfColumns();
   V.Resize(n, n);
   W.SetVecSize(n);
   if (!SingValDecompCore(A, &V, &W)) return false;
@@ -84,7 +92,12 @@ bool PseudoInverse(TMatrix* A, TMatrix& P, double threshold) {
   V.Resize(n, n);
   W.SetVecSize(n);
   P.Resize(m, n);
-  const bool ok = detail::SingValDecompCore(&B, &V, &W);
+  bool ok = false;
+  {
+    // A and P keep the sizes read above while the decomposition reports its progress.
+    const detail::TUseGuard use(A, &P);
+    ok = detail::SingValDecompCore(&B, &V, &W);
+  }
   if (ok) {
     if (threshold == 0.0) {
       double wmin = 0.0;

@@ -1,5 +1,6 @@
 #include "nuv/analysis/math2_pca.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <mutex>
@@ -10,6 +11,7 @@
 
 #include "nuv/analysis/math2_errors.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
 
 namespace nuv {
@@ -94,6 +96,8 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
                Integer HighRow, Integer Mode) {
   AbortMathProc = false;
   if (Data == nullptr || Result == nullptr) return false;
+  // The column pointers and sizes below outlive every progress report and change event.
+  const detail::TUseGuard use(Data, Result);
   if (!ResolveBounds(*Data, LowCol, HighCol, LowRow, HighRow)) return false;
   const Integer c = HighCol - LowCol + 1;
   if (Result->NrOfColumns() < c || Result->NrOfRows() < c) return false;
@@ -115,26 +119,41 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
                 static_cast<std::size_t>(LowRow - 1);
   }
 
+  // Means in one pass (the progress steps), then per column the sum d1 and the sum of squares
+  // d2 of the deviations from the mean: the corrected variance (d2 - d1^2/n)/(n - 1) keeps its
+  // digits for data far from zero, where the raw (Sxx - Sx^2/n) cancels to nothing.
   std::vector<double> mean(cs, 0.0);
+  std::vector<double> dev(cs, 0.0);
   std::vector<double> root(cs, 0.0);
   std::vector<double> var(cs, 0.0);
   if (Mode >= 1 && Mode <= 4) {
     std::vector<double> sum(cs, 0.0);
-    std::vector<double> sumSq(cs, 0.0);
     for (Integer r = LowRow; r <= HighRow; ++r) {
       const auto ri = static_cast<std::size_t>(r - LowRow);
       for (std::size_t k = 0; k < cs; ++k) {
-        const double x = direct ? column[k][ri] : Data->GetVal(LowCol + static_cast<Integer>(k), r);
-        sum[k] += x;
-        sumSq[k] += x * x;
+        sum[k] += direct ? column[k][ri] : Data->GetVal(LowCol + static_cast<Integer>(k), r);
       }
       StepProcStat();
     }
-    for (std::size_t k = 0; k < cs; ++k) {
-      // Cancellation can leave a constant column a tiny negative variance; its root would be NaN.
-      const double v = (sumSq[k] - sum[k] * sum[k] / nd) / divisor;
-      var[k] = v < 0.0 ? 0.0 : v;
-      mean[k] = sum[k] / nd;
+    for (std::size_t k = 0; k < cs && Mode != 4; ++k) {
+      const double m = sum[k] / nd;
+      const Integer ck = LowCol + static_cast<Integer>(k);
+      const double first = direct ? column[k][0] : Data->GetVal(ck, LowRow);
+      double d1 = 0.0, d2 = 0.0;
+      bool varies = false;
+      for (Integer r = LowRow; r <= HighRow; ++r) {
+        const double x =
+            direct ? column[k][static_cast<std::size_t>(r - LowRow)] : Data->GetVal(ck, r);
+        varies = varies || x != first;
+        const double d = x - m;
+        d1 += d;
+        d2 += d * d;
+      }
+      // A constant column has no spread, though its rounded mean leaves deviations of an ulp.
+      const double v = varies ? (d2 - d1 * d1 / nd) / divisor : 0.0;
+      var[k] = v > 0.0 ? v : 0.0;
+      mean[k] = m;
+      dev[k] = d1;
     }
   }
 
@@ -157,16 +176,11 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
               sums.data());
           break;
         case 1:
-          RowOfSums(
-              xi, xj, rows, count,
-              [&](std::size_t j, double a, double b) { return (a - mi) * (b - mean[j]); },
-              sums.data());
-          break;
         case 2:
         case 3:
           RowOfSums(
               xi, xj, rows, count,
-              [&](std::size_t j, double a, double b) { return (a - mi) * (b - mean[j]) / root[j]; },
+              [&](std::size_t j, double a, double b) { return (a - mi) * (b - mean[j]); },
               sums.data());
           break;
         case 4:
@@ -198,14 +212,10 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
               s += Data->GetVal(ci, r) * Data->GetVal(cj, r);
             break;
           case 1:
-            for (Integer r = LowRow; r <= HighRow; ++r) {
-              s += (Data->GetVal(ci, r) - mi) * (Data->GetVal(cj, r) - mj);
-            }
-            break;
           case 2:
           case 3:
             for (Integer r = LowRow; r <= HighRow; ++r) {
-              s += (Data->GetVal(ci, r) - mi) * (Data->GetVal(cj, r) - mj) / root[js];
+              s += (Data->GetVal(ci, r) - mi) * (Data->GetVal(cj, r) - mj);
             }
             break;
           case 4:
@@ -218,7 +228,15 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
             break;
         }
       }
-      double value = noSpread ? 0.0 : s / divisor;
+      double value = 0.0;
+      if (Mode >= 1 && Mode <= 3) {
+        // The corrected cross sum; dividing the covariance by the roots makes a column's
+        // correlation with itself exactly 1.
+        value = (s - dev[is] * dev[js] / nd) / divisor;
+        if (Mode != 1) value = noSpread ? 0.0 : std::clamp(value / root[js], -1.0, 1.0);
+      } else {
+        value = s / divisor;
+      }
       if (Mode == 3) value *= value;
       if (Mode == 2 && i == j) value = 1.0;
       Result->SetVal(j, i, value);
@@ -361,6 +379,8 @@ inline namespace NUV_math2 {
 
 bool CalcEigVec(TMatrix* M) {
   if (M == nullptr) return false;
+  // The sweeps keep M's storage and order across every progress report.
+  const detail::TUseGuard use(M);
   const Integer n = M->NrOfColumns();
   if (n > 10000 || M->NrOfRows() != n) return false;
   const auto ns = static_cast<std::size_t>(n);
@@ -432,6 +452,8 @@ void RemoveEigenMatrix() {
 bool CalcPrincComp(TMatrix* Data, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                    Integer Mode, bool ScaleEV) {
   if (Data == nullptr) return false;
+  // The bounds resolved here must hold through the progress reports of both steps.
+  const detail::TUseGuard use(Data);
   // Sized from the resolved columns, so (0, 0) means every column here as in CalcCovar.
   if (!ResolveBounds(*Data, LowCol, HighCol, LowRow, HighRow)) return false;
   const Integer c = HighCol - LowCol + 1;

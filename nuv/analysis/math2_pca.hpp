@@ -12,8 +12,12 @@ inline namespace NUV_math2 {
 /// (rows are observations) into the top left c by c cells of Result, c = HighCol - LowCol + 1;
 /// columns (0, 0) mean all columns. Mode 0 sums of products, 1 covariance, 2 correlation
 /// (diagonal exactly 1.0), 3 squared correlation, 4 sums of squared column differences; every
-/// mode divides by n - 1, n the number of rows; other modes give zeros. In modes 2 and 3 a pair
-/// whose variance product has a zero root is 0 (off the mode-2 diagonal). Both triangles are
+/// mode divides by n - 1, n the number of rows; other modes give zeros. Variances and cross
+/// sums are formed from deviations from the column means, corrected by the product of their
+/// sums over n, so data far from zero keeps its spread; correlations are clamped to -1..1 and a
+/// column's correlation with itself is 1. In modes 2 and 3 a pair with a constant column (whose
+/// variance is then exactly 0) is 0 (off the mode-2 diagonal). While the call runs, Data and
+/// Result refuse every resize (their handlers and MathFeedBackProc included). Both triangles are
 /// written through SetVal. Adds 1 to ProcStat per row of the mean pass (modes 1..4) and n per
 /// cell of the lower triangle. False, nothing written, for a nil matrix, bounds outside Data
 /// (the low bound above the high one included), fewer than two rows, or a Result with fewer
@@ -25,6 +29,7 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
 /// rotations, stored process-wide for GetEigenResult. M's cells above the diagonal are
 /// destroyed. False, store unchanged, for a nil or non-square M or n > 10000; false after
 /// AbortMathProc or without convergence in 100 sweeps (the store then holds the last state).
+/// M refuses every resize while the sweeps run.
 /// Raises ENUVMath2Error "CalcEigVec: not enough memory" when the store cannot be allocated.
 bool CalcEigVec(TMatrix* M);
 

@@ -8,6 +8,7 @@
 #include "nuv/analysis/NUV_statis.hpp"
 #include "nuv/analysis/statis_detail.hpp"
 #include "nuv/base/constants.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/platform/rounding.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
@@ -121,6 +122,9 @@ void EstimateProbDensity(TVector* Data, TVector* Density, double LowX, double Hi
   IxMin = 0;
   IxMax = 0;
   if (Data == nullptr || Density == nullptr) return;
+  // The sort's events and the progress reports run while the count and the destination's
+  // size are in use.
+  const detail::TUseGuard use(Data, Density);
   NumPoints = std::clamp(NumPoints, 10, 10000);
   if (!(WidthScale > 0.0)) WidthScale = 1.0;
   const Integer n = Data->NrOfElem();
@@ -162,6 +166,7 @@ void EstimateProbDensity(TVector* Data, TVector* Density, double LowX, double Hi
     progress();
   }
 
+  use.AllowResize(Density);
   Density->Resize(NumPoints + 1);
   double largest = 0.0;
   double smallest = uc_MaxDouble;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nuv/analysis/NUV_statis.hpp"
+#include "nuv/base/usecount.hpp"
 #include "nuv/scalar/math1_functions.hpp"
 
 namespace nuv {
@@ -115,11 +116,14 @@ inline namespace NUV_statis {
 
 double PerformKSNormalityTest(TVector* Data, bool DataSorted) {
   if (Data == nullptr) return -1.0;
+  // The count read before sorting must hold through the sort's events.
+  const detail::TUseGuard use(Data);
   return NormalityStatistic(SortedValues(*Data, DataSorted));
 }
 
 double PerformLillieforsTest(TVector* Data, bool DataSorted) {
   if (Data == nullptr) return -1.0;
+  const detail::TUseGuard use(Data);
   if (!DataSorted) Data->SortElems(true, 1, Data->NrOfElem());
   double mean = 0.0;
   double stddev = 0.0;

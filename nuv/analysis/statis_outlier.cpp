@@ -7,6 +7,7 @@
 #include "nuv/analysis/NUV_statis.hpp"
 #include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/analysis/statis_detail.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/platform/rounding.hpp"
 
 namespace nuv {
@@ -297,10 +298,27 @@ Integer GrubbsTest(const TVector* data, double alpha, double& G) {
   if (n <= 3) {
     detail::RaiseFunction<ENUVStatisError>("GrubbsTest", "number of data points is too low");
   }
+  // Deviations from the mean, corrected by the square of their sum over n: raw sums lose the
+  // spread of data far from zero.
   double mean = 0.0;
-  double var = 0.0;
-  data->MeanVar(1, n, mean, var);
-  const double s = std::sqrt(var);
+  double ss = 0.0;
+  detail::MeanSumSq(
+      n,
+      [data, n](auto&& f) {
+        for (Integer i = 1; i <= n; ++i) f(data->GetVal(i));
+      },
+      mean, ss);
+  bool varies = false;
+  double dev = 0.0;
+  for (Integer i = 1; i <= n; ++i) {
+    varies = varies || data->GetVal(i) != data->GetVal(1);
+    dev += data->GetVal(i) - mean;
+  }
+  // The sum over n rounds at the data's magnitude; the mean deviation from it puts the mean
+  // back where the statistic measures from.
+  mean += dev / n;
+  // Constant data has no spread, whatever the rounded mean leaves.
+  const double s = varies ? std::sqrt(ss / (n - 1)) : 0.0;
   if (!(s > 0.0)) return 0;
   Integer suspect = 0;
   for (Integer i = 1; i <= n; ++i) {

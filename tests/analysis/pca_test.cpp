@@ -159,44 +159,51 @@ TEST(CalcCovar, ZeroVarianceGivesZeroCorrelation) {
   }
 }
 
-// The covariance as described, cell by cell through GetVal and SetVal.
+// The covariance cell by cell through GetVal and SetVal, with means, variances and cross sums
+// in the corrected two-pass form: deviations from the mean, less the product of their sums
+// over n.
 void NaiveCovar(TMatrix& D, TMatrix& R, int lc, int hc, int lr, int hr, int mode) {
   const int c = hc - lc + 1;
   const double n = hr - lr + 1;
-  std::vector<double> mean(static_cast<std::size_t>(c), 0.0), var(mean);
-  if (mode >= 1 && mode <= 4) {
-    std::vector<double> s(mean), sq(mean);
-    for (int r = lr; r <= hr; ++r) {
-      for (int k = 0; k < c; ++k) {
+  std::vector<double> mean(static_cast<std::size_t>(c), 0.0), var(mean), dev(mean);
+  if (mode >= 1 && mode <= 3) {
+    for (int k = 0; k < c; ++k) {
+      const auto ks = static_cast<std::size_t>(k);
+      double s = 0.0;
+      for (int r = lr; r <= hr; ++r) s += D.GetVal(lc + k, r);
+      mean[ks] = s / n;
+      double d1 = 0.0, d2 = 0.0;
+      bool constant = true;
+      for (int r = lr; r <= hr; ++r) {
         const double x = D.GetVal(lc + k, r);
-        s[static_cast<std::size_t>(k)] += x;
-        sq[static_cast<std::size_t>(k)] += x * x;
+        if (x != D.GetVal(lc + k, lr)) constant = false;
+        d1 += x - mean[ks];
+        d2 += (x - mean[ks]) * (x - mean[ks]);
       }
-    }
-    for (std::size_t k = 0; k < s.size(); ++k) {
-      const double v = (sq[k] - s[k] * s[k] / n) / (n - 1.0);
-      var[k] = v < 0.0 ? 0.0 : v;
-      mean[k] = s[k] / n;
+      const double v = constant ? 0.0 : (d2 - d1 * d1 / n) / (n - 1.0);
+      var[ks] = v < 0.0 ? 0.0 : v;
+      dev[ks] = d1;
     }
   }
   for (int i = 1; i <= c; ++i) {
     for (int j = 1; j <= i; ++j) {
-      const double mi = mean[static_cast<std::size_t>(i - 1)];
-      const double mj = mean[static_cast<std::size_t>(j - 1)];
-      const double root =
-          std::sqrt(var[static_cast<std::size_t>(i - 1)] * var[static_cast<std::size_t>(j - 1)]);
+      const auto is = static_cast<std::size_t>(i - 1);
+      const auto js = static_cast<std::size_t>(j - 1);
+      const double mi = mean[is];
+      const double mj = mean[js];
+      const double root = std::sqrt(var[is] * var[js]);
       double s = 0.0;
       for (int r = lr; r <= hr; ++r) {
         const double a = D.GetVal(lc + i - 1, r);
         const double b = D.GetVal(lc + j - 1, r);
         if (mode == 0) s += a * b;
-        if (mode == 1) s += (a - mi) * (b - mj);
-        if (mode == 2 || mode == 3) s += (a - mi) * (b - mj) / root;
+        if (mode >= 1 && mode <= 3) s += (a - mi) * (b - mj);
         if (mode == 4) s += (a - b) * (a - b);
       }
       double value = s / (n - 1.0);
+      if (mode >= 1 && mode <= 3) value = (s - dev[is] * dev[js] / n) / (n - 1.0);
+      if (mode == 2 || mode == 3) value = root == 0.0 ? 0.0 : std::clamp(value / root, -1.0, 1.0);
       if (mode == 3) value *= value;
-      if ((mode == 2 || mode == 3) && root == 0.0) value = 0.0;
       if (mode == 2 && i == j) value = 1.0;
       R.SetVal(j, i, value);
       R.SetVal(i, j, value);

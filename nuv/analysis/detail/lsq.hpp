@@ -15,6 +15,10 @@ namespace nuv::detail {
 /// value. False when the decomposition fails (no convergence, AbortMathProc) or an argument is
 /// null. (StdErr stands for the "stderr" argument, a macro name in C++.)
 bool SolveBySingValDecomp(TMatrix* A, TVector* b, TVector* x, TVector* StdErr, bool& NearSingular);
+/// The same, handing back V (n by n, singular vector k in column k) and the singular values W
+/// with the dropped ones set to 0, from which the full covariance of x can be formed.
+bool SolveBySingValDecomp(TMatrix* A, TVector* b, TVector* x, TVector* StdErr, bool& NearSingular,
+                          TMatrix& V, TVector& W);
 
 /// Back substitution x := V·diag(1/W)·Uᵀ·b, with 1/w taken as 0 where w = 0; StdErr(r), when
 /// given, := sqrt(Σₖ V(k, r)²/w(k)²) over the non-zero w(k). x and StdErr are written through
