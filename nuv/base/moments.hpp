@@ -2,8 +2,8 @@
 // Means, variances, covariances, skewness and kurtosis shared by the vectors, matrices and every
 // other routine that reports them, so every container gives bit-identical results for the same
 // values in the same order. Sums of squares are never formed from raw sums (Sxx - Sx^2/n
-// cancels to nothing for data far from zero): either two passes, deviations from the computed
-// mean corrected by the square of their sum over n, or one pass of values shifted by the first.
+// cancels to nothing for data far from zero): two passes, the deviations from the computed mean
+// corrected by the square of their sum over n.
 
 #include <algorithm>
 #include <cmath>
@@ -67,38 +67,6 @@ inline double CorrelationOf(const TCoMoments& M) {
   const double r = M.Sxy / std::sqrt(M.Sxx * M.Syy);
   return std::clamp(r, -1.0, 1.0);
 }
-
-/// One-pass running sums for values that arrive (and may leave) one at a time: each value is
-/// shifted by the first one added, so the sums stay as small as the spread and a variance far
-/// from zero keeps its digits. Remove takes back a value added earlier.
-class TShiftedSums {
- public:
-  void Add(double x) noexcept {
-    if (FN == 0) FShift = x;
-    const double d = x - FShift;
-    FN += 1.0;
-    FS1 += d;
-    FS2 += d * d;
-  }
-  void Remove(double x) noexcept {
-    const double d = x - FShift;
-    FN -= 1.0;
-    FS1 -= d;
-    FS2 -= d * d;
-    if (FN <= 0.0) *this = TShiftedSums();
-  }
-  double Count() const noexcept { return FN; }
-  double Mean() const noexcept { return FN > 0.0 ? FShift + FS1 / FN : 0.0; }
-  /// Sum of squared deviations from the mean, never negative.
-  double SumSq() const noexcept {
-    if (FN <= 0.0) return 0.0;
-    const double ss = FS2 - FS1 * FS1 / FN;
-    return ss > 0.0 ? ss : 0.0;
-  }
-
- private:
-  double FN = 0.0, FShift = 0.0, FS1 = 0.0, FS2 = 0.0;
-};
 
 /// Skewness and excess kurtosis of n values (n >= 2) visited twice by Visit(f), which calls
 /// f(double) for every value in container order: the mean first, then the sums of the first to

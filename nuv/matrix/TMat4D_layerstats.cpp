@@ -8,6 +8,7 @@
 
 #include "nuv/base/constants.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/moments.hpp"
 #include "nuv/matrix/TMat4D.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
@@ -40,6 +41,21 @@ double CellStatistic(const TLayerJob& J, Integer x, Integer y) {
   const std::size_t volume = plane * J.NumZ;
   const double* base =
       J.Mat + static_cast<std::size_t>(y - 1) * J.NumX + static_cast<std::size_t>(x - 1);
+  auto visit = [&](auto&& f) {
+    for (Integer z = J.LowLayer; z <= J.HighLayer; ++z) {
+      const double* layer = base + static_cast<std::size_t>(z - 1) * plane;
+      for (Integer t = J.LowTimeSlot; t <= J.HighTimeSlot; ++t)
+        f(layer[static_cast<std::size_t>(t - 1) * volume]);
+    }
+  };
+  if (J.Kind == lsStdDev) {
+    // About the cell's own mean (raw sums of squares cancel for values far from zero); a cell
+    // holding NaN gives 0.
+    double mean = 0.0;
+    double ss = 0.0;
+    detail::MeanSumSq(J.NTotal, visit, mean, ss);
+    return std::sqrt(std::max(0.0, ss) / J.NTotal);
+  }
   double s = 0.0;
   double best = J.Kind == lsMaximum ? -uc_MaxReal : uc_MaxReal;
   bool seeded = false;
@@ -79,22 +95,7 @@ double CellStatistic(const TLayerJob& J, Integer x, Integer y) {
     case lsMaximum:
     case lsMinimum:
       return best;
-    case lsStdDev: {
-      // Second pass about the mean just found: the corrected two-pass sum of squares keeps
-      // the spread of values far from zero, where raw sums of squares cancel it away.
-      const double mean = s / J.NTotal;
-      double d1 = 0.0;
-      double d2 = 0.0;
-      for (Integer z = J.LowLayer; z <= J.HighLayer; ++z) {
-        const double* layer = base + static_cast<std::size_t>(z - 1) * plane;
-        for (Integer t = J.LowTimeSlot; t <= J.HighTimeSlot; ++t) {
-          const double d = layer[static_cast<std::size_t>(t - 1) * volume] - mean;
-          d1 += d;
-          d2 += d * d;
-        }
-      }
-      return std::sqrt(std::max(0.0, d2 - d1 * d1 / J.NTotal) / J.NTotal);
-    }
+    case lsStdDev:
     case lsMean:
       break;
   }
