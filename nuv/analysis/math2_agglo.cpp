@@ -44,6 +44,47 @@ void AddProcStat() {
   ProcStat.fetch_add(1.0, std::memory_order_relaxed);
 }
 
+// The terms of column value xi against the same column's values y[0..m) of m other objects,
+// added to their pair sums as TMatrix::DistanceOfObjects forms them.
+void AddColumnTerms(TDistMode Mode, double xi, const double* y, std::size_t m, double* sum,
+                    double* sxx, double* syy) {
+  switch (Mode) {
+    case dmJaccard:
+    case dmDice:
+      for (std::size_t k = 0; k < m; ++k) {
+        sum[k] += xi * y[k];
+        sxx[k] += xi * xi;
+        syy[k] += y[k] * y[k];
+      }
+      break;
+    case dmManhattan:
+      for (std::size_t k = 0; k < m; ++k) sum[k] += std::fabs(xi - y[k]);
+      break;
+    default:  // dmEuclid, dmEuclidSqr
+      for (std::size_t k = 0; k < m; ++k) sum[k] += (xi - y[k]) * (xi - y[k]);
+      break;
+  }
+}
+
+// The m distances from their pair sums (out may be sum itself).
+void FinishDistances(TDistMode Mode, std::size_t m, const double* sum, const double* sxx,
+                     const double* syy, double* out) {
+  switch (Mode) {
+    case dmJaccard:
+      for (std::size_t k = 0; k < m; ++k) out[k] = sum[k] / (sxx[k] + syy[k] - sum[k]);
+      break;
+    case dmDice:
+      for (std::size_t k = 0; k < m; ++k) out[k] = 2.0 * sum[k] / (sxx[k] + syy[k]);
+      break;
+    case dmEuclid:
+      for (std::size_t k = 0; k < m; ++k) out[k] = std::sqrt(sum[k]);
+      break;
+    default:
+      for (std::size_t k = 0; k < m; ++k) out[k] = sum[k];
+      break;
+  }
+}
+
 // The distances of TMatrix::DistanceOfObjects for every pair i < j, stored at both (i, j) and
 // (j, i) of the n by n array d, zero diagonal. Row i against all later rows at once: each
 // pair's sums still receive their terms in column order, with the same operations.
@@ -64,38 +105,9 @@ void DistanceMatrix(const TMatrix& Data, TDistMode Mode, double* d) {
       const double* col = x + c * n;
       const double xi = col[i];
       const double* y = col + i + 1;
-      switch (Mode) {
-        case dmJaccard:
-        case dmDice:
-          for (std::size_t k = 0; k < m; ++k) {
-            sum[k] += xi * y[k];
-            sxx[k] += xi * xi;
-            syy[k] += y[k] * y[k];
-          }
-          break;
-        case dmManhattan:
-          for (std::size_t k = 0; k < m; ++k) sum[k] += std::fabs(xi - y[k]);
-          break;
-        default:  // dmEuclid, dmEuclidSqr
-          for (std::size_t k = 0; k < m; ++k) sum[k] += (xi - y[k]) * (xi - y[k]);
-          break;
-      }
+      AddColumnTerms(Mode, xi, y, m, sum.data(), sxx.data(), syy.data());
     }
-    double* row = d + i * n + i + 1;
-    switch (Mode) {
-      case dmJaccard:
-        for (std::size_t k = 0; k < m; ++k) row[k] = sum[k] / (sxx[k] + syy[k] - sum[k]);
-        break;
-      case dmDice:
-        for (std::size_t k = 0; k < m; ++k) row[k] = 2.0 * sum[k] / (sxx[k] + syy[k]);
-        break;
-      case dmEuclid:
-        for (std::size_t k = 0; k < m; ++k) row[k] = std::sqrt(sum[k]);
-        break;
-      default:
-        for (std::size_t k = 0; k < m; ++k) row[k] = sum[k];
-        break;
-    }
+    FinishDistances(Mode, m, sum.data(), sxx.data(), syy.data(), d + i * n + i + 1);
   }
   // The lower triangle by tiles, so that the column-wise reads stay in cache.
   constexpr std::size_t kTile = 64;
@@ -199,36 +211,9 @@ bool TreeFromData(const TMatrix& Data, TDistMode Mode, std::vector<TTreeEdge>& t
     for (std::size_t c = 0; c < p; ++c) {
       const double xi = x[c * n + static_cast<std::size_t>(u)];
       const double* y = rest.data() + c * n;
-      switch (Mode) {
-        case dmJaccard:
-        case dmDice:
-          for (std::size_t k = 0; k < m; ++k) {
-            sum[k] += xi * y[k];
-            sxx[k] += xi * xi;
-            syy[k] += y[k] * y[k];
-          }
-          break;
-        case dmManhattan:
-          for (std::size_t k = 0; k < m; ++k) sum[k] += std::fabs(xi - y[k]);
-          break;
-        default:  // dmEuclid, dmEuclidSqr
-          for (std::size_t k = 0; k < m; ++k) sum[k] += (xi - y[k]) * (xi - y[k]);
-          break;
-      }
+      AddColumnTerms(Mode, xi, y, m, sum, sxx.data(), syy.data());
     }
-    switch (Mode) {
-      case dmJaccard:
-        for (std::size_t k = 0; k < m; ++k) sum[k] = sum[k] / (sxx[k] + syy[k] - sum[k]);
-        break;
-      case dmDice:
-        for (std::size_t k = 0; k < m; ++k) sum[k] = 2.0 * sum[k] / (sxx[k] + syy[k]);
-        break;
-      case dmEuclid:
-        for (std::size_t k = 0; k < m; ++k) sum[k] = std::sqrt(sum[k]);
-        break;
-      default:
-        break;
-    }
+    FinishDistances(Mode, m, sum, sxx.data(), syy.data(), sum);
   };
   // Sums of squares or absolute values of finite numbers start at +0 and are never NaN.
   bool checked = products;
