@@ -107,8 +107,8 @@ class TCurveFit : public TComponent, public detail::TUseCounted {
 
   // ---- fits and ASC files ----
   /// Line y = k·x + d by least squares on mean-centred data; FitQual is r², formed from the
-  /// centred terms only. Outputs are 0 when
-  /// it raises ENUVMath2Error "CalcLinFit: not enough data points" (fewer than 2 pairs) or
+  /// centred terms only. Outputs are 0 when it raises ENUVMath2Error
+  /// "CalcLinFit: not enough data points" (fewer than 2 pairs) or
   /// "CalcLinFit: slope is infinite" (all x equal).
   void CalcLinFit(double& k, double& d, double& FitQual) const;
   /// Parabola y = k0 + k1·x + k2·x² by least squares on mean-centred data; a singular system
@@ -119,10 +119,10 @@ class TCurveFit : public TComponent, public detail::TUseCounted {
   /// singular value decomposition, solved in centred and scaled x and y and converted back, so
   /// an offset of x changes the coefficients no more than the problem's own conditioning does;
   /// Alpha[j] is the two-sided significance level of kArray[j] (0 without residual degrees of
-  /// freedom). False, nothing written, when nOrder is negative
-  /// or not below NumData; otherwise the solver's result (false when stopped through
-  /// AbortMathProc). kArray grows to nOrder + 1 elements when it is shorter; Alpha gets exactly
-  /// nOrder + 1. NearSingular reports dropped singular values.
+  /// freedom). False, nothing written, when nOrder is negative or not below NumData; otherwise
+  /// the solver's result (false when stopped through AbortMathProc). kArray grows to
+  /// nOrder + 1 elements when it is shorter; Alpha gets exactly nOrder + 1. NearSingular
+  /// reports dropped singular values.
   bool CalcPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& Alpha, double& FitQual,
                    bool& NearSingular) const;
   bool CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQual, bool& NearSingular) const;
@@ -149,9 +149,9 @@ class TCurveFit : public TComponent, public detail::TUseCounted {
   /// Replaces the pairs by those of an ASC text file. 0 on success; a non-zero code of
   /// ReadHeaderOfASC; -5 a row attribute, -6 a value is not a number (or is missing); -7 the
   /// header sets the unsupported fourth flag; -8 a fit uses the store (nothing read). Any
-  /// failure leaves the pairs, sums and bounds as
-  /// they were. A header with other than 2 columns raises ENUVMath2Error
-  /// "TCurveFit.ImportASC: number of columns must be 2 (is actually <n>)." (no change).
+  /// failure leaves the pairs, sums and bounds as they were. A header with other than 2 columns
+  /// raises ENUVMath2Error "TCurveFit.ImportASC: number of columns must be 2 (is actually <n>)."
+  /// (no change).
   Integer ImportASC(const std::string& FileName);
 
   // ---- rank and distribution statistics ----
@@ -183,9 +183,9 @@ class TCurveFit : public TComponent, public detail::TUseCounted {
   /// Analysis of variance of a regression whose pairs are (observed, fitted) with NumVars
   /// regressors. SSE = sum (x - y)^2, SSR = sum (y - m)^2 and SST = sum (x - m)^2, formed from the
   /// stored pairs, m the mean of x with IncludeConst (SST then corrected as a variance), else 0.
-  /// The mean squares divide by dfres and dfreg as they are, so 0 degrees of
-  /// freedom give an infinite or NaN mean square (and no pairs with IncludeConst a NaN mean);
-  /// F is 0 when MSR = 0, 1e10 when MSE = 0 and MSR is not, else MSR/MSE.
+  /// The mean squares divide by dfres and dfreg as they are, so 0 degrees of freedom give an
+  /// infinite or NaN mean square (and no pairs with IncludeConst a NaN mean); F is 0 when
+  /// MSR = 0, 1e10 when MSE = 0 and MSR is not, else MSR/MSE.
   void CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,
                     Integer& dftotal, double& SSE, double& SSR, double& SST, double& MSE,
                     double& MSR, double& F) const;
