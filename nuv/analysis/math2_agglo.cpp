@@ -235,34 +235,10 @@ bool TreeFromMatrix(std::size_t n, const double* d, std::vector<TTreeEdge>& tree
 // the pair's rows of p values.
 double PairDistance(const double* xi, const double* xj, std::size_t p, TDistMode Mode) {
   double sum = 0.0, sxx = 0.0, syy = 0.0;
-  for (std::size_t c = 0; c < p; ++c) {
-    const double a = xi[c];
-    const double y = xj[c];
-    switch (Mode) {
-      case dmJaccard:
-      case dmDice:
-        sum += a * y;
-        sxx += a * a;
-        syy += y * y;
-        break;
-      case dmManhattan:
-        sum += std::fabs(a - y);
-        break;
-      default:
-        sum += (a - y) * (a - y);
-        break;
-    }
-  }
-  switch (Mode) {
-    case dmJaccard:
-      return sum / (sxx + syy - sum);
-    case dmDice:
-      return 2.0 * sum / (sxx + syy);
-    case dmEuclid:
-      return std::sqrt(sum);
-    default:
-      return sum;
-  }
+  for (std::size_t c = 0; c < p; ++c) AddColumnTerms(Mode, xi[c], xj + c, 1, &sum, &sxx, &syy);
+  double d = 0.0;
+  FinishDistances(Mode, 1, &sum, &sxx, &syy, &d);
+  return d;
 }
 
 // The merges in order from the tree. Below a weight w the clusters are the same whatever the
