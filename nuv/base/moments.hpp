@@ -34,6 +34,22 @@ double MeanOf(double n, Visit&& visit) {
   return ScaleUp(t / n, e);
 }
 
+/// Harmonic mean of n positive values that Visit(f) passes to f(double): n over the sum of the
+/// reciprocals, or, where that sum leaves the safe range (values near the ends of the double
+/// range), the smallest value m times n over the sum of m/x, each term in (0, 1].
+template <class Visit>
+double HarmonicMeanOf(double n, Visit&& visit) {
+  double s = 0.0;
+  visit([&s](double x) { s += 1.0 / x; });
+  if (s >= 0x1p-960 && s <= 0x1p960) return n / s;
+  double m = 1.7976931348623157e308;
+  visit([&m](double x) { m = std::min(m, x); });
+  if (!(m > 0.0) || !(m <= 1.7976931348623157e308)) return n / s;
+  double t = 0.0;
+  visit([&](double x) { t += m / x; });
+  return m * (n / t);
+}
+
 /// Location and spread of n values (n >= 1) in the units 2^Exp: Pivot is the plain mean, Shift
 /// the mean of the deviations from it (the pivot's rounding error) and SumSq the corrected sum of
 /// squared deviations, all in those units.

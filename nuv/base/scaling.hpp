@@ -83,4 +83,32 @@ double RootSumSq(Visit&& visit) {
   return ScaleUp(std::sqrt(t), e);
 }
 
+/// Square root of the sum of the squared differences x − y of the pairs that Visit(f) passes to
+/// f(double x, double y): a Euclidean distance without overflow or underflow, also where a
+/// difference of two representable values is not. The plain sum where it is safe, else a pass
+/// scaled by the largest difference (or, where that overflows, by the largest value).
+template <class Visit>
+double RootSumSqDiff(Visit&& visit) {
+  double s = 0.0;
+  visit([&s](double x, double y) {
+    const double d = x - y;
+    s += d * d;
+  });
+  if (s >= 0x1p-960 && s <= 0x1p960) return std::sqrt(s);
+  double bd = 0.0, bv = 0.0;
+  visit([&](double x, double y) {
+    bd = std::max(bd, std::fabs(x - y));
+    bv = std::max(bv, std::max(std::fabs(x), std::fabs(y)));
+  });
+  const int e = SafeScaleExponent(bd <= 1.7976931348623157e308 ? bd : bv, 0);
+  if (e == 0) return std::sqrt(s);  // all equal, or ∞ or NaN among the values
+  const double f = ScaleFactor(e);
+  double t = 0.0;
+  visit([&](double x, double y) {
+    const double d = x * f - y * f;
+    t += d * d;
+  });
+  return ScaleUp(std::sqrt(t), e);
+}
+
 }  // namespace nuv::detail

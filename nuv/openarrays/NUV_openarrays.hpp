@@ -261,8 +261,8 @@ Integer FillRandomUniform(TInt4DArray& A, Integer L, Integer H);
 
 // --- Mean and standard deviation of boxes --------------------------------------------------
 
-/// Mean of the box lo..hi (cells summed in a fixed order in one Double accumulator). Mean is
-/// 0 on -1 (empty) and -2 (bad range).
+/// Mean of the box lo..hi (cells summed in a fixed order in one Double accumulator, scaled by a
+/// power of two where that sum would overflow). Mean is 0 on -1 (empty) and -2 (bad range).
 Integer MeanArray(const TDoubleArray& A, Integer lo, Integer hi, double& Mean);
 Integer MeanArray(const TDouble2DArray& A, Integer lo1, Integer lo2, Integer hi1, Integer hi2,
                   double& Mean);
@@ -278,7 +278,8 @@ Integer MeanArray(const TInt3DArray& A, Integer lo1, Integer lo2, Integer lo3, I
 Integer MeanArray(const TInt4DArray& A, Integer lo1, Integer lo2, Integer lo3, Integer lo4,
                   Integer hi1, Integer hi2, Integer hi3, Integer hi4, double& Mean);
 
-/// Sample standard deviation (divisor n - 1, two passes) of the box lo..hi; 0 for one cell.
+/// Sample standard deviation (divisor n - 1, two passes, scaled by a power of two where squares
+/// would overflow or underflow) of the box lo..hi; 0 for one cell.
 /// StdDev is 0 on -1 (empty) and -2 (bad range).
 Integer StdDevArray(const TDoubleArray& A, Integer lo, Integer hi, double& StdDev);
 Integer StdDevArray(const TDouble2DArray& A, Integer lo1, Integer lo2, Integer hi1, Integer hi2,

@@ -48,10 +48,12 @@ class TVector : public detail::TVectorCore<double> {
   void FillRandomUniform(double RangeLow, double RangeHigh);
   /// Every element := Mean + StdDev * GRandom(); clears IsEmpty, fires OnChange.
   void FillRandomGauss(double Mean, double StdDev);
-  /// Subtracts the mean of the whole vector from every element and returns it. No event.
+  /// Subtracts the mean of the whole vector from every element and returns it. The deviations
+  /// are taken about the exact mean (not its rounding), so they sum to 0. No event.
   double MeanCenter();
   /// mean and stddev of the whole vector (MeanVar); when stddev > 0 every element becomes
-  /// (x - mean) / stddev. No event.
+  /// (x - mean) / stddev, formed about the exact mean and in a safe scale, so z-scores are the
+  /// same for data in any unit. No event.
   void Standardize(double& mean, double& stddev);
   /// Median := Percentile(50), QuantDiff := |Median - Percentile(RefQuant)|; when
   /// QuantDiff > 0 every element becomes (x - Median) / QuantDiff. No event.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "nuv/base/moments.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/scalar/TVector.hpp"
 #include "nuv/scalar/math1_random.hpp"
@@ -31,19 +32,39 @@ void TVector::FillRandomGauss(double Mean, double StdDev) {
 }
 
 double TVector::MeanCenter() {
-  double mean = 0.0;
-  double variance = 0.0;
-  MeanVar(0, 0, mean, variance);
-  for (double& e : FVec) e -= mean;
-  return mean;
+  const double n = FNElem;
+  auto visit = [this](auto&& f) {
+    for (double e : FVec) f(e);
+  };
+  if (n < 3) {
+    const double mean = detail::MeanOf(n, visit);
+    for (double& e : FVec) e -= mean;
+    return mean;
+  }
+  // Deviations about the exact mean, so values far from zero centre on zero.
+  const detail::TSpread sp = detail::SpreadOf(n, visit);
+  for (double& e : FVec) e = sp.DevRaw(e);
+  return sp.Mean();
 }
 
 void TVector::Standardize(double& mean, double& stddev) {
-  double variance = 0.0;
-  MeanVar(0, 0, mean, variance);
-  stddev = std::sqrt(variance);
+  const double n = FNElem;
+  auto visit = [this](auto&& f) {
+    for (double e : FVec) f(e);
+  };
+  if (n < 3) {  // MeanVar's variance of 1
+    mean = detail::MeanOf(n, visit);
+    stddev = 1.0;
+    for (double& e : FVec) e -= mean;
+    return;
+  }
+  const detail::TSpread sp = detail::SpreadOf(n, visit);
+  mean = sp.Mean();
+  stddev = sp.StdDev(n - 1);
   if (stddev > 0) {
-    for (double& e : FVec) e = (e - mean) / stddev;
+    // The z-score in the scaled units: right where the deviation or the deviation over stddev
+    // would overflow or underflow in the caller's.
+    for (double& e : FVec) e = sp.Z(e, n - 1);
   }
 }
 

@@ -70,5 +70,24 @@ TEST(MeanStdDevArray, RaggedRowsInsideTheBoxAreRefused) {
   EXPECT_EQ(mean, 5.5);
 }
 
+TEST(MeanStdDevArray, ScaleWithTheDataAtEveryScale) {
+  // {1, 2, 3, 4}: mean 2.5, deviation sqrt(5/3); and values whose sum overflows
+  for (double f : ScaleFactors()) {
+    SCOPED_TRACE(f);
+    const TDoubleArray a{f, 2 * f, 3 * f, 4 * f};
+    double mean = 0.0, sd = 0.0;
+    ASSERT_EQ(MeanArray(a, 0, 3, mean), 0);
+    ASSERT_EQ(StdDevArray(a, 0, 3, sd), 0);
+    EXPECT_TRUE(RelNear(mean, 2.5 * f, kScaleTol));
+    EXPECT_TRUE(RelNear(sd, std::sqrt(5.0 / 3.0) * f, kScaleTol));
+  }
+  const TDoubleArray top{1e308, 1e308, 1e308};
+  double mean = 0.0, sd = -1.0;
+  MeanArray(top, 0, 2, mean);
+  StdDevArray(top, 0, 2, sd);
+  EXPECT_EQ(mean, 1e308);
+  EXPECT_EQ(sd, 0.0);
+}
+
 }  // namespace
 }  // namespace nuv::test

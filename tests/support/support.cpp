@@ -58,6 +58,19 @@ std::uint64_t UlpDistance(double a, double b) {
                                        << std::fabs(a - b) / scale << " > " << tol;
 }
 
+std::vector<double> ScaleFactors() {
+  std::vector<double> f{1.0};
+  for (int e : {10, 50, 100, 150, 200, 250}) {
+    f.push_back(std::pow(10.0, e));
+    f.push_back(std::pow(10.0, -e));
+  }
+  for (int e : {64, 333, 500, 830}) {
+    f.push_back(std::ldexp(1.0, e));
+    f.push_back(std::ldexp(1.0, -e));
+  }
+  return f;
+}
+
 std::string DataPath(const std::string& name) {
   return std::string(NUV_TEST_DATA_DIR) + "/" + name;
 }

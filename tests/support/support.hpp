@@ -87,6 +87,13 @@ std::uint64_t UlpDistance(double a, double b);
 /// |a - b| <= tol * max(|a|, |b|) (or both zero); NaN never matches.
 ::testing::AssertionResult RelNear(double a, double b, double tol);
 
+/// Factors for tables of results at other scales: 1, and powers of ten and of two from about
+/// 1e-250 to 1e250 (each in both directions).
+std::vector<double> ScaleFactors();
+/// Results at another scale against the unscaled ones: invariant results equal, others scaled
+/// exactly, both to this relative tolerance (the rounding of a few dozen operations, well above).
+inline constexpr double kScaleTol = 1e-10;
+
 /// Path of a file under tests/data.
 std::string DataPath(const std::string& name);
 /// Path of a file under tests/reference.

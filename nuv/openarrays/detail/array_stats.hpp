@@ -63,10 +63,8 @@ Integer StatsBox(const A& a, const Bounds<kRankOf<A>>& lo, const Bounds<kRankOf<
 
 template <class A>
 double BoxMean(const A& a, const Box<kRankOf<A>>& box) {
-  double sum = 0.0;
-  VisitStatsOrder(a, box, [&sum](double v) { sum += v; });
   // A 64-bit count divided in double: boxes beyond 2^31 cells keep a correct mean.
-  return sum / static_cast<double>(CellCount(box));
+  return MeanOf(static_cast<double>(CellCount(box)), [&](auto&& f) { VisitStatsOrder(a, box, f); });
 }
 
 template <class A>
@@ -88,13 +86,9 @@ Integer StdDevArray(const A& a, const Bounds<kRankOf<A>>& lo, const Bounds<kRank
   const Integer status = StatsBox(a, lo, hi, box);
   if (status == kDone && CellCount(box) > 1) {
     // Two passes in the same cell order, deviations from the mean corrected by their own sum:
-    // accurate whatever the offset of the values, and never negative.
+    // accurate whatever the offset and the scale of the values, and never negative.
     const auto n = static_cast<double>(CellCount(box));
-    double mean = 0.0;
-    double ss = 0.0;
-    MeanSumSq(
-        n, [&](auto&& f) { VisitStatsOrder(a, box, f); }, mean, ss);
-    result = std::sqrt(ss / (n - 1.0));
+    result = SpreadOf(n, [&](auto&& f) { VisitStatsOrder(a, box, f); }).StdDev(n - 1.0);
   }
   stdDev = result;
   return status;

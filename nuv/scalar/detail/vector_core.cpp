@@ -275,12 +275,12 @@ double TVectorCore<T>::EuclideanDistance(const TVectorCore* OtherVec) const {
   if (OtherVec == nullptr || OtherVec->FNElem != FNElem) {
     RaiseFunction<ENUVVectorError>("EuclideanDistance", "dimensions of vectors do not match");
   }
-  double sum = 0.0;
-  for (std::size_t i = 0; i < FVec.size(); ++i) {
-    const double d = D(FVec[i]) - D(OtherVec->FVec[i]);
-    sum += d * d;
-  }
-  return std::sqrt(sum);
+  const T* px = FVec.data();
+  const T* py = OtherVec->FVec.data();
+  const std::size_t n = FVec.size();
+  return RootSumSqDiff([=](auto&& f) {
+    for (std::size_t i = 0; i < n; ++i) f(D(px[i]), D(py[i]));
+  });
 }
 
 template <class T>
@@ -517,14 +517,12 @@ void TVectorCore<T>::MeanVar(Integer LowElem, Integer HighElem, double& Mean,
   };
   Variance = 1.0;
   if (n < 3) {
-    double s = 0.0;
-    visit([&s](double x) { s += x; });
-    Mean = s / n;
+    Mean = MeanOf(n, visit);
     return;
   }
-  double ss = 0.0;
-  MeanSumSq(n, visit, Mean, ss);
-  Variance = ss / (n - 1);
+  const TSpread sp = SpreadOf(n, visit);
+  Mean = sp.Mean();
+  Variance = sp.Variance(n - 1);
 }
 
 template <class T>
@@ -547,13 +545,13 @@ double TVectorCore<T>::GeometricMean(Integer LowElem, Integer HighElem) const {
 template <class T>
 double TVectorCore<T>::HarmonicMean(Integer LowElem, Integer HighElem) const {
   MakeValidElemRange(LowElem, HighElem);
-  double sum = 0.0;
-  for (Integer i = LowElem; i <= HighElem; ++i) {
-    const double x = D(FVec[static_cast<std::size_t>(i - 1)]);
-    if (x <= 0) Raise("negative or zero argument passed to HarmonicMean");
-    sum += 1.0 / x;
+  const T* p = FVec.data();
+  for (Integer i = LowElem - 1; i < HighElem; ++i) {
+    if (D(p[i]) <= 0) Raise("negative or zero argument passed to HarmonicMean");
   }
-  return (HighElem - LowElem + 1) / sum;
+  return HarmonicMeanOf(HighElem - LowElem + 1, [p, LowElem, HighElem](auto&& f) {
+    for (Integer i = LowElem - 1; i < HighElem; ++i) f(D(p[i]));
+  });
 }
 
 template <class T>
