@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
 #include "nuv/scalar/TIntVector.hpp"
 
@@ -524,6 +525,30 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
   }
   const auto nz = static_cast<std::size_t>(n);
 
+  // Built-in distances of data of extreme magnitude are formed from the data in units of 2^e,
+  // where their sums of squares neither overflow nor underflow (see scaling.hpp), and the merge
+  // heights are given back in the caller's units: the tree is the one of any unit.
+  const TMatrix* rowsOf = Data;
+  TMatrix scaledData(nullptr);
+  int heightExp = 0;
+  if (DistMode != dmUserDef) {
+    const std::size_t cells = nz * static_cast<std::size_t>(Data->NrOfColumns());
+    const double* x = cells > 0 ? detail::TMatrixAccess::Cells(*Data) : nullptr;
+    const int e = detail::SafeScaleExponent(detail::MaxAbsOf([x, cells](auto&& f) {
+      for (std::size_t k = 0; k < cells; ++k) f(x[k]);
+    }));
+    if (e != 0) {
+      scaledData.Resize(Data->NrOfColumns(), n);
+      double* y = detail::TMatrixAccess::Cells(scaledData);
+      const double f = detail::ScaleFactor(e);
+      for (std::size_t k = 0; k < cells; ++k) y[k] = x[k] * f;
+      rowsOf = &scaledData;
+      heightExp = DistMode == dmEuclidSqr                           ? 2 * e
+                  : DistMode == dmEuclid || DistMode == dmManhattan ? e
+                                                                    : 0;
+    }
+  }
+
   TMatrix distMat(nullptr);
   // The work matrix has no handler, so its cells are read and written directly; it is
   // symmetric, so D[a, b] of slots a, b sits at (a - 1)·n + b - 1.
@@ -537,7 +562,7 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
     } else {
       // Nothing observes the computation of the built-in distances, so they are formed here
       // without the per-cell calls, each by the matrix's own operations in its column order.
-      DistanceMatrix(*Data, DistMode, d);
+      DistanceMatrix(*rowsOf, DistMode, d);
     }
   };
   // Single linkage through the spanning tree when that fixes every merge; else the search.
@@ -555,10 +580,10 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
       // Equal tree weights compare pairs one by one: rows made contiguous on the first need.
       const auto p = static_cast<std::size_t>(Data->NrOfColumns());
       std::vector<double> rows;
-      auto same = [&rows, Data, DistMode, nz, p](Integer i, Integer j, double w) {
+      auto same = [&rows, rowsOf, DistMode, nz, p](Integer i, Integer j, double w) {
         if (rows.empty()) {
           rows.resize(nz * p);
-          const double* x = detail::TMatrixAccess::Cells(*Data);
+          const double* x = detail::TMatrixAccess::Cells(*rowsOf);
           for (std::size_t c = 0; c < p; ++c) {
             for (std::size_t r = 0; r < nz; ++r) rows[r * p + c] = x[c * nz + r];
           }
@@ -566,7 +591,7 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
         return PairDistance(rows.data() + static_cast<std::size_t>(i) * p,
                             rows.data() + static_cast<std::size_t>(j) * p, p, DistMode) == w;
       };
-      byTree = TreeFromData(*Data, DistMode, tree) && TreeMerges(n, tree, same, treeMerges);
+      byTree = TreeFromData(*rowsOf, DistMode, tree) && TreeMerges(n, tree, same, treeMerges);
     }
   }
   if (!byTree && d == nullptr) fullMatrix();
@@ -631,7 +656,7 @@ Integer AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCl
     Dendro.SetVal(1, j, nodeA);
     Dendro.SetVal(2, j, nodeB);
     Dendro.SetVal(3, j, n + j);
-    MergeDist.SetVal(j, dab);
+    MergeDist.SetVal(j, detail::ScaleUp(dab, heightExp));
     children[2 * static_cast<std::size_t>(j - 1)] = nodeA;
     children[2 * static_cast<std::size_t>(j - 1) + 1] = nodeB;
   };

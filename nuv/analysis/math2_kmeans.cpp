@@ -10,6 +10,7 @@
 
 #include "nuv/base/errors.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/base/usecount.hpp"
 #include "nuv/matrix/TIntMatrix.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
@@ -140,6 +141,17 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
     const double* cells = detail::TMatrixAccess::Cells(*Data);
     std::copy(cells, cells + uN * up, x.begin());
   }
+  // Data of extreme magnitude are clustered in units of 2^e, where their squared distances
+  // neither overflow nor underflow; centres and the sum of squares are given back in the
+  // caller's units. A power of two scales exactly, so the partition is the one of any unit.
+  const int e = detail::SafeScaleExponent(detail::MaxAbsOf([&x](auto&& f) {
+    for (double v : x) f(v);
+  }));
+  const double toWork = detail::ScaleFactor(e);
+  auto toCaller = [e](double v) { return detail::ScaleUp(v, e); };
+  if (e != 0) {
+    for (double& v : x) v *= toWork;
+  }
 
   if (Centers.NrOfColumns() != p || Centers.NrOfRows() != K) {
     use.AllowResize(&Centers);
@@ -157,7 +169,7 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
     const Integer row = RandSeed > 0 ? Random(N) : k;
     for (Integer c = 0; c < p; ++c) {
       Centers.SetVal(c + 1, k + 1,
-                     x[static_cast<std::size_t>(c) * uN + static_cast<std::size_t>(row)]);
+                     toCaller(x[static_cast<std::size_t>(c) * uN + static_cast<std::size_t>(row)]));
     }
   }
 
@@ -170,7 +182,7 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
     for (Integer k = 0; k < K; ++k) {
       for (Integer c = 0; c < p; ++c) {
         ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k)] =
-            Centers.GetVal(c + 1, k + 1);
+            Centers.GetVal(c + 1, k + 1) * toWork;
       }
     }
     // A handler of the index vector may change it while it is written: then all indices are
@@ -223,9 +235,10 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
         ClusterSize.SetVal(
             k, static_cast<Integer>(static_cast<Cardinal>(ClusterSize.GetVal(k)) + Cardinal{1}));
         for (Integer c = 0; c < p; ++c) {
-          Centers.SetVal(c + 1, k,
-                         Centers.GetVal(c + 1, k) +
-                             x[static_cast<std::size_t>(c) * uN + static_cast<std::size_t>(i)]);
+          Centers.SetVal(
+              c + 1, k,
+              Centers.GetVal(c + 1, k) +
+                  toCaller(x[static_cast<std::size_t>(c) * uN + static_cast<std::size_t>(i)]));
         }
       }
       for (Integer k = 1; k <= K; ++k) {
@@ -236,7 +249,7 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
       for (Integer k = 0; k < K; ++k) {
         for (Integer c = 0; c < p; ++c) {
           ct[static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k)] =
-              Centers.GetVal(c + 1, k + 1);
+              Centers.GetVal(c + 1, k + 1) * toWork;
         }
       }
     } else if (changed) {
@@ -247,7 +260,7 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
         for (Integer c = 0; c < p; ++c) {
           const std::size_t at = static_cast<std::size_t>(c) * uK + static_cast<std::size_t>(k);
           ct[at] = n != 0 ? sums[at] / n : 0.0;
-          Centers.SetVal(c + 1, k + 1, ct[at]);
+          Centers.SetVal(c + 1, k + 1, toCaller(ct[at]));
         }
       }
     }
@@ -269,6 +282,7 @@ double kMeansClustering(TMatrix* Data, Integer /*Ignored1*/, Integer /*Ignored2*
     }
     ssq += d;
   }
+  if (e != 0) ssq = std::ldexp(ssq, 2 * e);  // may overflow: the sum itself is then too large
 
   // Renumber by decreasing size. Clusters of equal size come out in the order the comb sort of
   // the rows leaves them.
@@ -328,10 +342,19 @@ void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCe
   std::vector<double> w(last >= first ? static_cast<std::size_t>(last - first + 1) : 0u, 1.0);
   auto live = [&] { return static_cast<Int64>(last) - first + 1; };
   auto weight = [&](Integer row) -> double& { return w[static_cast<std::size_t>(row - first)]; };
+  // Squared distances in units of 2^e where the data's magnitude is extreme (see scaling.hpp):
+  // the search and the separation then hold at any scale.
+  const int e = detail::SafeScaleExponent(detail::MaxAbsOf([&](auto&& f) {
+    for (Integer r = first; r <= last; ++r) {
+      for (Integer c = 1; c <= p; ++c) f(Data->GetVal(c, r));
+    }
+  }));
+  const double toWork = detail::ScaleFactor(e);
   auto dist2 = [&](Integer r1, Integer r2) {
     double s = 0.0;
     for (Integer c = 1; c <= p; ++c) {
-      const double t = Data->GetVal(c, r1) - Data->GetVal(c, r2);
+      const double t = e == 0 ? Data->GetVal(c, r1) - Data->GetVal(c, r2)
+                              : Data->GetVal(c, r1) * toWork - Data->GetVal(c, r2) * toWork;
       s += t * t;
     }
     return s;
@@ -381,7 +404,8 @@ void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCe
     auto dist2c = [&](Integer k, Integer j) {  // j = 0: the origin
       double s = 0.0;
       for (Integer c = 1; c <= nc; ++c) {
-        const double t = Centers.GetVal(c, k) - Centers.GetVal(c, j);
+        const double t = e == 0 ? Centers.GetVal(c, k) - Centers.GetVal(c, j)
+                                : Centers.GetVal(c, k) * toWork - Centers.GetVal(c, j) * toWork;
         s += t * t;
       }
       return s;
@@ -405,7 +429,7 @@ void FindCenters(TMatrix* Data, Integer FirstRow, Integer LastRow, Integer NumCe
     // A lone phantom's nearest centre is the real one closest to the origin; with two or more
     // each has another at distance 0, which adds nothing.
     if (phantoms == 1) sum += std::sqrt(nearestToOrigin);
-    MeanSeparation = sum / NumCenters;
+    MeanSeparation = detail::ScaleUp(sum / NumCenters, e);
   }
   // Data kept its size, so the values go back cell by cell (one OnChange each, then one more)
   // without a resize that a handler of Data could reach.

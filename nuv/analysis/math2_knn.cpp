@@ -9,6 +9,7 @@
 
 #include "nuv/analysis/detail/lsq.hpp"
 #include "nuv/base/constants.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/base/usecount.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
 #include "nuv/platform/rounding.hpp"
@@ -35,12 +36,26 @@ struct TNeighbourList {
 };
 
 double RowDistance(TMatrix& Data, Integer r1, Integer r2) {
-  double s = 0.0;
-  for (Integer c = 1; c <= Data.NrOfColumns(); ++c) {
-    const double t = Data.GetVal(c, r1) - Data.GetVal(c, r2);
-    s += t * t;
-  }
-  return std::sqrt(s);
+  return detail::RootSumSqDiff([&](auto&& f) {
+    for (Integer c = 1; c <= Data.NrOfColumns(); ++c) f(Data.GetVal(c, r1), Data.GetVal(c, r2));
+  });
+}
+
+// The sum of squares s of a distance is safe where it lies well inside the normal range; a
+// row outside it (far beyond the data's unit, a near twin, or an exact one) is measured again
+// by the scaled sum.
+bool SafeSumSq(double s) {
+  return s >= 0x1p-960 && s <= 0x1p960;
+}
+
+// (distance / width)² from the plain sum of squares s where it and width² are safe, else from
+// the scaled distance, so the kernel depends on the ratio alone.
+template <class Visit>
+double GaussExponent(double s, double width, Visit&& pairs) {
+  const double w2 = width * width;
+  if ((SafeSumSq(s) || s == 0.0) && SafeSumSq(w2)) return s / w2;
+  const double r = detail::RootSumSqDiff(pairs) / std::fabs(width);
+  return r * r;
 }
 
 }  // namespace
@@ -110,12 +125,9 @@ void FindNearestNeighbors(Integer k, TMatrix* Data, Integer FirstRow, Integer La
     const Integer np = Probe->NrOfElem();
     std::vector<double> probe(static_cast<std::size_t>(std::max<Integer>(np, 0)));
     for (Integer c = 1; c <= np; ++c) probe[static_cast<std::size_t>(c - 1)] = Probe->GetVal(c);
-    double outside = 0.0;  // a row outside the data
-    for (const double v : probe) {
-      const double t = 0.0 - v;
-      outside += t * t;
-    }
-    outside = std::sqrt(outside);
+    const double outside = detail::RootSumSq([&probe](auto&& f) {  // a row outside the data
+      for (const double v : probe) f(0.0 - v);
+    });
     const double* cells = nr > 0 && nc > 0 ? detail::TMatrixAccess::Cells(*Data) : nullptr;
     const auto unr = static_cast<std::size_t>(nr);
     constexpr Int64 kBlock = 1024;
@@ -145,7 +157,16 @@ void FindNearestNeighbors(Integer k, TMatrix* Data, Integer FirstRow, Integer La
         }
       }
       for (std::size_t m = 0; m < len; ++m) {
-        const double d = std::sqrt(sum[m]);
+        double d = std::sqrt(sum[m]);
+        if (!SafeSumSq(sum[m])) {
+          d = detail::RootSumSqDiff([&](auto&& f) {
+            for (Integer c = 1; c <= np; ++c) {
+              const double v =
+                  c <= nc ? cells[static_cast<std::size_t>(c - 1) * unr + first + m] : 0.0;
+              f(v, probe[static_cast<std::size_t>(c - 1)]);
+            }
+          });
+        }
         if (d <= dist[uk - 1]) offer(d, static_cast<Integer>(r64 + static_cast<Int64>(m)));
       }
       r64 = end + 1;
@@ -272,7 +293,9 @@ double CalcGaussKernel(TVector* x, TVector* y, double width) {
     const double t = x->GetVal(i) - y->GetVal(i);
     s += t * t;
   }
-  double q = s / (width * width);
+  double q = GaussExponent(s, width, [&](auto&& f) {
+    for (Integer i = 1; i <= y->NrOfElem(); ++i) f(x->GetVal(i), y->GetVal(i));
+  });
   if (q > 20.0) q = 20.0;  // NaN (width 0, identical vectors) passes through
   return std::exp(-q);
 }
@@ -284,7 +307,9 @@ double CalcGaussKernelMat(TVector* x, TMatrix* M, Integer RowIx, double width) {
     const double t = x->GetVal(i) - M->GetVal(i, RowIx);
     s += t * t;
   }
-  double q = s / (width * width);
+  double q = GaussExponent(s, width, [&](auto&& f) {
+    for (Integer i = 1; i <= M->NrOfColumns(); ++i) f(x->GetVal(i), M->GetVal(i, RowIx));
+  });
   if (q > 20.0) q = 20.0;
   return std::exp(-q);
 }

@@ -209,15 +209,9 @@ TEST(AgglomClusteringEquivalence, InfiniteAndNaNDistances) {
     std::vector<double> Values;  // one column
     TDistMode Mode;
   };
-  const double big = 1e200;
-  const double maxRoot = std::sqrt(uc_MaxReal);
   const Case cases[] = {
-      {"two far apart", {0, big}, dmEuclidSqr},
-      {"inf pairs first, a finite pair later", {0, big, -big, big}, dmEuclidSqr},
       {"zero rows", {0, 0, 0, 0}, dmJaccard},
       {"mixed zeros and ones", {0, 1, 0, 1, 1, 0}, dmJaccard},
-      // (maxRoot)^2 rounds to about uc_MaxReal; the pair of the two overflowing rows is inf.
-      {"near the largest double", {-big, maxRoot, 0, big}, dmEuclidSqr},
   };
   const TClusterMethod methods[] = {cmSingleLink, cmCompleteLink, cmWard, cmAvgLink, cmUpgma};
   for (const Case& c : cases) {
@@ -229,6 +223,44 @@ TEST(AgglomClusteringEquivalence, InfiniteAndNaNDistances) {
     for (const TClusterMethod method : methods) {
       SCOPED_TRACE(std::string(c.Name) + ", " + std::string(ClusterMethodID[method]));
       ExpectSame(data, c.Mode, method, 0.0);
+    }
+  }
+}
+
+// Data whose squared distances overflow are clustered as the same data in a smaller unit: the
+// same tree, and heights that scale (to ∞ where a height itself overflows, never NaN).
+TEST(AgglomClusteringEquivalence, DataNearTheLargestDoubleClusterAsInAnyUnit) {
+  const double big = 1e200;
+  const double maxRoot = std::sqrt(uc_MaxReal);
+  const std::vector<std::vector<double>> cases = {
+      {0, big}, {0, big, -big, big}, {-big, maxRoot, 0, big}, {0, big, 3 * big, 7 * big}};
+  const TClusterMethod methods[] = {cmSingleLink, cmCompleteLink, cmWard, cmAvgLink, cmUpgma};
+  for (const TDistMode mode : {dmEuclid, dmEuclidSqr, dmManhattan}) {
+    for (const auto& values : cases) {
+      TMatrix data(nullptr), small(nullptr);
+      data.Resize(1, static_cast<Integer>(values.size()));
+      small.Resize(1, static_cast<Integer>(values.size()));
+      for (std::size_t r = 0; r < values.size(); ++r) {
+        data.SetVal(1, static_cast<Integer>(r + 1), values[r]);
+        small.SetVal(1, static_cast<Integer>(r + 1), values[r] * 1e-100);
+      }
+      for (const TClusterMethod method : methods) {
+        SCOPED_TRACE(std::string(DistModeId[mode]) + ", " + std::string(ClusterMethodID[method]));
+        const Result got = nuv::Run(data, mode, method, 0.0, {});
+        const Result want = nuv::Run(small, mode, method, 0.0, {});
+        EXPECT_EQ(got.Dendro, want.Dendro);
+        EXPECT_EQ(got.Pos, want.Pos);
+        ASSERT_EQ(got.MergeDist.size(), want.MergeDist.size());
+        for (std::size_t j = 0; j < got.MergeDist.size(); ++j) {
+          const double h = want.MergeDist[j] * 1e100 * (mode == dmEuclidSqr ? 1e100 : 1.0);
+          EXPECT_FALSE(std::isnan(got.MergeDist[j]));
+          if (std::isinf(h)) {
+            EXPECT_TRUE(std::isinf(got.MergeDist[j]));
+          } else {
+            EXPECT_TRUE(test::RelNear(got.MergeDist[j], h, test::kScaleTol));
+          }
+        }
+      }
     }
   }
 }
