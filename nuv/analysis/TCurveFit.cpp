@@ -48,14 +48,11 @@ bool Varies(const TMatrix& D, Integer n, TColumn c) noexcept {
 // two-pass sum of squares; a constant column has none, whatever its rounded mean leaves.
 double StdDevOf(const TMatrix& D, Integer n, TColumn c) noexcept {
   if (n < 3 || !Varies(D, n, c)) return 0.0;
-  double mean = 0.0, ss = 0.0;
-  detail::MeanSumSq(
-      n,
-      [&](auto&& f) {
-        for (Integer i = 1; i <= n; ++i) f(ValueOf(D, i, c));
-      },
-      mean, ss);
-  return std::sqrt(ss / (n - 1));
+  return detail::SpreadOf(n,
+                          [&](auto&& f) {
+                            for (Integer i = 1; i <= n; ++i) f(ValueOf(D, i, c));
+                          })
+      .StdDev(n - 1);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "nuv/base/errors.hpp"
 #include "nuv/base/hooks.hpp"
 #include "nuv/base/moments.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/base/usecount.hpp"
 
 namespace nuv {
@@ -40,6 +41,13 @@ void ColumnMeanVar(const TMatrix& D, Integer n, Integer Col, double& Mean, doubl
     ss = 0.0;
   }
   Var = n >= 3 ? ss / (n - 1) : 1.0;
+}
+
+// The power-of-two exponent of column Col's unit over the first n pairs (see scaling.hpp).
+int ColumnUnit(const TMatrix& D, Integer n, Integer Col) {
+  return detail::SafeScaleExponent(detail::MaxAbsOf([&](auto&& f) {
+    for (Integer i = 1; i <= n; ++i) f(D.GetVal(Col, i));
+  }));
 }
 
 // Pearson's r of the pairs (a(i), b(i)), i = 1..n, in the corrected two-pass form; 0 when either
@@ -189,10 +197,16 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   double mx = 0.0, my = 0.0, var = 0.0;
   ColumnMeanVar(*FData, n, 1, mx, var);
   ColumnMeanVar(*FData, n, 2, my, var);
+  // x and y of extreme magnitude are fitted in power-of-two units of their own, where their
+  // squares and products are representable; k and d are given back in the caller's units.
+  const int ex = ColumnUnit(*FData, n, 1), ey = ColumnUnit(*FData, n, 2);
+  const double fx = detail::ScaleFactor(ex), fy = detail::ScaleFactor(ey);
+  mx *= fx;
+  my *= fy;
   double s1 = 0.0, t1 = 0.0, s2 = 0.0, t2 = 0.0, p = 0.0;
   for (Integer i = 1; i <= n; ++i) {
-    const double u = FData->GetVal(1, i) - mx;
-    const double v = FData->GetVal(2, i) - my;
+    const double u = FData->GetVal(1, i) * fx - mx;
+    const double v = FData->GetVal(2, i) * fy - my;
     s1 += u;
     t1 += v;
     s2 += u * u;
@@ -204,8 +218,8 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   const double kk = (n * p - s1 * t1) / det;
   const double dc = (s2 * t1 - s1 * p) / det;
   const double q = t1 * t1 / n;
-  k = kk;
-  d = dc - kk * mx + my;
+  k = detail::ScaleUp(kk, ey - ex);
+  d = detail::ScaleUp(dc - kk * mx + my, ey);
   // The centred intercept: the raw one times T1 (rounding noise) would grow with the offset.
   FitQual = t2 - q != 0.0 ? (dc * t1 + kk * p - q) / (t2 - q) : 1.0;
 }

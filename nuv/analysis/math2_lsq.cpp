@@ -1,10 +1,13 @@
 #include "nuv/analysis/math2_lsq.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "nuv/analysis/detail/lsq.hpp"
+#include "nuv/base/constants.hpp"
 #include "nuv/base/errors.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/base/usecount.hpp"
 #include "nuv/matrix/detail/svd.hpp"
 #include "nuv/scalar/scalar_errors.hpp"
@@ -131,18 +134,33 @@ double MahalanobisDistance(TVector* x, TVector* y, TMatrix* M) {
         kName, "dimension of vectors and inverse covariance matrix do not match");
   }
   const Integer n = x->NrOfElem();
-  double d2 = 0.0;
-  for (Integer r = 1; r <= n; ++r) {
-    const double dr = x->GetVal(r) - y->GetVal(r);
-    for (Integer k = 1; k <= n; ++k) {
-      d2 += (x->GetVal(k) - y->GetVal(k)) * M->GetVal(k, r) * dr;
+  // The quadratic form of the differences read times f; the plain one first, and where it
+  // leaves the normal range, again with the differences in a power-of-two unit (their
+  // largest brought near 1; the values' own largest where a difference overflows).
+  auto form = [&](double f) {
+    double d2 = 0.0;
+    for (Integer r = 1; r <= n; ++r) {
+      const double dr = x->GetVal(r) * f - y->GetVal(r) * f;
+      for (Integer k = 1; k <= n; ++k) {
+        d2 += (x->GetVal(k) * f - y->GetVal(k) * f) * M->GetVal(k, r) * dr;
+      }
     }
+    if (d2 < 0.0) {
+      detail::RaiseFunction<ENUVVectorError>(
+          kName, "the inverse covariance matrix must be symmetric and positive definite");
+    }
+    return d2;
+  };
+  const double d2 = form(1.0);
+  if (d2 >= 0x1p-960 && d2 <= 0x1p960) return std::sqrt(d2);
+  double bd = 0.0, bv = 0.0;
+  for (Integer k = 1; k <= n; ++k) {
+    bd = std::max(bd, std::fabs(x->GetVal(k) - y->GetVal(k)));
+    bv = std::max({bv, std::fabs(x->GetVal(k)), std::fabs(y->GetVal(k))});
   }
-  if (d2 < 0.0) {
-    detail::RaiseFunction<ENUVVectorError>(
-        kName, "the inverse covariance matrix must be symmetric and positive definite");
-  }
-  return std::sqrt(d2);
+  const int e = detail::SafeScaleExponent(bd <= uc_MaxReal ? bd : bv, 0);
+  if (e == 0) return std::sqrt(d2);  // equal vectors, or ∞ or NaN among the values
+  return detail::ScaleUp(std::sqrt(form(detail::ScaleFactor(e))), e);
 }
 
 }  // namespace NUV_math2

@@ -11,6 +11,7 @@
 
 #include "nuv/analysis/math2_errors.hpp"
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/base/usecount.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
 
@@ -90,10 +91,15 @@ void RowOfSums(const double* xi, const double* const* xj, std::size_t rows, std:
 
 }  // namespace
 
-inline namespace NUV_math2 {
+namespace {
 
-bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, Integer LowRow,
-               Integer HighRow, Integer Mode) {
+// CalcCovar in power-of-two units: a column whose largest magnitude is extreme is read times
+// 2^-e (see scaling.hpp), its own e in modes 0 to 3, one e for all columns in mode 4 (whose
+// differences need one unit) and where UnitExp is given. The cells are given back in the
+// caller's units (covariances times 2^(ei + ej), correlations as they are), or, with UnitExp,
+// left in the common unit, whose exponent is stored there.
+bool CovarInUnits(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, Integer LowRow,
+                  Integer HighRow, Integer Mode, int* UnitExp) {
   AbortMathProc = false;
   if (Data == nullptr || Result == nullptr) return false;
   // The column pointers and sizes below outlive every progress report and change event.
@@ -119,6 +125,61 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
                 static_cast<std::size_t>(LowRow - 1);
   }
 
+  // Each column's largest magnitude decides its unit (in the pass of the means where there is one,
+  // so ordinary data pay nothing); the rare scaled columns are read again, without progress.
+  std::vector<double> big(cs, 0.0);
+  std::vector<double> sum(cs, 0.0);
+  auto raw = [&](std::size_t k, Integer r) {
+    return direct ? column[k][static_cast<std::size_t>(r - LowRow)]
+                  : Data->GetVal(LowCol + static_cast<Integer>(k), r);
+  };
+  const bool withMeans = Mode >= 1 && Mode <= 4;
+  if (withMeans) {
+    for (Integer r = LowRow; r <= HighRow; ++r) {
+      for (std::size_t k = 0; k < cs; ++k) {
+        const double x = raw(k, r);
+        sum[k] += x;
+        big[k] = std::max(big[k], std::fabs(x));
+      }
+      StepProcStat();
+    }
+  } else {
+    for (std::size_t k = 0; k < cs; ++k) {
+      for (Integer r = LowRow; r <= HighRow; ++r) big[k] = std::max(big[k], std::fabs(raw(k, r)));
+    }
+  }
+  std::vector<int> ex(cs, 0);
+  if (Mode == 4 || UnitExp != nullptr) {
+    const int e = detail::SafeScaleExponent(*std::max_element(big.begin(), big.end()));
+    std::fill(ex.begin(), ex.end(), e);
+    if (UnitExp != nullptr) *UnitExp = e;
+  } else {
+    for (std::size_t k = 0; k < cs; ++k) ex[k] = detail::SafeScaleExponent(big[k]);
+  }
+  std::vector<double> factor(cs, 1.0);
+  std::vector<std::vector<double>> scaledColumn(cs);
+  for (std::size_t k = 0; k < cs; ++k) {
+    if (ex[k] == 0) continue;
+    factor[k] = detail::ScaleFactor(ex[k]);
+    if (direct) {
+      scaledColumn[k].resize(rows);
+      for (std::size_t r = 0; r < rows; ++r) scaledColumn[k][r] = column[k][r] * factor[k];
+      column[k] = scaledColumn[k].data();
+    }
+    if (withMeans) {
+      sum[k] = 0.0;
+      for (Integer r = LowRow; r <= HighRow; ++r) {
+        sum[k] += direct ? column[k][static_cast<std::size_t>(r - LowRow)]
+                         : Data->GetVal(LowCol + static_cast<Integer>(k), r) * factor[k];
+      }
+    }
+  }
+  // A cell in the working unit of its column: the plain value where that unit is the caller's.
+  auto at = [&](std::size_t k, Integer r) {
+    return direct ? column[k][static_cast<std::size_t>(r - LowRow)]
+                  : Data->GetVal(LowCol + static_cast<Integer>(k), r) * factor[k];
+  };
+
   // Means in one pass (the progress steps), then per column the sum d1 and the sum of squares
   // d2 of the deviations from the mean: the corrected variance (d2 - d1^2/n)/(n - 1) keeps its
   // digits for data far from zero, where the raw (Sxx - Sx^2/n) cancels to nothing.
@@ -126,24 +187,14 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
   std::vector<double> dev(cs, 0.0);
   std::vector<double> root(cs, 0.0);
   std::vector<double> var(cs, 0.0);
-  if (Mode >= 1 && Mode <= 4) {
-    std::vector<double> sum(cs, 0.0);
-    for (Integer r = LowRow; r <= HighRow; ++r) {
-      const auto ri = static_cast<std::size_t>(r - LowRow);
-      for (std::size_t k = 0; k < cs; ++k) {
-        sum[k] += direct ? column[k][ri] : Data->GetVal(LowCol + static_cast<Integer>(k), r);
-      }
-      StepProcStat();
-    }
+  if (withMeans) {
     for (std::size_t k = 0; k < cs && Mode != 4; ++k) {
       const double m = sum[k] / nd;
-      const Integer ck = LowCol + static_cast<Integer>(k);
-      const double first = direct ? column[k][0] : Data->GetVal(ck, LowRow);
+      const double first = at(k, LowRow);
       double d1 = 0.0, d2 = 0.0;
       bool varies = false;
       for (Integer r = LowRow; r <= HighRow; ++r) {
-        const double x =
-            direct ? column[k][static_cast<std::size_t>(r - LowRow)] : Data->GetVal(ck, r);
+        const double x = at(k, r);
         varies = varies || x != first;
         const double d = x - m;
         d1 += d;
@@ -160,11 +211,16 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
   std::vector<double> sums(cs, 0.0);
   for (Integer i = 1; i <= c && !AbortMathProc; ++i) {
     const auto is = static_cast<std::size_t>(i - 1);
-    const Integer ci = LowCol + i - 1;
     const double mi = mean[is];
     // A column without spread correlates with nothing: its pairs are 0, not a quotient of
     // rounding noise by a zero root.
-    for (std::size_t j = 0; j <= is; ++j) root[j] = std::sqrt(var[is] * var[j]);
+    // (The product of two variances in their units may leave the normal range: then the
+    // product of the roots.)
+    for (std::size_t j = 0; j <= is; ++j) {
+      const double p = var[is] * var[j];
+      const bool normal = p >= 0x1p-1022 && p <= 0x1.fffffffffffffp1023;
+      root[j] = normal ? std::sqrt(p) : std::sqrt(var[is]) * std::sqrt(var[j]);
+    }
     if (direct) {
       const double* xi = column[is];
       const double* const* xj = column.data();
@@ -199,7 +255,6 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
     for (Integer j = 1; j <= i; ++j) {
       AddProcStat(nd);
       const auto js = static_cast<std::size_t>(j - 1);
-      const Integer cj = LowCol + j - 1;
       const double mj = mean[js];
       const bool noSpread = (Mode == 2 || Mode == 3) && root[js] == 0.0;
       double s = 0.0;
@@ -208,19 +263,16 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
       } else if (!noSpread) {
         switch (Mode) {
           case 0:
-            for (Integer r = LowRow; r <= HighRow; ++r)
-              s += Data->GetVal(ci, r) * Data->GetVal(cj, r);
+            for (Integer r = LowRow; r <= HighRow; ++r) s += at(is, r) * at(js, r);
             break;
           case 1:
           case 2:
           case 3:
-            for (Integer r = LowRow; r <= HighRow; ++r) {
-              s += (Data->GetVal(ci, r) - mi) * (Data->GetVal(cj, r) - mj);
-            }
+            for (Integer r = LowRow; r <= HighRow; ++r) s += (at(is, r) - mi) * (at(js, r) - mj);
             break;
           case 4:
             for (Integer r = LowRow; r <= HighRow; ++r) {
-              const double d = Data->GetVal(ci, r) - Data->GetVal(cj, r);
+              const double d = at(is, r) - at(js, r);
               s += d * d;
             }
             break;
@@ -237,6 +289,10 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
       } else {
         value = s / divisor;
       }
+      // Covariances, products and squared differences back in the caller's units (∞ where
+      // such a cell itself overflows); correlations have none.
+      if (Mode != 2 && Mode != 3 && UnitExp == nullptr)
+        value = detail::ScaleUp(value, ex[is] + ex[js]);
       if (Mode == 3) value *= value;
       if (Mode == 2 && i == j) value = 1.0;
       Result->SetVal(j, i, value);
@@ -244,6 +300,15 @@ bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, 
     }
   }
   return !AbortMathProc;
+}
+
+}  // namespace
+
+inline namespace NUV_math2 {
+
+bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, Integer LowRow,
+               Integer HighRow, Integer Mode) {
+  return CovarInUnits(Data, Result, LowCol, HighCol, LowRow, HighRow, Mode, nullptr);
 }
 
 }  // namespace NUV_math2
@@ -458,12 +523,17 @@ bool CalcPrincComp(TMatrix* Data, Integer LowCol, Integer HighCol, Integer LowRo
   if (!ResolveBounds(*Data, LowCol, HighCol, LowRow, HighRow)) return false;
   const Integer c = HighCol - LowCol + 1;
   if (c > 10000) return false;
+  // The covariances of data of extreme magnitude are decomposed in one power-of-two unit, so
+  // that they are representable; the eigenvectors hold in any unit, the eigenvalues are given
+  // back in the caller's (∞ where a variance itself overflows), or normalised.
+  int unitExp = 0;
   {
     TMatrix cov(nullptr);
     if (!cov.Resize(c, c)) return false;
-    if (!CalcCovar(Data, &cov, LowCol, HighCol, LowRow, HighRow, Mode)) return false;
+    if (!CovarInUnits(Data, &cov, LowCol, HighCol, LowRow, HighRow, Mode, &unitExp)) return false;
     if (!CalcEigVec(&cov)) return false;
   }
+  if (Mode == 2 || Mode == 3) unitExp = 0;  // correlations have no unit
 
   const std::lock_guard<std::mutex> lock(gStoreMutex);
   if (gStore == nullptr) return false;
@@ -477,6 +547,8 @@ bool CalcPrincComp(TMatrix* Data, Integer LowCol, Integer HighCol, Integer LowRo
     if (sum != 0.0) {
       for (double& x : ev) x /= sum;
     }
+  } else if (unitExp != 0) {
+    for (double& x : ev) x = std::ldexp(x, 2 * unitExp);
   }
   // Selection sort: only values above 0 are picked, the first of equal largest ones.
   for (std::size_t i = 0; i < ns; ++i) {

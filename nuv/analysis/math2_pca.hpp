@@ -15,13 +15,15 @@ inline namespace NUV_math2 {
 /// mode divides by n - 1, n the number of rows; other modes give zeros. Variances and cross
 /// sums are formed from deviations from the column means, corrected by the product of their
 /// sums over n, so data far from zero keeps its spread; correlations are clamped to -1..1 and a
-/// column's correlation with itself is 1. In modes 2 and 3 a pair with a constant column (whose
-/// variance is then exactly 0) is 0 (off the mode-2 diagonal). While the call runs, Data and
-/// Result refuse every resize (their handlers and MathFeedBackProc included). Both triangles are
-/// written through SetVal. Adds 1 to ProcStat per row of the mean pass (modes 1..4) and n per
-/// cell of the lower triangle. False, nothing written, for a nil matrix, bounds outside Data
-/// (the low bound above the high one included), fewer than two rows, or a Result with fewer
-/// than c columns or rows; false after AbortMathProc.
+/// column's correlation with itself is 1. A column of extreme magnitude is summed in a
+/// power-of-two unit (its own in modes 0 to 3, one for all columns in mode 4): correlations are
+/// the same in any unit, the other cells scale exactly, ∞ only where a cell itself overflows. In
+/// modes 2 and 3 a pair with a constant column (whose variance is then exactly 0) is 0 (off the
+/// mode-2 diagonal). While the call runs, Data and Result refuse every resize (their handlers and
+/// MathFeedBackProc included). Both triangles are written through SetVal. Adds 1 to ProcStat per
+/// row of the mean pass (modes 1..4) and n per cell of the lower triangle. False, nothing written,
+/// for a nil matrix, bounds outside Data (the low bound above the high one included), fewer than
+/// two rows, or a Result with fewer than c columns or rows; false after AbortMathProc.
 bool CalcCovar(TMatrix* Data, TMatrix* Result, Integer LowCol, Integer HighCol, Integer LowRow,
                Integer HighRow, Integer Mode);
 
@@ -46,8 +48,10 @@ void RemoveEigenMatrix();
 /// Principal components of the data columns LowCol..HighCol ((0, 0): all columns) over the
 /// rows LowRow..HighRow: CalcCovar in Mode into a temporary matrix, CalcEigVec of it, the
 /// eigenvalues divided by the sum of their magnitudes when ScaleEV (and that sum is not 0),
-/// then sorted by decreasing positive eigenvalue with their eigenvectors. False when the
-/// covariance or the decomposition fails.
+/// then sorted by decreasing positive eigenvalue with their eigenvectors. Data of extreme
+/// magnitude are decomposed in one power-of-two unit: eigenvectors and scaled eigenvalues are
+/// those of any unit, unscaled ones scale exactly. False when the covariance or the
+/// decomposition fails.
 bool CalcPrincComp(TMatrix* Data, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                    Integer Mode, bool ScaleEV);
 /// CalcPrincComp with scaled eigenvalues.

@@ -298,31 +298,18 @@ Integer GrubbsTest(const TVector* data, double alpha, double& G) {
   if (n <= 3) {
     detail::RaiseFunction<ENUVStatisError>("GrubbsTest", "number of data points is too low");
   }
-  // Deviations from the mean, corrected by the square of their sum over n: raw sums lose the
-  // spread of data far from zero.
-  double mean = 0.0;
-  double ss = 0.0;
-  detail::MeanSumSq(
-      n,
-      [data, n](auto&& f) {
-        for (Integer i = 1; i <= n; ++i) f(data->GetVal(i));
-      },
-      mean, ss);
+  // Deviations about the exact mean (its rounding would tilt every deviation of data far from
+  // zero), in a power-of-two unit where the data's magnitude is extreme: G is a ratio.
+  const detail::TSpread sp = detail::SpreadOf(n, [data, n](auto&& f) {
+    for (Integer i = 1; i <= n; ++i) f(data->GetVal(i));
+  });
   bool varies = false;
-  double dev = 0.0;
-  for (Integer i = 1; i <= n; ++i) {
-    varies = varies || data->GetVal(i) != data->GetVal(1);
-    dev += data->GetVal(i) - mean;
-  }
-  // The sum over n rounds at the data's magnitude; the mean deviation from it puts the mean
-  // back where the statistic measures from.
-  mean += dev / n;
+  for (Integer i = 2; i <= n && !varies; ++i) varies = data->GetVal(i) != data->GetVal(1);
   // Constant data has no spread, whatever the rounded mean leaves.
-  const double s = varies ? std::sqrt(ss / (n - 1)) : 0.0;
-  if (!(s > 0.0)) return 0;
+  if (!varies || !(sp.SumSq > 0.0)) return 0;
   Integer suspect = 0;
   for (Integer i = 1; i <= n; ++i) {
-    const double g = std::fabs(data->GetVal(i) - mean) / s;
+    const double g = std::fabs(sp.Z(data->GetVal(i), n - 1));
     if (g > G) {
       G = g;
       suspect = i;
