@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "nuv/base/scaling.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
@@ -104,30 +105,51 @@ double TMatrix::DistanceOfObjects(TDistMode Mode, Integer obj1, Integer obj2) {
     if (FOnCalcDist) FOnCalcDist(this, obj1, obj2, distance);
     return distance;
   }
-  double sxy = 0.0;
-  double sxx = 0.0;
-  double syy = 0.0;
-  double sum = 0.0;
-  for (Integer c = 1; c <= FNCol; ++c) {
-    const double x = GetVal(c, obj1);
-    const double y = GetVal(c, obj2);
-    switch (Mode) {
-      case dmJaccard:
-      case dmDice:
-        sxy += x * y;
-        sxx += x * x;
-        syy += y * y;
-        break;
-      case dmManhattan:
-        sum += std::fabs(x - y);
-        break;
-      case dmEuclid:
-      case dmEuclidSqr:
-        sum += (x - y) * (x - y);
-        break;
-      default:
-        break;
+  // The sums of the pair with the cells read times f (1: the plain sums).
+  double sxy = 0.0, sxx = 0.0, syy = 0.0, sum = 0.0;
+  auto sums = [&](double f) {
+    sxy = sxx = syy = sum = 0.0;
+    for (Integer c = 1; c <= FNCol; ++c) {
+      const double x = GetVal(c, obj1) * f;
+      const double y = GetVal(c, obj2) * f;
+      switch (Mode) {
+        case dmJaccard:
+        case dmDice:
+          sxy += x * y;
+          sxx += x * x;
+          syy += y * y;
+          break;
+        case dmManhattan:
+          sum += std::fabs(x - y);
+          break;
+        case dmEuclid:
+        case dmEuclidSqr:
+          sum += (x - y) * (x - y);
+          break;
+        default:
+          break;
+      }
     }
+  };
+  sums(1.0);
+  // Sums that left the safe range (see scaling.hpp) are formed again with the pair in a
+  // power-of-two unit: the coefficients do not depend on it, the distances scale back.
+  auto safe = [](double v) { return v >= 0x1p-960 && v <= 0x1p960; };
+  const bool products = Mode == dmJaccard || Mode == dmDice;
+  const bool rescue = products                                  ? !safe(sxx) || !safe(syy)
+                      : Mode == dmManhattan                     ? !(sum <= 0x1p960)
+                      : Mode == dmEuclid || Mode == dmEuclidSqr ? !safe(sum)
+                                                                : false;
+  int e = 0;
+  if (rescue) {
+    e = detail::SafeScaleExponent(detail::MaxAbsOf([&](auto&& f) {
+                                    for (Integer c = 1; c <= FNCol; ++c) {
+                                      f(GetVal(c, obj1));
+                                      f(GetVal(c, obj2));
+                                    }
+                                  }),
+                                  0);
+    if (e != 0) sums(detail::ScaleFactor(e));
   }
   switch (Mode) {
     case dmJaccard:
@@ -135,10 +157,11 @@ double TMatrix::DistanceOfObjects(TDistMode Mode, Integer obj1, Integer obj2) {
     case dmDice:
       return 2.0 * sxy / (sxx + syy);
     case dmManhattan:
+      return detail::ScaleUp(sum, e);
     case dmEuclidSqr:
-      return sum;
+      return e == 0 ? sum : std::ldexp(sum, 2 * e);
     case dmEuclid:
-      return std::sqrt(sum);
+      return detail::ScaleUp(std::sqrt(sum), e);
     default:
       return 0.0;
   }

@@ -90,6 +90,28 @@ std::vector<double> BoxCopy(const TMatrix& M, const TBox& B) {
   return v;
 }
 
+// The spread of the n cells cell(1..n) of one column or row.
+template <class Cell>
+detail::TSpread LineSpread(Integer n, Cell&& cell) {
+  return detail::SpreadOf(n, [&](auto&& f) {
+    for (Integer i = 1; i <= n; ++i) f(cell(i));
+  });
+}
+
+// One column or row turned into z-scores in place (with MeanVar's deviation 1 for fewer than
+// three cells), formed about the exact mean and in a safe unit; mean and deviation go to
+// element Ix of the vectors given.
+template <class Cell>
+void StandardizeLine(Integer n, Cell&& cell, Integer Ix, TVector* Means, TVector* StdDevs) {
+  const detail::TSpread sp = LineSpread(n, cell);
+  const double sd = n >= 3 ? sp.StdDev(n - 1) : 1.0;
+  if (sd > 0) {
+    for (Integer i = 1; i <= n; ++i) cell(i) = n >= 3 ? sp.Z(cell(i), n - 1) : sp.DevRaw(cell(i));
+  }
+  if (Means != nullptr) Means->SetVal(Ix, sp.Mean());
+  if (StdDevs != nullptr) StdDevs->SetVal(Ix, sd);
+}
+
 }  // namespace
 
 Integer TMatrix::CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
@@ -234,10 +256,10 @@ void TMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer H
   const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
   if (b.Empty()) return;
   const auto n = static_cast<double>(b.Cells());
-  double ss = 0.0;
-  detail::MeanSumSq(
-      n, [&](auto&& f) { ForBox(*this, b, [&](Integer, Integer, double x) { f(x); }); }, Mean, ss);
-  Variance = n >= 3 ? ss / (n - 1) : 1.0;
+  const detail::TSpread sp = detail::SpreadOf(
+      n, [&](auto&& f) { ForBox(*this, b, [&](Integer, Integer, double x) { f(x); }); });
+  Mean = sp.Mean();
+  Variance = n >= 3 ? sp.Variance(n - 1) : 1.0;
 }
 
 double TMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,
@@ -262,12 +284,12 @@ double TMatrix::HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol,
                              Integer HighRow) const {
   const TBox b = MakeBox(*this, LowCol, LowRow, HighCol, HighRow);
   if (b.Empty()) return 0.0;
-  double s = 0.0;
   ForBox(*this, b, [&](Integer, Integer, double x) {
     if (x <= 0) Raise("negative or zero argument passed to HarmonicMean");
-    s += 1.0 / x;
   });
-  return static_cast<double>(b.Cells()) / s;
+  return detail::HarmonicMeanOf(static_cast<double>(b.Cells()), [&](auto&& f) {
+    ForBox(*this, b, [&](Integer, Integer, double x) { f(x); });
+  });
 }
 
 void TMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -372,16 +394,13 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
 void TMatrix::StandardizeColumns(TVector* Means, TVector* StdDevs) {
   // The vectors' handlers may change values, never the sizes this loop runs over.
   detail::TUseGuard use(this, Means, StdDevs);
+  use.AllowResize(Means);
+  if (Means != nullptr) Means->Resize(FNCol);
+  use.AllowResize(StdDevs);
+  if (StdDevs != nullptr) StdDevs->Resize(FNCol);
   for (Integer c = 1; c <= FNCol && FNRow > 0; ++c) {
-    double mean = 0.0;
-    double var = 0.0;
-    MeanVar(c, 1, c, FNRow, mean, var);
-    const double sd = std::sqrt(var);
-    if (var > 0) {
-      for (Integer r = 1; r <= FNRow; ++r) FData[Index(c, r)] = (FData[Index(c, r)] - mean) / sd;
-    }
-    if (Means != nullptr) Means->SetVal(c, mean);
-    if (StdDevs != nullptr) StdDevs->SetVal(c, sd);
+    StandardizeLine(
+        FNRow, [&](Integer r) -> double& { return FData[Index(c, r)]; }, c, Means, StdDevs);
   }
   Changed();
 }
@@ -389,16 +408,13 @@ void TMatrix::StandardizeColumns(TVector* Means, TVector* StdDevs) {
 void TMatrix::StandardizeRows(TVector* Means, TVector* StdDevs) {
   // The vectors' handlers may change values, never the sizes this loop runs over.
   detail::TUseGuard use(this, Means, StdDevs);
+  use.AllowResize(Means);
+  if (Means != nullptr) Means->Resize(FNRow);
+  use.AllowResize(StdDevs);
+  if (StdDevs != nullptr) StdDevs->Resize(FNRow);
   for (Integer r = 1; r <= FNRow && FNCol > 0; ++r) {
-    double mean = 0.0;
-    double var = 0.0;
-    MeanVar(1, r, FNCol, r, mean, var);
-    const double sd = std::sqrt(var);
-    if (var > 0) {
-      for (Integer c = 1; c <= FNCol; ++c) FData[Index(c, r)] = (FData[Index(c, r)] - mean) / sd;
-    }
-    if (Means != nullptr) Means->SetVal(r, mean);
-    if (StdDevs != nullptr) StdDevs->SetVal(r, sd);
+    StandardizeLine(
+        FNCol, [&](Integer c) -> double& { return FData[Index(c, r)]; }, r, Means, StdDevs);
   }
   Changed();
 }
@@ -438,11 +454,9 @@ void TMatrix::MeanCenterColumns(TVector* Means) {
   use.AllowResize(Means);
   if (Means != nullptr) Means->Resize(FNCol);
   for (Integer c = 1; c <= FNCol && FNRow > 0; ++c) {
-    double mean = 0.0;
-    double var = 0.0;
-    MeanVar(c, 1, c, FNRow, mean, var);
-    for (Integer r = 1; r <= FNRow; ++r) FData[Index(c, r)] -= mean;
-    if (Means != nullptr) Means->SetVal(c, mean);
+    const detail::TSpread sp = LineSpread(FNRow, [&](Integer r) { return FData[Index(c, r)]; });
+    for (Integer r = 1; r <= FNRow; ++r) FData[Index(c, r)] = sp.DevRaw(FData[Index(c, r)]);
+    if (Means != nullptr) Means->SetVal(c, sp.Mean());
   }
   Changed();
 }
@@ -452,11 +466,9 @@ void TMatrix::MeanCenterRows(TVector* Means) {
   use.AllowResize(Means);
   if (Means != nullptr) Means->Resize(FNRow);
   for (Integer r = 1; r <= FNRow && FNCol > 0; ++r) {
-    double mean = 0.0;
-    double var = 0.0;
-    MeanVar(1, r, FNCol, r, mean, var);
-    for (Integer c = 1; c <= FNCol; ++c) FData[Index(c, r)] -= mean;
-    if (Means != nullptr) Means->SetVal(r, mean);
+    const detail::TSpread sp = LineSpread(FNCol, [&](Integer c) { return FData[Index(c, r)]; });
+    for (Integer c = 1; c <= FNCol; ++c) FData[Index(c, r)] = sp.DevRaw(FData[Index(c, r)]);
+    if (Means != nullptr) Means->SetVal(r, sp.Mean());
   }
   Changed();
 }
@@ -471,10 +483,15 @@ void TMatrix::MeanVec(TDims Dim, TVector* Means) const {
   use.AllowResize(Means);
   Means->Resize(outer);
   for (Integer i = 1; i <= outer; ++i) {
-    double s = 0.0;
-    for (Integer j = 1; j <= inner; ++j) s += perColumn ? FData[Index(i, j)] : FData[Index(j, i)];
     // A matrix without rows (or columns) has nothing to average: 0 rather than 0/0.
-    Means->SetVal(i, inner > 0 ? s / inner : 0.0);
+    Means->SetVal(
+        i, inner > 0 ? detail::MeanOf(inner,
+                                      [&](auto&& f) {
+                                        for (Integer j = 1; j <= inner; ++j) {
+                                          f(perColumn ? FData[Index(i, j)] : FData[Index(j, i)]);
+                                        }
+                                      })
+                     : 0.0);
   }
 }
 
