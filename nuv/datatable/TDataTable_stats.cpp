@@ -75,9 +75,11 @@ bool NumericColumn(const TDataTable& t, Integer c) noexcept {
 // Mean and variance of the cells of numeric columns of the block whose state Take accepts:
 // the mean is 0 without cells, the variance 1 for n <= 2, else the sum of squared deviations
 // (two passes, see MeanSumSq) over n - 1. Returns n.
+// The spread itself (see moments.hpp) goes to Spread when given.
 template <class Take>
 Integer MeanVarOfCells(const TDataTable& t, Integer LowCol, Integer LowRow, Integer HighCol,
-                       Integer HighRow, Take take, double& Mean, double& Variance) {
+                       Integer HighRow, Take take, double& Mean, double& Variance,
+                       detail::TSpread* Spread = nullptr) {
   const TMatrix& m = *t.NumericData();
   t.MakeValidColRange(LowCol, HighCol);
   t.MakeValidRowRange(LowRow, HighRow);
@@ -99,9 +101,10 @@ Integer MeanVarOfCells(const TDataTable& t, Integer LowCol, Integer LowRow, Inte
   Mean = 0.0;
   Variance = 1.0;
   if (n == 0) return 0;
-  double ss = 0.0;
-  detail::MeanSumSq(n, visit, Mean, ss);
-  if (n > 2) Variance = ss / (n - 1);
+  const detail::TSpread sp = detail::SpreadOf(n, visit);
+  Mean = sp.Mean();
+  if (n > 2) Variance = sp.Variance(n - 1);
+  if (Spread != nullptr) *Spread = sp;
   return n;
 }
 
@@ -148,14 +151,39 @@ double PercentileOfCells(const TDataTable& t, double prob, Integer LowCol, Integ
 
 // Replaces every valid cell x of the column c (Column) or of the row r by (x - m) / d through
 // the matrix's SetVal.
-void RescaleValidCells(TDataTable& t, bool Column, Integer Index, double m, double d) {
+template <class Transform>
+void RescaleValidCells(TDataTable& t, bool Column, Integer Index, Transform transform) {
   for (Integer k = 1; k <= (Column ? t.NrOfRows() : t.NrOfColumns()); ++k) {
     const Integer c = Column ? Index : k;
     const Integer r = Column ? k : Index;
     if (!t.GetIsNumber(c, r)) continue;
     TMatrix& mat = *t.NumericData();
-    mat.SetVal(c, r, (mat.GetVal(c, r) - m) / d);
+    mat.SetVal(c, r, transform(mat.GetVal(c, r)));
   }
+}
+
+// Standardises (or, with Centre, only centres) the valid cells of one column or row about their
+// exact mean and in a safe unit (see moments.hpp); a deviation of 1 for fewer than three cells.
+// Returns whether cells were rewritten; mean and deviation go to element Index of the vectors.
+bool StandardizeValidCells(TDataTable& t, bool Column, Integer Index, bool Centre, TVector* Means,
+                           TVector* StdDevs) {
+  double m = 0.0, v = 0.0;
+  detail::TSpread sp;
+  const Integer n = Column ? MeanVarOfCells(t, Index, 1, Index, t.NrOfRows(), Valid, m, v, &sp)
+                           : MeanVarOfCells(t, 1, Index, t.NrOfColumns(), Index, Valid, m, v, &sp);
+  const double sd = n > 2 ? sp.StdDev(n - 1) : 1.0;
+  bool changed = false;
+  if (Centre || sd > 0.0) {
+    if (n > 2 && !Centre) {
+      RescaleValidCells(t, Column, Index, [&](double x) { return sp.Z(x, n - 1); });
+    } else if (n > 0) {
+      RescaleValidCells(t, Column, Index, [&](double x) { return sp.DevRaw(x); });
+    }
+    changed = true;
+  }
+  if (Means != nullptr) Means->SetVal(Index, m);
+  if (StdDevs != nullptr) StdDevs->SetVal(Index, sd);
+  return changed;
 }
 
 // The plain-message refusal of the row transformations when any column is categorical.
@@ -311,19 +339,20 @@ double TDataTable::GeometricMeanOfNumCells(Integer LowCol, Integer LowRow, Integ
 
 double TDataTable::HarmonicMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
                                           Integer HighRow, Integer& NumData) const {
-  double sumInv = 0.0;
+  auto visit = [&](auto&& f) {
+    ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
+      if (Valid(st) && NumericColumn(*this, c)) f(FNumericData->GetVal(c, r));
+    });
+  };
   Integer n = 0;
-  ForEachBlockCell(*this, LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Byte st) {
-    if (!Valid(st) || !NumericColumn(*this, c)) return;
-    const double x = FNumericData->GetVal(c, r);
+  visit([&](double x) {
     if (x <= 0.0)
       detail::RaiseComponent<ENUVMatrixError>(this,
                                               "negative or zero argument passed to HarmonicMean");
-    sumInv += 1.0 / x;
     ++n;
   });
   NumData = n;
-  return n == 0 ? 0.0 : n / sumInv;
+  return n == 0 ? 0.0 : detail::HarmonicMeanOf(n, visit);
 }
 
 bool TDataTable::QuartilesOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
@@ -376,19 +405,15 @@ double TDataTable::PercentileOfMarkedCells(double prob, Integer LowCol, Integer 
 // ---- in-place transformations ----
 
 void TDataTable::StandardizeNumCellColumns(TVector* Means, TVector* StdDevs) {
-  const detail::TUseGuard use(this, FNumericData, Means, StdDevs);
+  detail::TUseGuard use(this, FNumericData, Means, StdDevs);
+  use.AllowResize(Means);
+  if (Means != nullptr) Means->Resize(FNrOfCols);
+  use.AllowResize(StdDevs);
+  if (StdDevs != nullptr) StdDevs->Resize(FNrOfCols);
   bool changed = false;
   for (Integer c = 1; c <= FNrOfCols; ++c) {
     if (!NumericColumn(*this, c)) continue;
-    double m = 0.0, v = 0.0;
-    MeanVarOfNumCells(c, 1, c, FNrOfRows, m, v);
-    const double sd = std::sqrt(v);
-    if (v > 0.0) {
-      RescaleValidCells(*this, true, c, m, sd);
-      changed = true;
-    }
-    if (Means != nullptr) Means->SetVal(c, m);
-    if (StdDevs != nullptr) StdDevs->SetVal(c, sd);
+    changed = StandardizeValidCells(*this, true, c, false, Means, StdDevs) || changed;
   }
   if (changed) ChangedData();
 }
@@ -398,12 +423,7 @@ void TDataTable::StandardizeNumCellRows(TVector* Means, TVector* StdDevs) {
       *this, "standardization of rows is not possible with nominal or ordinal variables");
   const detail::TUseGuard use(this, FNumericData, Means, StdDevs);
   for (Integer r = 1; r <= FNrOfRows; ++r) {
-    double m = 0.0, v = 0.0;
-    MeanVarOfNumCells(1, r, FNrOfCols, r, m, v);
-    const double sd = std::sqrt(v);
-    if (v > 0.0) RescaleValidCells(*this, false, r, m, sd);
-    if (Means != nullptr) Means->SetVal(r, m);
-    if (StdDevs != nullptr) StdDevs->SetVal(r, sd);
+    StandardizeValidCells(*this, false, r, false, Means, StdDevs);
   }
   ChangedData();
 }
@@ -412,10 +432,7 @@ void TDataTable::MeanCenterNumCellColumns(TVector* Means) {
   const detail::TUseGuard use(this, FNumericData, Means);
   for (Integer c = 1; c <= FNrOfCols; ++c) {
     if (!NumericColumn(*this, c)) continue;
-    double m = 0.0, v = 0.0;
-    MeanVarOfNumCells(c, 1, c, FNrOfRows, m, v);
-    RescaleValidCells(*this, true, c, m, 1.0);
-    if (Means != nullptr) Means->SetVal(c, m);
+    StandardizeValidCells(*this, true, c, true, Means, nullptr);
   }
   ChangedData();
 }
@@ -424,12 +441,8 @@ void TDataTable::MeanCenterNumCellRows(TVector* Means) {
   RefuseCategoricalRows(*this,
                         "mean centering of rows is not possible with nominal or ordinal variables");
   const detail::TUseGuard use(this, FNumericData, Means);
-  for (Integer r = 1; r <= FNrOfRows; ++r) {
-    double m = 0.0, v = 0.0;
-    MeanVarOfNumCells(1, r, FNrOfCols, r, m, v);
-    RescaleValidCells(*this, false, r, m, 1.0);
-    if (Means != nullptr) Means->SetVal(r, m);
-  }
+  for (Integer r = 1; r <= FNrOfRows; ++r)
+    StandardizeValidCells(*this, false, r, true, Means, nullptr);
   ChangedData();
 }
 

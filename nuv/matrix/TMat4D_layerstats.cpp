@@ -51,10 +51,10 @@ double CellStatistic(const TLayerJob& J, Integer x, Integer y) {
   if (J.Kind == lsStdDev) {
     // About the cell's own mean (raw sums of squares cancel for values far from zero); a cell
     // holding NaN gives 0.
-    double mean = 0.0;
-    double ss = 0.0;
-    detail::MeanSumSq(J.NTotal, visit, mean, ss);
-    return std::sqrt(std::max(0.0, ss) / J.NTotal);
+    // In a power-of-two unit where the values are extreme, so the deviation is representable
+    // wherever it is.
+    const detail::TSpread sp = detail::SpreadOf(J.NTotal, visit);
+    return sp.SumSq >= 0.0 ? sp.StdDev(J.NTotal) : 0.0;
   }
   double s = 0.0;
   double best = J.Kind == lsMaximum ? -uc_MaxReal : uc_MaxReal;

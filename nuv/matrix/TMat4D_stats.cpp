@@ -142,16 +142,13 @@ void TMat4D::MeanVar(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hi
   // Two passes (the mean, then the corrected sum of squared deviations); ProcStat steps in
   // the first only, so the count of steps is that of one pass.
   bool first = true;
-  double ss = 0.0;
-  detail::MeanSumSq(
-      n,
-      [&](auto&& f) {
-        box.ForEach(first, [&](Integer, Integer, Integer, Integer, double v) { f(v); });
-        first = false;
-      },
-      Mean, ss);
+  const detail::TSpread sp = detail::SpreadOf(n, [&](auto&& f) {
+    box.ForEach(first, [&](Integer, Integer, Integer, Integer, double v) { f(v); });
+    first = false;
+  });
+  Mean = sp.Mean();
   Variance = 1.0;
-  if (n >= 3.0) Variance = ss / (n - 1.0);
+  if (n >= 3.0) Variance = sp.Variance(n - 1.0);
   if (Variance < 0.0) Variance = 0.0;
 }
 
