@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/matrix/TMatrix.hpp"
 #include "nuv/matrix/detail/dense_kernels.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
@@ -277,11 +278,10 @@ double TMatrix::Norm(TNormType nt) const {
       }
       return best;
     }
-    case ntFrobenius: {
-      double s = 0.0;
-      for (std::size_t x = 0; x < cells; ++x) s += FData[x] * FData[x];
-      return std::sqrt(s);
-    }
+    case ntFrobenius:
+      return detail::RootSumSq([&](auto&& f) {
+        for (std::size_t x = 0; x < cells; ++x) f(FData[x]);
+      });
     case ntSpectral: {
       const Integer n = FNCol;
       // MathFeedBackProc runs at every step of the decomposition.
@@ -433,9 +433,20 @@ double TMatrix::Determinant() {
   TMatrix* pu = &u;
   Integer numPerm = 1;
   if (!LUdecomposition(pl, pu, numPerm)) return 0.0;
-  double d = 1.0;
-  for (Integer i = 1; i <= u.FNCol; ++i) d *= u.FData[u.Index(i, i)];
-  return numPerm * d;
+  // Mantissas and exponents multiplied apart (the partial products of a representable
+  // determinant may overflow or underflow), joined once at the end.
+  double mant = 1.0;
+  long exp2 = 0;
+  for (Integer i = 1; i <= u.FNCol; ++i) {
+    int e = 0;
+    mant *= std::frexp(u.FData[u.Index(i, i)], &e);
+    exp2 += e;
+    int renorm = 0;
+    mant = std::frexp(mant, &renorm);
+    exp2 += renorm;
+  }
+  const int clamped = static_cast<int>(std::clamp<long>(exp2, -4000, 4000));
+  return numPerm * std::ldexp(mant, clamped);
 }
 
 bool TMatrix::Invert() {

@@ -10,11 +10,13 @@
 
 #include "nuv/matrix/detail/svd.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
 
 #include "nuv/base/hooks.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/matrix/detail/matrix_access.hpp"
 
 namespace nuv::detail {
@@ -26,7 +28,8 @@ double SignOf(double a, double b) {
 double MaxOf(double a, double b) {
   return a > b ? a : b;
 }
-// The plain hypotenuse: the negligibility tests below are calibrated on it.
+// The plain hypotenuse: the negligibility tests below are calibrated on it. The matrix is
+// brought into a safe unit first, so its squares neither overflow nor underflow.
 double Hypot(double a, double b) {
   return std::sqrt(a * a + b * b);
 }
@@ -438,14 +441,37 @@ bool SingValDecompCore(TMatrix* A, TMatrix* V, TVector* W) {
   const bool direct = n >= 1 && m >= n && A != V && !TMatrixAccess::Observed(*A) &&
                       !TMatrixAccess::Observed(*V) && !W->OnChange() && V->NrOfColumns() >= n &&
                       V->NrOfRows() >= n && W->NrOfElem() >= n;
+  // A matrix of extreme magnitude is decomposed in a power-of-two unit where the squares of its
+  // singular values are representable (as LAPACK's drivers scale by xLASCL): U and V are those
+  // of any unit, the singular values are scaled back. Exact, so ordinary matrices are unchanged;
+  // a scaled matrix is written once more (through SetVal where watched).
+  double big = 0.0;
+  for (int r = 1; r <= m; ++r) {
+    for (int c = 1; c <= n; ++c) big = std::max(big, std::fabs(A->GetVal(c, r)));
+  }
+  const int e = SafeScaleExponent(big);
+  if (e != 0) {
+    const double f = ScaleFactor(e);
+    for (int r = 1; r <= m; ++r) {
+      for (int c = 1; c <= n; ++c) A->SetVal(c, r, A->GetVal(c, r) * f);
+    }
+  }
+  bool ok = false;
   if (direct) {
     TDirectStore st(A, V, W, n);
-    const bool ok = Decompose(st, m, n);
+    ok = Decompose(st, m, n);
     st.Finish();
-    return ok;
+  } else {
+    TObservedStore st(A, V, W);
+    ok = Decompose(st, m, n);
   }
-  TObservedStore st(A, V, W);
-  return Decompose(st, m, n);
+  if (e != 0) {
+    for (int i = 1; i <= n; ++i) W->SetVal(i, ScaleUp(W->GetVal(i), e));
+  }
+  // A decomposition that ran into NaN (from NaN or ∞ in A), or whose largest singular value
+  // itself overflows, has no singular values to report.
+  for (int i = 1; i <= n && ok; ++i) ok = std::isfinite(W->GetVal(i));
+  return ok;
 }
 
 }  // namespace nuv::detail
