@@ -50,6 +50,15 @@ int ColumnUnit(const TMatrix& D, Integer n, Integer Col) {
   }));
 }
 
+// The power-of-two exponent that brings the largest deviation of column Col from Mean over the
+// first n pairs into [0.5, 1) (0 for none).
+int SpreadUnit(const TMatrix& D, Integer n, Integer Col, double Mean) {
+  return detail::SafeScaleExponent(detail::MaxAbsOf([&](auto&& f) {
+                                     for (Integer i = 1; i <= n; ++i) f(D.GetVal(Col, i) - Mean);
+                                   }),
+                                   0);
+}
+
 // Pearson's r of the pairs (a(i), b(i)), i = 1..n, in the corrected two-pass form; 0 when either
 // member is constant (its rounded mean would leave deviations of an ulp).
 template <class A, class B>
@@ -234,10 +243,14 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   double mx = 0.0, my = 0.0, var = 0.0;
   ColumnMeanVar(*FData, n, 1, mx, var);
   ColumnMeanVar(*FData, n, 2, my, var);
+  // The deviations in units of their own spread (an exact power of two each): the sums reach
+  // sixth powers of x's, which would leave the double range for spreads far from 1.
+  const int eu = SpreadUnit(*FData, n, 1, mx), ev = SpreadUnit(*FData, n, 2, my);
+  const double fu = detail::ScaleFactor(eu), fv = detail::ScaleFactor(ev);
   double s1 = 0.0, t1 = 0.0, s2 = 0.0, t2 = 0.0, p = 0.0, a = 0.0, b = 0.0, c = 0.0;
   for (Integer i = 1; i <= n; ++i) {
-    const double u = FData->GetVal(1, i) - mx;
-    const double v = FData->GetVal(2, i) - my;
+    const double u = (FData->GetVal(1, i) - mx) * fu;
+    const double v = (FData->GetVal(2, i) - my) * fv;
     const double uu = u * u;
     s1 += u;
     t1 += v;
@@ -255,9 +268,11 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   const double c2 = f != g * g ? (e * (n * a - s2 * t1) - g * h) / (f - g * g) : 0.0;
   const double c1 = e != 0.0 ? (h - g * c2) / e : 0.0;
   const double c0 = (t1 - c1 * s1 - c2 * s2) / n;
-  k2 = c2;
-  k1 = c1 - 2.0 * c2 * mx;
-  k0 = c0 + c2 * mx * mx - c1 * mx + my;
+  // Back to x and y: c2, c1, c0 are in units 2^(ev - 2eu), 2^(ev - eu), 2^ev.
+  const double ms = mx * fu;
+  k2 = detail::ScaleUp(c2, ev - 2 * eu);
+  k1 = detail::ScaleUp(c1 - 2.0 * c2 * ms, ev - eu);
+  k0 = detail::ScaleUp(c0 + c2 * ms * ms - c1 * ms, ev) + my;
   const double q = t1 * t1 / n;
   FitQual = t2 - q != 0.0 ? (c0 * t1 + c1 * p + c2 * a - q) / (t2 - q) : 1.0;
 }
@@ -316,17 +331,20 @@ void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) const {
   // The algebraic fit is the same about any origin: taken about the means of the pairs, its
   // sums stay as small as the spread, where the raw running sums would cancel.
   const TMatrix& D = *FData;
-  double sx = 0.0, sy = 0.0;
-  for (Integer i = 1; i <= n; ++i) {
-    sx += D.GetVal(1, i);
-    sy += D.GetVal(2, i);
-  }
-  const double mx = sx / n;
-  const double my = sy / n;
+  const double mx = detail::MeanOf(n, [&](auto&& f) {
+    for (Integer i = 1; i <= n; ++i) f(D.GetVal(1, i));
+  });
+  const double my = detail::MeanOf(n, [&](auto&& f) {
+    for (Integer i = 1; i <= n; ++i) f(D.GetVal(2, i));
+  });
+  // In units of the points' spread (one exact power of two for both axes): the sums reach fifth
+  // powers, which would leave the double range for circles far from unit size.
+  const int es = std::max(SpreadUnit(D, n, 1, mx), SpreadUnit(D, n, 2, my));
+  const double fs = detail::ScaleFactor(es);
   double su = 0, sv = 0, suu = 0, svv = 0, suv = 0, suuv = 0, suvv = 0, suuu = 0, svvv = 0;
   for (Integer i = 1; i <= n; ++i) {
-    const double u = D.GetVal(1, i) - mx;
-    const double v = D.GetVal(2, i) - my;
+    const double u = (D.GetVal(1, i) - mx) * fs;
+    const double v = (D.GetVal(2, i) - my) * fs;
     su += u;
     sv += v;
     suu += u * u;
@@ -348,9 +366,9 @@ void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) const {
   const double cv = (a * d + b * e) / 2 / det;
   // The mean squared distance is never negative; rounding must not turn it into a NaN radius.
   const double msq = (suu + svv - 2 * (cu * su + cv * sv) + (cu * cu + cv * cv) * n) / n;
-  dx = cu + mx;
-  dy = cv + my;
-  r = std::sqrt(std::max(msq, 0.0));
+  dx = detail::ScaleUp(cu, es) + mx;
+  dy = detail::ScaleUp(cv, es) + my;
+  r = detail::ScaleUp(std::sqrt(std::max(msq, 0.0)), es);
 }
 
 }  // namespace nuv

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "nuv/base/scaling.hpp"
+
 namespace nuv {
 
 namespace {
@@ -22,6 +24,13 @@ double NormOf(double A, double B) noexcept {
   const double a = A / s;
   const double b = B / s;
   return s * std::sqrt(a * a + b * b);
+}
+
+// The factor 2^-e that brings the larger of |A| and |B| into [0.5, 1): exact, so a line's
+// coefficients times it describe the same line, with products that neither overflow nor
+// underflow (see scaling.hpp); ordinary lines give the same bits as before.
+double UnitFactor(double A, double B) noexcept {
+  return detail::ScaleFactor(detail::SafeScaleExponent(std::fmax(std::fabs(A), std::fabs(B)), 0));
 }
 
 // Sets SubstituteInf for its lifetime and restores the previous value.
@@ -77,21 +86,31 @@ double TSLine::Intercept() const {
 
 bool TSLine::InterSection(const TSLine* OtherLine, double& x, double& y) const noexcept {
   if (OtherLine == nullptr) return false;
-  const double a2 = OtherLine->FParA;
-  const double b2 = OtherLine->FParB;
-  const double c2 = OtherLine->FParC;
-  const double det = FParA * b2 - a2 * FParB;
+  const double f1 = UnitFactor(FParA, FParB);
+  const double f2 = UnitFactor(OtherLine->FParA, OtherLine->FParB);
+  const double a1 = FParA * f1, b1 = FParB * f1, c1 = FParC * f1;
+  const double a2 = OtherLine->FParA * f2;
+  const double b2 = OtherLine->FParB * f2;
+  const double c2 = OtherLine->FParC * f2;
+  const double det = a1 * b2 - a2 * b1;
   if (det == 0.0) return false;
-  x = (FParB * c2 - b2 * FParC) / det;
-  y = (FParC * a2 - c2 * FParA) / det;
+  const double xi = (b1 * c2 - b2 * c1) / det;
+  const double yi = (c1 * a2 - c2 * a1) / det;
+  if (!std::isfinite(xi) || !std::isfinite(yi)) return false;  // beyond the double range
+  x = xi;
+  y = yi;
   return true;
 }
 
 double TSLine::AngleBetweenLines(const TSLine* OtherLine) const noexcept {
   if (OtherLine == nullptr) return 0.0;
-  const double s = FParA * OtherLine->FParA + FParB * OtherLine->FParB;
+  const double f1 = UnitFactor(FParA, FParB);
+  const double f2 = UnitFactor(OtherLine->FParA, OtherLine->FParB);
+  const double a1 = FParA * f1, b1 = FParB * f1;
+  const double a2 = OtherLine->FParA * f2, b2 = OtherLine->FParB * f2;
+  const double s = a1 * a2 + b1 * b2;
   if (s == 0.0) return std::numbers::pi / 2;
-  return std::fabs(std::atan((FParA * OtherLine->FParB - FParB * OtherLine->FParA) / s));
+  return std::fabs(std::atan((a1 * b2 - b1 * a2) / s));
 }
 
 void TSLine::LineThroughPoint(double px, double py, double angle) noexcept {

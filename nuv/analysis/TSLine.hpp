@@ -41,9 +41,12 @@ class TSLine : public TComponent {
   double Intercept() const;
 
   /// Intersection with OtherLine into (x, y) and true; false with x, y untouched when the lines
-  /// are parallel (or OtherLine is null).
+  /// are parallel, the point lies beyond the double range (or OtherLine is null). The
+  /// coefficients are brought to a common power-of-two unit first, so lines whose coefficients
+  /// are multiplied by any factor meet at the same point.
   bool InterSection(const TSLine* OtherLine, double& x, double& y) const noexcept;
-  /// The acute angle between the lines in [0, π/2] radians; 0 when OtherLine is null.
+  /// The acute angle between the lines in [0, π/2] radians, the same whatever factor multiplies
+  /// either line's coefficients; 0 when OtherLine is null.
   double AngleBetweenLines(const TSLine* OtherLine) const noexcept;
   /// The line through (px, py) at angle radians from the x axis.
   void LineThroughPoint(double px, double py, double angle) noexcept;

@@ -76,9 +76,14 @@ Integer PolygonCrossing(const TPointDouble& Q, TPointDouble B, TPointDouble C) {
 }
 
 double SignedArea(const TPDblArray& P) {
+  // The shoelace sum about the first vertex: sums of raw ordinates far from zero would carry
+  // their offset into every term and round the area away.
   const std::size_t h = P.size() - 1;
-  double sum = (P[h].x - P[0].x) * (P[h].y + P[0].y);
-  for (std::size_t i = 0; i < h; ++i) sum += (P[i].x - P[i + 1].x) * (P[i].y + P[i + 1].y);
+  const double y0 = P[0].y;
+  double sum = (P[h].x - P[0].x) * (P[h].y - y0);
+  for (std::size_t i = 0; i < h; ++i) {
+    sum += (P[i].x - P[i + 1].x) * ((P[i].y - y0) + (P[i + 1].y - y0));
+  }
   return 0.5 * sum;
 }
 

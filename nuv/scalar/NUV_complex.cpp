@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "nuv/base/scaling.hpp"
+
 namespace nuv {
 inline namespace NUV_complex {
 
@@ -70,14 +72,32 @@ TComplex CpxDiv(const TComplex& a, const TComplex& b) {
   if (b.re == 0 && b.im == 0) {
     detail::RaiseFunction<ENUVComplexError>("CpxDiv", "division by zero");
   }
-  const Extended d = b.re * b.re + b.im * b.im;
-  const TComplex q{(a.re * b.re + a.im * b.im) / d, (a.im * b.re - a.re * b.im) / d};
-  if (std::isfinite(d) && d >= kTiny && IsFinite(q)) return q;
-  if (!IsFinite(a) || !IsFinite(b)) return q;
-  // d overflowed or underflowed although the operands are finite.
-  const TComplex s = SmithDiv(a, b);
-  if (!IsFinite(s)) detail::RaiseFunction<ENUVComplexError>("CpxDiv", "division by zero");
-  return s;
+  const double bigA = static_cast<double>(std::fmax(std::fabs(a.re), std::fabs(a.im)));
+  const double bigB = static_cast<double>(std::fmax(std::fabs(b.re), std::fabs(b.im)));
+  const int ea = detail::SafeScaleExponent(bigA);
+  const int eb = detail::SafeScaleExponent(bigB);
+  if ((ea == 0 && eb == 0) || !IsFinite(a) || !IsFinite(b)) {
+    // Operands of ordinary magnitude (or not finite): the plain formula, Smith's where |b|^2
+    // still leaves the normal range.
+    const Extended d = b.re * b.re + b.im * b.im;
+    const TComplex q{(a.re * b.re + a.im * b.im) / d, (a.im * b.re - a.re * b.im) / d};
+    if (std::isfinite(d) && d >= kTiny && IsFinite(q)) return q;
+    if (!IsFinite(a) || !IsFinite(b)) return q;
+    const TComplex s = SmithDiv(a, b);
+    if (!IsFinite(s)) detail::RaiseFunction<ENUVComplexError>("CpxDiv", "division by zero");
+    return s;
+  }
+  // Both operands brought to their own power-of-two unit (largest part in [0.5, 1)), so no
+  // product or square can overflow or underflow; the quotient is scaled back once, and only a
+  // quotient that itself overflows raises.
+  const int ua = detail::SafeScaleExponent(bigA, 0);
+  const int ub = detail::SafeScaleExponent(bigB, 0);
+  const Extended fa = detail::ScaleFactor(ua), fb = detail::ScaleFactor(ub);
+  const TComplex sa{a.re * fa, a.im * fa}, sb{b.re * fb, b.im * fb};
+  const TComplex s = SmithDiv(sa, sb);
+  const TComplex q{std::ldexp(s.re, ua - ub), std::ldexp(s.im, ua - ub)};
+  if (!IsFinite(q)) detail::RaiseFunction<ENUVComplexError>("CpxDiv", "division by zero");
+  return q;
 }
 
 bool CpxIsEqual(const TComplex& a, const TComplex& b) {

@@ -6,6 +6,8 @@
 #include <limits>
 #include <utility>
 
+#include "nuv/base/scaling.hpp"
+
 namespace nuv {
 inline namespace NUV_math1 {
 namespace {
@@ -18,13 +20,20 @@ constexpr Int64 kIntegerMax = std::numeric_limits<Integer>::max();
 
 // Nearest point of the segment A-B to P.
 TPointDouble NearestOnSegment(const TPointDouble& P, const TPointDouble& A, const TPointDouble& B) {
-  const double dx = B.x - A.x;
-  const double dy = B.y - A.y;
+  // The fraction t along AB is a ratio: coordinates of extreme magnitude give it in a
+  // power-of-two unit (see scaling.hpp), where the squares are representable.
+  const double big = std::max({std::fabs(P.x), std::fabs(P.y), std::fabs(A.x), std::fabs(A.y),
+                               std::fabs(B.x), std::fabs(B.y)});
+  const double f = detail::ScaleFactor(detail::SafeScaleExponent(big));
+  const double dx = B.x * f - A.x * f;
+  const double dy = B.y * f - A.y * f;
   const double len2 = dx * dx + dy * dy;
-  const double t = len2 != 0.0 ? ((P.x - A.x) * dx + (P.y - A.y) * dy) / len2 : -1.0;
+  const double t =
+      len2 != 0.0 ? ((P.x * f - A.x * f) * dx + (P.y * f - A.y * f) * dy) / len2 : -1.0;
   if (t < 0.0) return A;
   if (t > 1.0) return B;
-  return {A.x + t * dx, A.y + t * dy};
+  if (f == 1.0) return {A.x + t * dx, A.y + t * dy};
+  return {(1.0 - t) * A.x + t * B.x, (1.0 - t) * A.y + t * B.y};  // no difference to overflow
 }
 
 Integer Saturate(Int64 v) {
@@ -91,9 +100,10 @@ double EuclideanDistance(const TPointDouble& P1, const TPointDouble& P2) {
 }
 
 double EuclideanDistance(double x1, double y1, double x2, double y2) {
-  const double dx = x2 - x1;
-  const double dy = y2 - y1;
-  return std::sqrt(dx * dx + dy * dy);
+  return detail::RootSumSqDiff([&](auto&& f) {
+    f(x2, x1);
+    f(y2, y1);
+  });
 }
 
 Integer CcwTriangle(const TPointDouble& P1, const TPointDouble& P2, const TPointDouble& P3) {
