@@ -8,6 +8,7 @@
 #include "nuv/analysis/NUV_statis.hpp"
 #include "nuv/analysis/TCurveFit.hpp"
 #include "nuv/base/constants.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/scalar/TKahanSum.hpp"
 
 namespace nuv {
@@ -50,10 +51,11 @@ void TCurveFit::BasicRankCounts() noexcept {
       for (Integer j = i + 1; j <= n; ++j) {
         const double dx = xi - FData->GetVal(1, j);
         const double dy = yi - FData->GetVal(2, j);
-        const double f = dx * dy;
-        if (f > 0.0) {
+        // By the signs of the differences: their product may underflow to 0 or overflow.
+        const int f = ((dx > 0.0) - (dx < 0.0)) * ((dy > 0.0) - (dy < 0.0));
+        if (f > 0) {
           ++FKendallConcord;
-        } else if (f < 0.0) {
+        } else if (f < 0) {
           ++FKendallDiscord;
         } else {
           if (dx != 0.0) ++FKendallTies1;
@@ -78,7 +80,8 @@ double TCurveFit::KendallsTau(double& p) {
   const double tau = (c - d) / r;
   const double n = FNumData;
   const double sigma = std::sqrt((4.0 * n + 10.0) / (9.0 * n * (n - 1.0)));
-  p = 1.0 - ErfApprox(std::fabs(tau / sigma) / uc_sqrt2);
+  // The approximation of erf may stray beyond [0, 1] by its own error.
+  p = std::clamp(1.0 - ErfApprox(std::fabs(tau / sigma) / uc_sqrt2), 0.0, 1.0);
   return tau;
 }
 
@@ -180,16 +183,25 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   const Integer n = FNumData;
   dfreg = NumVars;
   double m = 0.0;
+  // Pairs of extreme magnitude are summed in a power-of-two unit (see scaling.hpp): the sums of
+  // squares are given back in the caller's units (∞ where one itself overflows), F as a ratio.
+  const TMatrix& D = *FData;
+  const int unit = detail::SafeScaleExponent(detail::MaxAbsOf([&](auto&& f) {
+    for (Integer i = 1; i <= n; ++i) {
+      f(D.GetVal(1, i));
+      f(D.GetVal(2, i));
+    }
+  }));
+  const double fs = detail::ScaleFactor(unit);
   if (IncludeConst) {
     dftotal = n - 1;
     // The mean of the observed values, refined by the mean deviation from it: SSR is taken
     // about it, so a mean rounded at the data's magnitude would count as regression.
-    const TMatrix& D = *FData;
     double s = 0.0;
-    for (Integer i = 1; i <= n; ++i) s += D.GetVal(1, i);
+    for (Integer i = 1; i <= n; ++i) s += D.GetVal(1, i) * fs;
     m = s / static_cast<double>(n);
     double dm = 0.0;
-    for (Integer i = 1; i <= n; ++i) dm += D.GetVal(1, i) - m;
+    for (Integer i = 1; i <= n; ++i) dm += D.GetVal(1, i) * fs - m;
     if (n > 0) m += dm / n;
   } else {
     dftotal = n;
@@ -202,11 +214,10 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   // Sums of squares straight from the pairs: the expanded sumxq - 2m·sumx + n·m² cancels to
   // nothing for values far from zero. With a constant, SST is about x's own mean, corrected by
   // the square of the deviations' sum over n.
-  const TMatrix& D = *FData;
   double sse = 0.0, ssr = 0.0, sst = 0.0, d1 = 0.0;
   for (Integer i = 1; i <= n; ++i) {
-    const double x = D.GetVal(1, i);
-    const double y = D.GetVal(2, i);
+    const double x = D.GetVal(1, i) * fs;
+    const double y = D.GetVal(2, i) * fs;
     const double e = x - y;
     const double r = y - m;
     const double t = x - m;
@@ -217,16 +228,19 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   }
   if (IncludeConst && n > 0) sst = std::max(0.0, sst - d1 * d1 / n);
   if (std::isnan(m)) ssr = sst = m;
-  SSE = sse;
-  SSR = ssr;
-  SST = sst;
+  auto back = [unit](double v) { return unit == 0 ? v : std::ldexp(v, 2 * unit); };
+  SSE = back(sse);
+  SSR = back(ssr);
+  SST = back(sst);
   // No guard: without degrees of freedom the division gives inf or NaN.
-  MSE = SSE / static_cast<double>(res);
-  MSR = SSR / static_cast<double>(dfreg);
-  if (MSR == 0.0) {
+  const double mse = sse / static_cast<double>(res);
+  const double msr = ssr / static_cast<double>(dfreg);
+  MSE = back(mse);
+  MSR = back(msr);
+  if (msr == 0.0) {
     F = 0.0;
-  } else if (MSE != 0.0) {
-    F = MSR / MSE;
+  } else if (mse != 0.0) {
+    F = msr / mse;
   } else {
     F = kHugeF;
   }

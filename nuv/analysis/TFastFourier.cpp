@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "nuv/base/constants.hpp"
+#include "nuv/base/scaling.hpp"
 
 namespace nuv {
 namespace {
@@ -94,14 +95,25 @@ double TFastFourier::PowerSpec(Integer k) const noexcept {
   return (Re(u) * Re(u) + Im(u) * Im(u) + Re(n - u) * Re(n - u) + Im(n - u) * Im(n - u)) / FNumData;
 }
 
+namespace {
+
+// |(a, b)|: the plain root where the squares are safe, scaled where they are not, so a
+// spectrum's magnitudes scale with the signal.
+double Hypotenuse(double a, double b) noexcept {
+  return detail::RootSumSq([a, b](auto&& f) {
+    f(a);
+    f(b);
+  });
+}
+
+}  // namespace
+
 double TFastFourier::Magnitude(Integer k) const noexcept {
   if (k < 0 || k > FNumData / 2) return 0.0;
   const auto n = static_cast<std::size_t>(FNumData);
   const auto u = static_cast<std::size_t>(k);
-  if (u == 0) return std::sqrt(Re(0) * Re(0) + Im(0) * Im(0)) / FNumData;
-  const double sr = Re(u) + Re(n - u);
-  const double di = Im(u) - Im(n - u);
-  return std::sqrt(sr * sr + di * di) / FNumData;
+  if (u == 0) return Hypotenuse(Re(0), Im(0)) / FNumData;
+  return Hypotenuse(Re(u) + Re(n - u), Im(u) - Im(n - u)) / FNumData;
 }
 
 double TFastFourier::FourSerCosCoeff(Integer n) const noexcept {
@@ -143,9 +155,7 @@ void TFastFourier::CalcMaxValues() noexcept {
   }
   double maxMagni = 0.0;
   for (std::size_t k = 1; k <= n / 2; ++k) {
-    const double sr = Re(k) + Re(n - k);
-    const double di = Im(k) - Im(n - k);
-    const double m = std::sqrt(sr * sr + di * di);
+    const double m = Hypotenuse(Re(k) + Re(n - k), Im(k) - Im(n - k));
     if (m > maxMagni) maxMagni = m;
   }
   FMaxPower = maxPower / FNumData;
@@ -283,15 +293,19 @@ double TFastFourier::RMS(Integer FirstIx, Integer LastIx) const noexcept {
   LastIx = std::clamp(LastIx, 0, top);
   if (LastIx < FirstIx) std::swap(FirstIx, LastIx);
   const auto n = static_cast<std::size_t>(FNumData);
-  double sum = 0.0;
-  for (auto k = static_cast<std::size_t>(FirstIx); k <= static_cast<std::size_t>(LastIx); ++k) {
-    if (k == 0) {
-      sum += Re(0) * Re(0) + Im(0) * Im(0);
-    } else {
-      sum += Re(k) * Re(k) + Im(k) * Im(k) + Re(n - k) * Re(n - k) + Im(n - k) * Im(n - k);
-    }
-  }
-  return std::sqrt(sum) / FNumData;
+  // The root of the lines' sum of squares, scaled where it would overflow or underflow.
+  return detail::RootSumSq([&](auto&& f) {
+           for (auto k = static_cast<std::size_t>(FirstIx); k <= static_cast<std::size_t>(LastIx);
+                ++k) {
+             f(Re(k));
+             f(Im(k));
+             if (k != 0) {
+               f(Re(n - k));
+               f(Im(n - k));
+             }
+           }
+         }) /
+         FNumData;
 }
 
 }  // namespace nuv

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "nuv/analysis/math2_errors.hpp"
+#include "nuv/base/scaling.hpp"
 #include "nuv/base/usecount.hpp"
 #include "nuv/scalar/detail/vector_access.hpp"
 #include "nuv/scalar/detail/vector_core.hpp"
@@ -78,7 +79,7 @@ enum TTextSet { tsWindow, tsPolynomial, tsCalculation };
 template <class F>
 void RunFilter(std::string_view Name, TTextSet Texts, TVector* SourceVec, Integer FirstElem,
                Integer LastElem, TVector* DestVec, Integer WinLength, Integer MinWin,
-               Integer MaxWin, bool PerElement, F Fill) {
+               Integer MaxWin, bool PerElement, F RawFill) {
   const TFilterTexts& t = kWindowTexts[Texts];
   if (SourceVec == nullptr || DestVec == nullptr) {
     detail::RaiseFunction<ENUVMath2Error>(Name, "either SourceVec or DestVec is undefined");
@@ -95,6 +96,33 @@ void RunFilter(std::string_view Name, TTextSet Texts, TVector* SourceVec, Intege
     detail::RaiseFunction<ENUVMath2Error>(Name, t.OutOfRange);
   }
   if (WinLength % 2 == 0) detail::RaiseFunction<ENUVMath2Error>(Name, t.Odd);
+
+  // Samples of extreme magnitude are filtered in a power-of-two unit (see scaling.hpp): the
+  // weighted sums of samples near the top of the double range would overflow (or, with
+  // weights of both signs, give ∞ - ∞) although the output is representable. Every filter is
+  // linear or takes an order statistic, so the outputs are scaled back exactly.
+  const int unit = detail::SafeScaleExponent(detail::MaxAbsOf([&](auto&& f) {
+                                               const double* p =
+                                                   detail::TVectorAccess::Elems(*SourceVec);
+                                               for (Integer k = FirstElem; k <= LastElem; ++k)
+                                                 f(p[k - 1]);
+                                             }),
+                                             detail::kLinearSafeExp);
+  std::vector<double> scaledSrc;
+  auto Fill = [&](const double* src, Integer hw, std::size_t b, std::size_t e, double* out) {
+    if (unit == 0) {
+      RawFill(src, hw, b, e, out);
+      return;
+    }
+    // src is the stretch from its first element; it is read (and scaled) once.
+    if (scaledSrc.empty()) {
+      const double f = detail::ScaleFactor(unit);
+      scaledSrc.resize(static_cast<std::size_t>(LastElem - FirstElem + 1));
+      for (std::size_t k = 0; k < scaledSrc.size(); ++k) scaledSrc[k] = src[k] * f;
+    }
+    RawFill(scaledSrc.data(), hw, b, e, out);
+    for (std::size_t k = 0; k < e - b; ++k) out[k] = detail::ScaleUp(out[k], unit);
+  };
 
   const Integer h = WinLength / 2;
   const Integer len = LastElem - FirstElem + 1;

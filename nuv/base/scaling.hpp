@@ -17,6 +17,9 @@ namespace nuv::detail {
 inline constexpr int kSquareSafeExp = 480;
 /// Largest exponent magnitude at which values may be raised to the fourth power and summed raw.
 inline constexpr int kFourthSafeExp = 240;
+/// Largest exponent magnitude at which values may enter weighted sums (filters, quadrature)
+/// raw: weights and counts of up to 2^60 keep such sums finite and normal.
+inline constexpr int kLinearSafeExp = 960;
 
 /// The exponent e by which values whose largest magnitude is Big are to be divided (x·2^-e)
 /// before they are squared (Limit kSquareSafeExp) or raised to the fourth (kFourthSafeExp): 0 when

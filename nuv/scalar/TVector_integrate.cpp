@@ -4,26 +4,17 @@
 #include <cmath>
 #include <limits>
 
+#include "nuv/base/scaling.hpp"
 #include "nuv/scalar/TVector.hpp"
 
 namespace nuv {
 
-double TVector::Integrate(double BoundLow, double BoundHigh, TIntegMethod Method) const {
-  if (Method != imSimple && Method != imTrapezoidal && Method != imSimpson) return 0.0;
-  if (std::isnan(BoundLow) || std::isnan(BoundHigh)) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
-  // Clamp in floating point first; the integer sample indices are then inside 1..N.
-  const double n = FNElem;
-  double L = std::clamp(BoundLow, 1.0, n);
-  double H = std::clamp(BoundHigh, 1.0, n);
-  if (H < L) std::swap(L, H);
-  const double w = H - L;
-  const auto i1 = static_cast<Integer>(std::ceil(L));
-  const auto i2 = static_cast<Integer>(std::trunc(H));
-  const Integer m = i2 - i1;
-  auto y = [this](Integer k) { return GetVal(k); };
-
+namespace {
+// The integral of the samples y(k) between L and H (w = H - L; i1, i2 the first and last
+// whole sample inside, m = i2 - i1) by Method.
+template <class Y>
+double IntegrateIn(Y y, double L, double H, double w, Integer i1, Integer i2, Integer m,
+                   TIntegMethod Method) {
   if (m == -1) {
     // Both bounds inside the one interval i2..i1.
     const double vL = y(i2) + (y(i1) - y(i2)) * (L - i2);
@@ -80,6 +71,36 @@ double TVector::Integrate(double BoundLow, double BoundHigh, TIntegMethod Method
     }
   }
   return pieces + inner;
+}
+
+}  // namespace
+
+double TVector::Integrate(double BoundLow, double BoundHigh, TIntegMethod Method) const {
+  if (Method != imSimple && Method != imTrapezoidal && Method != imSimpson) return 0.0;
+  if (std::isnan(BoundLow) || std::isnan(BoundHigh)) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  // Clamp in floating point first; the integer sample indices are then inside 1..N.
+  const double n = FNElem;
+  double L = std::clamp(BoundLow, 1.0, n);
+  double H = std::clamp(BoundHigh, 1.0, n);
+  if (H < L) std::swap(L, H);
+  const double w = H - L;
+  const auto i1 = static_cast<Integer>(std::ceil(L));
+  const auto i2 = static_cast<Integer>(std::trunc(H));
+  const Integer m = i2 - i1;
+  // Samples of extreme magnitude are integrated in a power-of-two unit (see scaling.hpp), so a
+  // representable integral is not lost to an overflowing or underflowing sum; the weights are
+  // at most a few units, the sums linear in the samples.
+  const int unit = detail::SafeScaleExponent(detail::MaxAbsOf([&](auto&& f) {
+                                               for (Integer k = std::max<Integer>(i1 - 1, 1);
+                                                    k <= std::min<Integer>(i2 + 1, FNElem); ++k)
+                                                 f(GetVal(k));
+                                             }),
+                                             detail::kLinearSafeExp);
+  const double fs = detail::ScaleFactor(unit);
+  auto y = [this, fs](Integer k) { return GetVal(k) * fs; };
+  return detail::ScaleUp(IntegrateIn(y, L, H, w, i1, i2, m, Method), unit);
 }
 
 }  // namespace nuv
