@@ -51,7 +51,9 @@ TEST(SignalScale, WindowFiltersScaleWithTheSamples) {
       filter(&src, 1, 30, &out, 7);
       for (Integer i = 1; i <= 30; ++i) {
         const double want = out1.GetVal(i) * f;
-        if (std::fabs(want) > 1e-300) EXPECT_TRUE(RelNear(out.GetVal(i), want, kScaleTol));
+        if (std::fabs(want) > 1e-300) {
+          EXPECT_TRUE(RelNear(out.GetVal(i), want, kScaleTol));
+        }
       }
     }
   }
