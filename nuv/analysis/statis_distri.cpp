@@ -33,6 +33,56 @@ double TUpperTail(double t, double nu) {
   return 0.5 * detail::IncompleteBetaXY(nu / den, t2 / den, 0.5 * nu, 0.5);
 }
 
+// Parameters above which the densities are formed in Loader's saddle-point form: there the
+// differences of logarithms of Γ, each of the order of the parameter, would leave nothing of
+// the density's digits. Below, the plain form.
+constexpr double kSaddleFrom = 50.0;
+
+// S(z) = ln Γ(z + 1) - [(z + 1/2) ln z - z + ln √(2π)], the error of Stirling's formula, from its
+// asymptotic series for large z and from LnGamma below.
+double StirlingError(double z) {
+  auto series = [](double w) {
+    const double r = 1.0 / w, r2 = r * r;
+    return r * (1.0 / 12 - r2 * (1.0 / 360 - r2 * (1.0 / 1260 - r2 * (1.0 / 1680 - r2 / 1188))));
+  };
+  if (z > kSaddleFrom) return series(z);
+  // Carried up by Γ(z + K + 1) = Γ(z + 1)·(z + 1)···(z + K) to where the series holds; the
+  // terms are of the order of a few hundred, so S keeps about 13 digits absolute.
+  const double k = std::ceil(kSaddleFrom - z) + 1.0;
+  const double zk = z + k;
+  double prod = 1.0;
+  for (double j = 1.0; j <= k; j += 1.0) prod *= z + j;
+  return (zk + 0.5) * std::log(zk) - zk + series(zk) - std::log(prod) - (z + 0.5) * std::log(z) + z;
+}
+
+// x ln(x/m) + m - x, the deviance of x from m, without the cancellation of its terms where x
+// is close to m (a series in v = (x - m)/(x + m) there).
+double Deviance(double x, double m) {
+  const double d = x - m;
+  if (std::fabs(d) < 0.1 * (x + m)) {
+    const double v = d / (x + m);
+    double s = d * v;
+    double ej = 2.0 * x * v;
+    const double v2 = v * v;
+    for (int j = 1; j < 1000; ++j) {
+      ej *= v2;
+      const double s1 = s + ej / (2 * j + 1);
+      if (s1 == s) return s1;
+      s = s1;
+    }
+    return s;
+  }
+  return x * std::log(x / m) + m - x;
+}
+
+// The binomial probability of k of n (both real, 0 < k < n) at p, q = 1 - p, as
+// exp(S(n) - S(k) - S(n - k) - D(k, np) - D(n - k, nq)) · √(n / (2π k (n - k))).
+double BinomialSaddle(double k, double n, double p, double q) {
+  const double lc = StirlingError(n) - StirlingError(k) - StirlingError(n - k) -
+                    Deviance(k, n * p) - Deviance(n - k, n * q);
+  return std::exp(lc) * std::sqrt(n / (2.0 * std::numbers::pi * k * (n - k)));
+}
+
 }  // namespace
 
 namespace detail {
@@ -110,8 +160,10 @@ double nDistriQuantile(double p) {
 double WeibullDensity(double x, double shape, double scale) {
   if (!(x > 0.0 && scale > 0.0)) return 0.0;
   const double k = shape;
-  return k * std::exp((k - 1.0) * std::log(x)) / std::exp(k * std::log(scale)) *
-         std::exp(-std::exp(k * std::log(x / scale)));
+  // In the ratio u = x/λ alone: (k/λ)·exp((k - 1) ln u - u^k). x^k and λ^k formed apart
+  // overflow or underflow long before the density does.
+  const double lu = std::log(x / scale);
+  return k / scale * std::exp((k - 1.0) * lu - std::exp(k * lu));
 }
 
 double HyperGeoDistriDensity(double p, Integer npop, Integer nsample, Integer k) {
@@ -137,12 +189,20 @@ double HyperGeoDistriDensity(double p, Integer npop, Integer nsample, Integer k)
 double FisherTransform(double r) {
   if (r <= -1.0 || r >= 1.0)
     detail::RaiseFunction<ENUVStatisError>("FisherTransform", "argument out of range");
+  // Near 0 as ln(1 + 2r/(1 - r)) / 2, with full relative accuracy for tiny r; towards ±1 the
+  // quotient form, whose ln is exact where log1p's argument approaches -1.
+  if (std::fabs(r) < 0.5) return 0.5 * std::log1p(2.0 * r / (1.0 - r));
   return 0.5 * std::log((1.0 + r) / (1.0 - r));
 }
 
 double FisherTransformInv(double z) {
   // e^(2z) overflows above z of about 354; from z = 19 on the quotient is exactly 1.0.
   if (z > 20.0) return 1.0;
+  if (std::fabs(z) < 0.5) {
+    // tanh z as t/(t + 2), t = e^(2z) - 1 from expm1: no cancellation for tiny z.
+    const double t = std::expm1(2.0 * z);
+    return t / (t + 2.0);
+  }
   const double e = std::exp(2.0 * z);
   return (e - 1.0) / (e + 1.0);
 }
@@ -190,6 +250,14 @@ double FDistriIntegral(double F, Integer df1, Integer df2) {
 double tDistriDensity(double x, double df) {
   if (!(df > 0.0)) return 0.0;
   const double nu = df;
+  if (nu > 2.0 * kSaddleFrom) {
+    // Γ(a + 1/2) / (Γ(a) √a) = exp(a ln(1 + 1/(2a)) - 1/2 + S(a + 1/2) - S(a)), a = ν/2, from
+    // Stirling's formula with its error terms: it tends to 1, and the density to the normal.
+    const double a = nu / 2.0;
+    const double lr = a * std::log1p(0.5 / a) - 0.5 + (StirlingError(a + 0.5) - StirlingError(a));
+    return std::exp(lr - (nu + 1.0) / 2.0 * std::log1p(x * x / nu)) /
+           std::sqrt(2.0 * std::numbers::pi);
+  }
   return std::exp(LnGamma((nu + 1.0) / 2.0) - LnGamma(nu / 2.0) -
                   0.5 * std::log(nu * std::numbers::pi) -
                   (nu + 1.0) / 2.0 * std::log1p(x * x / nu));
@@ -201,6 +269,12 @@ double Chi2DistriDensity(double x, double df) {
   if (x == 0.0) return k > 2.0 ? 0.0 : (k == 2.0 ? 0.5 : kInf);
   if (x == kInf) return 0.0;
   const double h = k / 2.0;
+  if (h - 1.0 > kSaddleFrom) {
+    // (1/2) y^n e^-y / n! with y = x/2, n = h - 1, as exp(-S(n) - D(n, y)) / √(2πn).
+    const double n = h - 1.0;
+    return 0.5 * std::exp(-StirlingError(n) - Deviance(n, x / 2.0)) /
+           std::sqrt(2.0 * std::numbers::pi * n);
+  }
   return std::exp((h - 1.0) * std::log(x) - x / 2.0 - h * std::numbers::ln2 - LnGamma(h));
 }
 
@@ -210,6 +284,14 @@ double FDistriDensity(double x, double df1, double df2) {
   const double d2 = df2;
   if (x == 0.0) return d1 > 2.0 ? 0.0 : (d1 == 2.0 ? 1.0 : kInf);
   if (x == kInf) return 0.0;
+  if (std::max(d1, d2) > 2.0 * kSaddleFrom) {
+    // x·f = p^a q^b / B(a, b) with a = d1/2, b = d2/2, p = d1 x / (d1 x + d2), q = 1 - p: the
+    // binomial probability of a of a + b in saddle-point form, times ab / (a + b).
+    const double a = d1 / 2.0, b = d2 / 2.0;
+    const double den = d1 * x + d2;
+    const double p = d1 * x / den, q = d2 / den;
+    return a * b / (a + b) * BinomialSaddle(a, a + b, p, q) / x;
+  }
   return std::exp(d1 / 2.0 * std::log(d1) + d2 / 2.0 * std::log(d2) +
                   (d1 / 2.0 - 1.0) * std::log(x) - (d1 + d2) / 2.0 * std::log(d1 * x + d2) -
                   LnBeta(d1 / 2.0, d2 / 2.0));

@@ -123,6 +123,9 @@ double LnGamma(double x) {
   for (int i = 0; i < 6; ++i) s += kCoef[i] / (x + i);
   // Below about 4e-307 the first term overflows; there ln Γ(x) = -ln x to double precision.
   if (std::isinf(s)) return -std::log(x);
+  // Near the top of the range (x - 1/2)·ln(x + 4.5) overflows before ln Γ(x) does: Stirling's
+  // formula as x·(ln x - 1) - ln(x)/2 + ln √(2π), exact there to double precision.
+  if (x > 1e300) return x * (std::log(x) - 1.0) - 0.5 * std::log(x) + 0.9189385332046727;
   return (x - 0.5) * std::log(x + 4.5) - x - 4.5 + std::log(2.5066282746310007 * s);
 }
 
@@ -131,6 +134,19 @@ double IncompleteGamma(double x, double a) {
 }
 
 double Erf(double x) {
+  if (std::fabs(x) < 0.5) {
+    // The Maclaurin series 2/√π Σ (-1)^n x^(2n+1) / (n! (2n + 1)): x² would underflow in the
+    // incomplete gamma function, and near 0 the series converges in a few terms to rounding.
+    const double x2 = x * x;
+    double term = x, sum = x;
+    for (int n = 1; n < 60; ++n) {
+      term *= -x2 / n;
+      const double next = sum + term / (2 * n + 1);
+      if (next == sum) break;
+      sum = next;
+    }
+    return 1.1283791670955126 * sum;
+  }
   const double p = IncompleteGamma(x * x, 0.5);
   return x < 0.0 ? -p : p;
 }

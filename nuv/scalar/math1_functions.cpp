@@ -67,6 +67,14 @@ T ReverseBytes(T x) {
   return r;
 }
 
+// a + t·(b - a): the plain form, or (1 - t)·a + t·b where the difference of two finite values
+// overflows, so that an interpolation between representable values is representable.
+double Lerp(double a, double b, double t) {
+  const double d = b - a;
+  if (std::isfinite(d) || !std::isfinite(a) || !std::isfinite(b)) return a + t * d;
+  return (1.0 - t) * a + t * b;
+}
+
 template <class T>
 double InterpolEquidistant(double x, double Low, double High, std::span<const T> Table) {
   const std::size_t n = Table.size();
@@ -92,7 +100,7 @@ double InterpolEquidistant(double x, double Low, double High, std::span<const T>
   const auto i = static_cast<std::size_t>(k);
   const auto y0 = static_cast<double>(Table[i]);
   const auto y1 = static_cast<double>(Table[i + 1]);
-  return y0 + (t - k) * (y1 - y0);
+  return Lerp(y0, y1, t - k);
 }
 
 }  // namespace
@@ -119,16 +127,37 @@ double ld(double x) {
 }
 
 double sinh(double x) {
+  const double a = std::fabs(x);
+  if (a < 1.0) {
+    // e^x - e^-x cancels near 0: from expm1, with full relative accuracy down to the tiniest x.
+    const double m = std::expm1(a);
+    return std::copysign((m + m / (m + 1.0)) / 2.0, x);
+  }
+  if (a > 709.0) {
+    // e^x alone overflows before e^x / 2 does.
+    const double h = std::exp(a / 2.0);
+    return std::copysign(h / 2.0 * h, x);
+  }
   const double e = std::exp(x);
   return (e - 1.0 / e) / 2.0;
 }
 
 double cosh(double x) {
+  const double a = std::fabs(x);
+  if (a > 709.0) {
+    const double h = std::exp(a / 2.0);
+    return h / 2.0 * h;
+  }
   const double e = std::exp(x);
   return (e + 1.0 / e) / 2.0;
 }
 
 double tgh(double x) {
+  if (std::fabs(x) < 1.0) {
+    // 1 - 2/(e^2x + 1) cancels near 0: t/(t + 2) with t = e^2x - 1 from expm1.
+    const double t = std::expm1(2.0 * x);
+    return t / (t + 2.0);
+  }
   return 1.0 - 2.0 / (std::exp(2.0 * x) + 1.0);
 }
 
@@ -194,12 +223,10 @@ double Polynomial(std::span<const double> Coeffs, Integer Order, double x) {
   if (Order < 0 || static_cast<std::size_t>(Order) >= Coeffs.size()) {
     detail::RaiseFunction<ENUVMath1Error>("Polynomial", "invalid order of polynomial");
   }
-  double sum = 0.0;
-  double power = 1.0;
-  for (Integer i = 0; i <= Order; ++i) {
-    sum += Coeffs[static_cast<std::size_t>(i)] * power;
-    power *= x;
-  }
+  // Horner's scheme: no power of x is formed alone, so zero high coefficients at a large x
+  // give no ∞·0, and the rounding is that of a nested product.
+  double sum = Coeffs[static_cast<std::size_t>(Order)];
+  for (Integer i = Order - 1; i >= 0; --i) sum = sum * x + Coeffs[static_cast<std::size_t>(i)];
   return sum;
 }
 
@@ -225,14 +252,14 @@ double InterpolXYTable(double x, const TDouble2DArray& Table) {
   if (std::isnan(x)) return x;
   const TDoubleArray& X = Table[0];
   const TDoubleArray& Y = Table[1];
-  if (x < X[0]) return Y[0] + (x - X[0]) / (X[1] - X[0]) * (Y[1] - Y[0]);
+  if (x < X[0]) return Lerp(Y[0], Y[1], (x - X[0]) / (X[1] - X[0]));
   if (x > X[m - 1]) {
-    return Y[m - 1] + (x - X[m - 1]) / (X[m - 1] - X[m - 2]) * (Y[m - 1] - Y[m - 2]);
+    return Lerp(Y[m - 1], Y[m - 2], -((x - X[m - 1]) / (X[m - 1] - X[m - 2])));
   }
   if (x == X[0]) return Y[0];
   std::size_t i = 1;
   while (i < m - 1 && !(x <= X[i])) ++i;
-  return Y[i] + (x - X[i]) / (X[i] - X[i - 1]) * (Y[i] - Y[i - 1]);
+  return Lerp(Y[i], Y[i - 1], -((x - X[i]) / (X[i] - X[i - 1])));
 }
 
 double InterpolTable(double x, double Low, double High, std::span<const double> Table) {
@@ -244,9 +271,9 @@ double InterpolTable(double x, double Low, double High, std::span<const Integer>
 }
 
 double InterpolZofXYRect(double A, double B, double C, double D, double u, double v) {
-  const double P = A + u * (C - A);
-  const double Q = B + u * (D - B);
-  return P + v * (Q - P);
+  const double P = Lerp(A, C, u);
+  const double Q = Lerp(B, D, u);
+  return Lerp(P, Q, v);
 }
 
 bool WithinBounds(double x, double a, double b) {

@@ -20,11 +20,12 @@ double lg(double x);
 /// Binary logarithm ln x / ln 2; exactly k when x = 2^k.
 /// Raises EMathError "logarithm: invalid argument" for x <= 0.
 double ld(double x);
-/// Hyperbolic sine (e^x - e^-x) / 2 from one exponential.
+/// Hyperbolic sine (e^x - e^-x) / 2 from one exponential (from expm1 for |x| < 1, so tiny x
+/// keep full relative accuracy; finite up to its overflow near |x| = 710.5).
 double sinh(double x);
-/// Hyperbolic cosine (e^x + e^-x) / 2 from one exponential.
+/// Hyperbolic cosine (e^x + e^-x) / 2 from one exponential (finite up to its overflow).
 double cosh(double x);
-/// Hyperbolic tangent 1 - 2 / (e^(2x) + 1).
+/// Hyperbolic tangent 1 - 2 / (e^(2x) + 1); t / (t + 2) with t = expm1(2x) for |x| < 1.
 double tgh(double x);
 /// Tangent sin x / cos x; raises EMathError "tangens overflow" when cos x is exactly 0.
 double tg(double x);
