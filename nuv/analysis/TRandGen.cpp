@@ -39,6 +39,20 @@ double TRandGen::GetProbability(Integer Idx) const noexcept {
   return FDistVec[static_cast<std::size_t>(Idx - 1)];
 }
 
+namespace {
+
+// The point Units bins of Res above Low on the way to High: Low + Units·(High - Low)/Res, or,
+// where the borders' difference overflows, (1 - t)·Low + t·High with t = Units/Res, so that
+// points between representable borders are representable.
+double BorderPoint(double Low, double High, double Units, Integer Res) noexcept {
+  const double d = High - Low;
+  if (std::isfinite(d) || !std::isfinite(Low) || !std::isfinite(High)) return Low + Units * d / Res;
+  const double t = Units / Res;
+  return (1.0 - t) * Low + t * High;
+}
+
+}  // namespace
+
 void TRandGen::SetProbability(Integer Idx, double Value) noexcept {
   if (Idx < 1 || Idx > FResolution) return;
   FDistVec[static_cast<std::size_t>(Idx - 1)] =
@@ -48,7 +62,7 @@ void TRandGen::SetProbability(Integer Idx, double Value) noexcept {
 double TRandGen::GetLambda(Integer ix) const noexcept {
   if (ix <= 0) return FLowBorder;
   if (ix > FResolution) return FHighBorder;
-  return FLowBorder + (ix - 1) * (FHighBorder - FLowBorder) / FResolution;
+  return BorderPoint(FLowBorder, FHighBorder, ix - 1.0, FResolution);
 }
 
 Integer TRandGen::IndexOfLambda(double Lambda) const noexcept {
@@ -73,7 +87,7 @@ double TRandGen::GetRandNum() {
     const double c = ia == last ? va * (1.0 - b) : va + b * (FDistVec[ia + 1] - va);
     if (c >= 1.0 || c > nuv::Random()) break;
   }
-  return FLowBorder + (a + b) * (FHighBorder - FLowBorder) / FResolution;
+  return BorderPoint(FLowBorder, FHighBorder, a + b, FResolution);
 }
 
 void TRandGen::Normalize() noexcept {
@@ -105,7 +119,7 @@ bool TRandGen::Standardize() noexcept {
 }
 
 double TRandGen::Abscissa(Integer i) const noexcept {
-  return FLowBorder + i * (FHighBorder - FLowBorder) / FResolution;
+  return BorderPoint(FLowBorder, FHighBorder, i, FResolution);
 }
 
 void TRandGen::NormalDistri(double m, double s) noexcept {

@@ -10,6 +10,7 @@
 #include "nuv/base/constants.hpp"
 #include "nuv/base/usecount.hpp"
 #include "nuv/platform/rounding.hpp"
+#include "nuv/scalar/detail/selection.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
 namespace nuv {
@@ -112,7 +113,11 @@ Integer PercentileOfArray(std::span<double> data, double percentile, Integer fir
   // The rank is counted from first; rank = count (percentile near 100) means the largest.
   const Int64 count = static_cast<Int64>(last) - first + 1;
   const Int64 k = std::min(Round(percentile / 100.0 * static_cast<double>(count)), count - 1);
-  result = QuickSelect(data, static_cast<Integer>(first + k), first, last);
+  // Introselect over the stretch: linear on average whatever the ties (a two-way partition
+  // is quadratic on a stretch of equal values), NaN ranked after every number.
+  result = detail::SelectRank(
+      data.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(count)),
+      static_cast<std::size_t>(k));
   return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "nuv/base/moments.hpp"
 #include "nuv/datatable/TDataTable.hpp"
 #include "nuv/matrix/matrix_errors.hpp"
+#include "nuv/scalar/detail/selection.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 
 namespace nuv {
@@ -146,7 +147,7 @@ double PercentileOfCells(const TDataTable& t, double prob, Integer LowCol, Integ
   const double f = pos - kp;
   // pos < n - 1 for prob < 100, so k + 2 <= n; the min guards against a rounding step.
   const std::size_t k = std::min(static_cast<std::size_t>(kp), n - 2);
-  return S(s, k + 1) + (S(s, k + 2) - S(s, k + 1)) * f;
+  return detail::BetweenSorted(S(s, k + 1), S(s, k + 2), f);
 }
 
 // Replaces every valid cell x of the column c (Column) or of the row r by (x - m) / d through
@@ -383,7 +384,7 @@ bool TDataTable::QuartilesOfNumCells(Integer LowCol, Integer LowRow, Integer Hig
     const auto i = static_cast<std::size_t>(ip);
     if (i == 0) return s.front();
     if (i > n - 1) return s.back();
-    return S(s, i) + (S(s, i + 1) - S(s, i)) * f;
+    return detail::BetweenSorted(S(s, i), S(s, i + 1), f);
   };
   Q1 = quart(0.25);
   Q2 = quart(0.5);

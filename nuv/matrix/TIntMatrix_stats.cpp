@@ -309,7 +309,7 @@ bool TIntMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Inte
     }
     if (i > n - 1) return at(n - 1);
     const double lower = at(i - 1);
-    return lower + (at(i) - lower) * f;
+    return detail::BetweenSorted(lower, at(i), f);
   };
   Q1 = quartile(0.25);
   Q2 = quartile(0.5);

@@ -335,7 +335,7 @@ bool TMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer
     }
     if (i > n - 1) return s[static_cast<std::size_t>(n - 1)];
     const double lower = s[static_cast<std::size_t>(i - 1)];
-    return lower + (s[static_cast<std::size_t>(i)] - lower) * f;
+    return detail::BetweenSorted(lower, s[static_cast<std::size_t>(i)], f);
   };
   Q1 = quartile(0.25);
   Q2 = quartile(0.5);

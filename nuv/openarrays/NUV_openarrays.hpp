@@ -93,7 +93,8 @@ Integer CloneArray(const TInt4DArray& Source, TDouble4DArray& Dest);
 
 /// Largest cell (first one visited among equals, first subscript slowest), or -2147483648 /
 /// -uc_MaxDouble for an empty array; the index outputs are then left unchanged. Only cells
-/// that exist are visited.
+/// that exist are visited; NaN cells are passed over wherever they sit (NaN only when every
+/// cell is NaN).
 Integer MaxArray(const TIntArray& A, Integer& Index);
 Integer MaxArray(const TIntArray& A);
 double MaxArray(const TDoubleArray& A);
@@ -113,9 +114,9 @@ double MinArray(const TDouble2DArray& A);
 double MinArray(const TDouble3DArray& A);
 double MinArray(const TDouble4DArray& A);
 
-/// Smallest and largest cell. Min and Max are preset to the top and bottom of the element
-/// range (uc_MaxDouble and -uc_MaxDouble, 2147483647 and -2147483648) and keep the presets on
-/// -1 (empty) and -2.
+/// Smallest and largest cell, NaN cells passed over wherever they sit (NaN only when every cell
+/// is NaN). Min and Max are preset to the top and bottom of the element range (uc_MaxDouble
+/// and -uc_MaxDouble, 2147483647 and -2147483648) and keep the presets on -1 (empty) and -2.
 Integer MinMaxArray(const TDoubleArray& A, double& Min, double& Max);
 Integer MinMaxArray(const TDouble2DArray& A, double& Min, double& Max);
 Integer MinMaxArray(const TDouble3DArray& A, double& Min, double& Max);

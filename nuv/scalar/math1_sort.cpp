@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "nuv/scalar/detail/selection.hpp"
+
 namespace nuv {
 inline namespace NUV_math1 {
 namespace {
@@ -32,7 +34,7 @@ void CombSortArray(std::span<T> Data, bool Ascending) {
   auto outOfOrder = [&](Int64 i, Int64 j) {
     const double a = static_cast<double>(Data[static_cast<std::size_t>(i)]);
     const double b = static_cast<double>(Data[static_cast<std::size_t>(j)]);
-    return Ascending ? a > b : b > a;
+    return detail::SortsAfter(a, b, Ascending);
   };
   auto swap = [&](Int64 i, Int64 j) {
     std::swap(Data[static_cast<std::size_t>(i)], Data[static_cast<std::size_t>(j)]);

@@ -77,16 +77,34 @@ TEST(MinMaxArray, WholeArrayPresetsAndSingleCell) {
   ASSERT_EQ(MinMaxArray(i4, imn, imx), 0);
   EXPECT_EQ(imn, -10);
   EXPECT_EQ(imx, 13);
-  // A NaN first cell makes both extremes NaN.
+  // NaN is passed over wherever it sits; only all-NaN cells give NaN.
   const double nan = std::numeric_limits<double>::quiet_NaN();
   ASSERT_EQ(MinMaxArray(TDoubleArray{nan, 1.0}, mn, mx), 0);
+  EXPECT_EQ(mn, 1.0);
+  EXPECT_EQ(mx, 1.0);
+  ASSERT_EQ(MinMaxArray(TDoubleArray{nan, 3, -2, nan, 7}, mn, mx), 0);
+  EXPECT_EQ(mn, -2.0);
+  EXPECT_EQ(mx, 7.0);
+  ASSERT_EQ(MinMaxArray(TDoubleArray{3, nan, -2, 7}, mn, mx), 0);
+  EXPECT_EQ(mn, -2.0);
+  EXPECT_EQ(mx, 7.0);
+  EXPECT_EQ(MaxArray(TDoubleArray{nan, 3, -2, nan, 7}), 7.0);
+  EXPECT_EQ(MinArray(TDoubleArray{nan, 3, -2, nan, 7}), -2.0);
+  ASSERT_EQ(MinMaxArray(TDoubleArray{nan, nan}, mn, mx), 0);
   EXPECT_TRUE(std::isnan(mn) && std::isnan(mx));
 }
 
-// The scan as described: the first cell starts both, then strict comparisons in C order.
+// The scan as described: the first cell that is a number starts both, then strict
+// comparisons in C order (NaN never compares).
 template <class T>
 void NaiveMinMax(const std::vector<T>& flat, T& mn, T& mx) {
   mn = mx = flat[0];
+  for (const T v : flat) {
+    if (v == v) {
+      mn = mx = v;
+      break;
+    }
+  }
   for (const T v : flat) {
     if (v < mn) mn = v;
     if (v > mx) mx = v;
@@ -102,7 +120,7 @@ TEST(MinMaxArray, WholeArraysMatchTheScanBitForBit) {
   std::mt19937 gen(99);
   const double kNaN = std::numeric_limits<double>::quiet_NaN();
   // Cell patterns: plain values, signed zeros as the extremes (the first one seen wins),
-  // NaN cells that never compare, a NaN first cell that no later cell displaces, and zeros
+  // NaN cells that never compare, a NaN first cell that the first number displaces, and zeros
   // of both signs as the minimum or the maximum.
   for (int pattern = 0; pattern < 6; ++pattern) {
     for (std::size_t rows : {1u, 2u, 7u, 64u, 301u}) {

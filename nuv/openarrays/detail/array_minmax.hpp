@@ -54,7 +54,8 @@ ElemOf<A> ExtremeOf(const A& a, Integer* ix) {
   std::size_t bj = 0;
   auto scan = [&](const T* p, std::size_t n, std::size_t outer) {
     for (std::size_t k = 0; k < n; ++k) {
-      if (kMax ? p[k] > best : p[k] < best) {
+      // NaN is passed over: a NaN best gives way to the first number.
+      if ((kMax ? p[k] > best : p[k] < best) || (best != best && p[k] == p[k])) {
         best = p[k];
         bi = outer;
         bj = k;
@@ -135,6 +136,26 @@ void FirstZero(T first, T& mn, T& mx, ForEach&& forEachRow) {
   }
 }
 
+/// The first cell that is a number (NaN is passed over by the extremes), or the first cell when
+/// every one is NaN.
+template <class T, class ForEach>
+T FirstNumber(T first, ForEach&& forEachRow) {
+  if constexpr (std::is_floating_point_v<T>) {
+    if (first != first) {
+      bool found = false;
+      forEachRow([&](const T* p, std::size_t n) {
+        for (std::size_t k = 0; k < n && !found; ++k) {
+          if (p[k] == p[k]) {
+            first = p[k];
+            found = true;
+          }
+        }
+      });
+    }
+  }
+  return first;
+}
+
 template <class A>
 Integer MinMaxArray(const A& a, ElemOf<A>& minOut, ElemOf<A>& maxOut) {
   using T = ElemOf<A>;
@@ -148,7 +169,8 @@ Integer MinMaxArray(const A& a, ElemOf<A>& minOut, ElemOf<A>& maxOut) {
   } else if (HasShortSubArray(a, shape)) {
     status = kInvalid;
   } else {
-    const T first = FirstCell(a);
+    // Seeded with a number, no lane ever holds NaN: NaN cells fail every comparison.
+    const T first = FirstNumber(FirstCell(a), [&](auto&& f) { ForEachRow(a, shape, f); });
     mn = mx = first;
     ForEachRow(a, shape, [&](const T* p, std::size_t n) { ScanMinMax(p, n, mn, mx); });
     FirstZero(first, mn, mx, [&](auto&& f) {
@@ -169,9 +191,10 @@ Integer MinMaxOpen(std::span<const T> a, T& minOut, T& maxOut) {
   T mx = Extremal<T, false>();
   Integer status = kEmpty;
   if (!a.empty()) {
-    mn = mx = a[0];
+    const T first = FirstNumber(a[0], [&](auto&& f) { f(a.data(), a.size()); });
+    mn = mx = first;
     ScanMinMax(a.data(), a.size(), mn, mx);
-    FirstZero(a[0], mn, mx, [&](auto&& f) { f(a.data(), a.size()); });
+    FirstZero(first, mn, mx, [&](auto&& f) { f(a.data(), a.size()); });
     status = kDone;
   }
   minOut = mn;

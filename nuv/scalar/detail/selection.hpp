@@ -57,6 +57,28 @@ struct TNaNLastLess {
   }
 };
 
+/// Whether a belongs after b in an ascending (or descending) sort, every NaN last either way:
+/// the one order of every sort of numbers, whatever the position a NaN starts from.
+template <class T>
+bool SortsAfter(T a, T b, bool Ascending) noexcept {
+  if constexpr (std::is_floating_point_v<T>) {
+    if (std::isnan(a)) return !std::isnan(b);
+    if (std::isnan(b)) return false;
+  }
+  return Ascending ? a > b : b > a;
+}
+
+/// The value a fraction F (0..1) of the way from A to B, neighbours in sorted order: A itself
+/// where F is 0 or the two are equal, A + F·(B - A) where that difference is finite, else
+/// (1 - F)·A + F·B, so an interpolation between finite values never overflows and one at a
+/// data value never meets ∞ - ∞.
+inline double BetweenSorted(double A, double B, double F) noexcept {
+  if (F == 0.0 || A == B) return A;
+  const double d = B - A;
+  if (std::isfinite(d)) return A + d * F;
+  return (1.0 - F) * A + F * B;
+}
+
 /// The value that an ascending sort (NaN last) of Data would place at K (K < Data.size()).
 /// Reorders Data. Introselect with a partition that splits runs of equal values evenly: linear
 /// on average whatever the ties, O(n log n) at worst. Less is the order (the default above).

@@ -14,6 +14,7 @@
 #include "nuv/base/streams.hpp"
 #include "nuv/platform/random.hpp"
 #include "nuv/platform/textfile.hpp"
+#include "nuv/scalar/detail/selection.hpp"
 #include "nuv/scalar/math1_sort.hpp"
 #include "nuv/scalar/scalar_errors.hpp"
 
@@ -387,7 +388,7 @@ void TVectorCore<T>::SortElems(bool Ascending, Integer RangeFirst, Integer Range
   auto outOfOrder = [this, Ascending](Int64 i, Int64 j) {
     const T a = FVec[static_cast<std::size_t>(i - 1)];
     const T b = FVec[static_cast<std::size_t>(j - 1)];
-    return Ascending ? a > b : b > a;
+    return SortsAfter(a, b, Ascending);
   };
   auto swap = [this](Int64 i, Int64 j) {
     std::swap(FVec[static_cast<std::size_t>(i - 1)], FVec[static_cast<std::size_t>(j - 1)]);
@@ -617,7 +618,7 @@ bool TVectorCore<T>::Quartiles(Integer LowElem, Integer HighElem, double& Q1, do
     if (k == 0) return D(s[0]);
     if (k >= n) return D(s[static_cast<std::size_t>(n - 1)]);
     const double lower = D(s[static_cast<std::size_t>(k - 1)]);
-    return lower + (D(s[static_cast<std::size_t>(k)]) - lower) * f;
+    return BetweenSorted(lower, D(s[static_cast<std::size_t>(k)]), f);
   };
   Q1 = quartile(0.25);
   Q2 = quartile(0.5);
@@ -640,7 +641,7 @@ double TVectorCore<T>::Percentile(double prob, Integer LowElem, Integer HighElem
   // Rounding can put a probability just below 100 onto the last element.
   if (k >= n - 1) return D(s[static_cast<std::size_t>(n - 1)]);
   const double lower = D(s[static_cast<std::size_t>(k)]);
-  return lower + (D(s[static_cast<std::size_t>(k + 1)]) - lower) * f;
+  return BetweenSorted(lower, D(s[static_cast<std::size_t>(k + 1)]), f);
 }
 
 // ---- binary streams ----
