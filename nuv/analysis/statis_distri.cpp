@@ -33,55 +33,10 @@ double TUpperTail(double t, double nu) {
   return 0.5 * detail::IncompleteBetaXY(nu / den, t2 / den, 0.5 * nu, 0.5);
 }
 
-// Parameters above which the densities are formed in Loader's saddle-point form: there the
-// differences of logarithms of Γ, each of the order of the parameter, would leave nothing of
-// the density's digits. Below, the plain form.
-constexpr double kSaddleFrom = 50.0;
-
-// S(z) = ln Γ(z + 1) - [(z + 1/2) ln z - z + ln √(2π)], the error of Stirling's formula, from its
-// asymptotic series for large z and from LnGamma below.
-double StirlingError(double z) {
-  auto series = [](double w) {
-    const double r = 1.0 / w, r2 = r * r;
-    return r * (1.0 / 12 - r2 * (1.0 / 360 - r2 * (1.0 / 1260 - r2 * (1.0 / 1680 - r2 / 1188))));
-  };
-  if (z > kSaddleFrom) return series(z);
-  // Carried up by Γ(z + K + 1) = Γ(z + 1)·(z + 1)···(z + K) to where the series holds; the
-  // terms are of the order of a few hundred, so S keeps about 13 digits absolute.
-  const double k = std::ceil(kSaddleFrom - z) + 1.0;
-  const double zk = z + k;
-  double prod = 1.0;
-  for (double j = 1.0; j <= k; j += 1.0) prod *= z + j;
-  return (zk + 0.5) * std::log(zk) - zk + series(zk) - std::log(prod) - (z + 0.5) * std::log(z) + z;
-}
-
-// x ln(x/m) + m - x, the deviance of x from m, without the cancellation of its terms where x
-// is close to m (a series in v = (x - m)/(x + m) there).
-double Deviance(double x, double m) {
-  const double d = x - m;
-  if (std::fabs(d) < 0.1 * (x + m)) {
-    const double v = d / (x + m);
-    double s = d * v;
-    double ej = 2.0 * x * v;
-    const double v2 = v * v;
-    for (int j = 1; j < 1000; ++j) {
-      ej *= v2;
-      const double s1 = s + ej / (2 * j + 1);
-      if (s1 == s) return s1;
-      s = s1;
-    }
-    return s;
-  }
-  return x * std::log(x / m) + m - x;
-}
-
-// The binomial probability of k of n (both real, 0 < k < n) at p, q = 1 - p, as
-// exp(S(n) - S(k) - S(n - k) - D(k, np) - D(n - k, nq)) · √(n / (2π k (n - k))).
-double BinomialSaddle(double k, double n, double p, double q) {
-  const double lc = StirlingError(n) - StirlingError(k) - StirlingError(n - k) -
-                    Deviance(k, n * p) - Deviance(n - k, n * q);
-  return std::exp(lc) * std::sqrt(n / (2.0 * std::numbers::pi * k * (n - k)));
-}
+constexpr double kSaddleFrom = detail::kSaddleFrom;
+using detail::BinomialSaddle;
+using detail::Deviance;
+using detail::StirlingError;
 
 }  // namespace
 
@@ -133,11 +88,11 @@ double nDistriIntegral(double x) {
 
 double nDistriQuantile(double p) {
   if (!(p > 0.0 && p < 1.0)) return 0.0;
+  // Solved on the smaller tail, where Φ keeps its digits, and mirrored: q(1 - p) = -q(p).
   const double q = std::min(p, 1.0 - p);
   const double t = std::sqrt(-2.0 * std::log(q));
-  double z0 = t - (2.515517 + 0.802853 * t + 0.010328 * t * t) /
-                      (1.0 + 1.432788 * t + 0.189269 * t * t + 0.001308 * t * t * t);
-  if (p < 0.5) z0 = -z0;
+  const double z0 = -(t - (2.515517 + 0.802853 * t + 0.010328 * t * t) /
+                              (1.0 + 1.432788 * t + 0.189269 * t * t + 0.001308 * t * t * t));
   const double c = 0.1 * std::max(std::fabs(z0), 0.1);
   double lo = z0 - c;
   double hi = z0 + c;
@@ -145,16 +100,16 @@ double nDistriQuantile(double p) {
   for (int step = 0; step < kMaxNormalBisections; ++step) {
     mid = (lo + hi) / 2.0;
     const double phi = nDistriIntegral(mid);
-    if (std::fabs(phi - p) / p < 1e-8) break;
+    if (std::fabs(phi - q) / q < 1e-8) break;
     // The bracket cannot shrink any further: the tolerance is out of reach.
     if (mid == lo || mid == hi) break;
-    if (phi <= p) {
+    if (phi <= q) {
       lo = mid;
     } else {
       hi = mid;
     }
   }
-  return mid;
+  return p < 0.5 ? mid : -mid;
 }
 
 double WeibullDensity(double x, double shape, double scale) {
