@@ -4,9 +4,11 @@
 // that loses only one element per partition inside such a block is quadratic here.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
+#include "nuv/analysis/NUV_statis.hpp"
 #include "nuv/matrix/TIntMatrix.hpp"
 #include "nuv/matrix/TMat3D.hpp"
 #include "nuv/matrix/TMat4D.hpp"
@@ -99,5 +101,22 @@ void BM_VectorPercentile25(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(v.Percentile(25, 0, 0));
 }
 BENCHMARK(BM_VectorPercentile25)->Unit(benchmark::kMillisecond);
+
+// PercentileOfArray on 10^6 values all 0 but one: a two-way partition is quadratic here. The
+// stretch is refilled each round (the selection reorders it), outside the timing.
+void BM_PercentileOfArrayTies(benchmark::State& state) {
+  std::vector<double> d(kN, 0.0);
+  d[kN / 3] = 5.0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::fill(d.begin(), d.end(), 0.0);
+    d[kN / 3] = 5.0;
+    state.ResumeTiming();
+    double r = 0.0;
+    benchmark::DoNotOptimize(nuv::PercentileOfArray(d, 50, 0, kN - 1, r));
+    benchmark::DoNotOptimize(r);
+  }
+}
+BENCHMARK(BM_PercentileOfArrayTies)->Unit(benchmark::kMillisecond);
 
 }  // namespace
