@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -159,6 +160,51 @@ void MovingKernelFilter(TVector* SourceVec, Integer FirstElem, Integer LastElem,
   DestVec->Changed();
 }
 
+namespace {
+
+// Schur-Cohn test by the step-down recursion: the roots of 1 - Σ B[r] z^-r (r = 1..P) lie
+// strictly inside the unit circle exactly when every reflection coefficient has magnitude
+// below 1. In long double, so that the test itself does not decide a borderline design.
+bool PolesInsideUnitCircle(const std::array<double, 23>& B, std::size_t P) {
+  std::vector<long double> c(P + 1);
+  c[0] = 1.0L;
+  for (std::size_t r = 1; r <= P; ++r) c[r] = -static_cast<long double>(B[r]);
+  for (std::size_t m = P; m >= 1; --m) {
+    const long double k = c[m];
+    if (!(std::fabs(k) < 1.0L)) return false;
+    const long double den = 1.0L - k * k;
+    std::vector<long double> next(m);
+    next[0] = 1.0L;
+    for (std::size_t i = 1; i < m; ++i) next[i] = (c[i] - k * c[m - i]) / den;
+    for (std::size_t i = 0; i < m; ++i) c[i] = next[i];
+  }
+  return true;
+}
+
+// The white-noise gain sqrt(Σ h[n]²) of the recursion 1 / (1 - Σ B[r] z^-r), r = 1..P, from its
+// impulse response (the poles lie inside the unit circle), summed until its tail adds below
+// 1e-16 of the sum over a stretch of P steps, or for at most 10^6 steps (then ∞: too slow).
+double NoiseGain(const std::array<double, 23>& B, std::size_t P) {
+  std::array<long double, 23> h{};  // h[0] the newest output
+  long double sum = 0.0L;
+  long double recent = 0.0L;
+  for (long n = 0; n < 1000000; ++n) {
+    long double y = n == 0 ? 1.0L : 0.0L;
+    for (std::size_t r = 1; r <= P; ++r) y += static_cast<long double>(B[r]) * h[r - 1];
+    for (std::size_t r = P; r >= 1; --r) h[r] = h[r - 1];
+    h[0] = y;
+    sum += y * y;
+    recent += y * y;
+    if ((n + 1) % static_cast<long>(P + 1) == 0) {
+      if (n > 10 && recent <= 1e-16L * sum) return std::sqrt(static_cast<double>(sum));
+      recent = 0.0L;
+    }
+  }
+  return std::numeric_limits<double>::infinity();
+}
+
+}  // namespace
+
 void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double Ripple, double& a0,
                           TMatrix* Coeffs) {
   constexpr const char* kFunc = "CalcChebFilterCoeffs";
@@ -245,6 +291,31 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double CutOff, double R
     detail::RaiseFunction<ENUVMath2Error>(kFunc, "invalid cutoff frequency");
   }
   for (std::size_t i = 0; i <= 20; ++i) A[i] /= gain;
+  // The stored coefficients must make a sound recursion in double precision: every pole of
+  // 1 - Σ b(r) z^-r strictly inside the unit circle, and rounding that the recursion does not
+  // amplify beyond 1e-6, so that a settled output stays within 1e-6 of the design's gain.
+  // Each step rounds its sums, about eps·(P + 1)·(Σ|a| + Σ|b|) for an output of 1, and the
+  // feedback amplifies that; poles near the unit circle make it large.
+  if (!PolesInsideUnitCircle(B, static_cast<std::size_t>(NPoles))) {
+    detail::RaiseFunction<ENUVMath2Error>(kFunc, "design is unstable in double precision");
+  }
+  {
+    double sumAbs = 0.0, feedback = 0.0;
+    for (std::size_t i = 0; i <= static_cast<std::size_t>(NPoles); ++i) {
+      const double sign = HighPass && i % 2 == 1 ? -1.0 : 1.0;
+      sumAbs += std::fabs(A[i]) + std::fabs(B[i]);
+      feedback += sign * B[i];
+    }
+    // Rounding that repeats from step to step (a settled pass-band input) is amplified by the
+    // loop's pass-band gain 1/|1 - Σ ±b|, rounding that varies by the loop's noise gain.
+    constexpr double kEps = 0x1p-52;
+    const double loop =
+        std::max(1.0 / std::fabs(1.0 - feedback), NoiseGain(B, static_cast<std::size_t>(NPoles)));
+    const double noise = kEps * sumAbs * static_cast<double>(NPoles + 1) * loop;
+    if (!(noise <= 1e-6)) {
+      detail::RaiseFunction<ENUVMath2Error>(kFunc, "design amplifies rounding beyond 1e-6");
+    }
+  }
   a0 = A[0];
   detail::TUseGuard use(Coeffs);
   use.AllowResize(Coeffs);
