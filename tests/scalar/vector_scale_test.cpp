@@ -14,10 +14,9 @@ using test::kScaleTol;
 using test::RelNear;
 using test::ScaleFactors;
 
-// The correlation of kX and kY, from exact rational arithmetic.
-constexpr double kCorrXY = 0.8848892592150239;
-const std::vector<double> kX{1, 2, 3, 4, 5, 6, 7, 9};
-const std::vector<double> kY{2, 1, 4, 3, 6, 5, 8, 7};
+const std::vector<double>& kX = test::kSeriesX;
+const std::vector<double>& kY = test::kSeriesY;
+constexpr double kCorrXY = test::kSeriesCorr;
 // Skewness and excess kurtosis of kS (population moments over the sample deviation), exact
 // rational arithmetic.
 const std::vector<double> kS{1, 2, 3, 10, 4};

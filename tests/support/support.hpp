@@ -94,6 +94,12 @@ std::vector<double> ScaleFactors();
 /// exactly, both to this relative tolerance (the rounding of a few dozen operations, well above).
 inline constexpr double kScaleTol = 1e-10;
 
+/// Two series for scale tables, x = {1, 2, 3, 4, 5, 6, 7, 9} and y = {2, 1, 4, 3, 6, 5, 8, 7},
+/// and their correlation from exact rational arithmetic.
+inline const std::vector<double> kSeriesX{1, 2, 3, 4, 5, 6, 7, 9};
+inline const std::vector<double> kSeriesY{2, 1, 4, 3, 6, 5, 8, 7};
+inline constexpr double kSeriesCorr = 0.8848892592150239;
+
 /// Path of a file under tests/data.
 std::string DataPath(const std::string& name);
 /// Path of a file under tests/reference.
