@@ -75,8 +75,11 @@ TEST(GeometryScale, ComplexQuotientsScaleExactly) {
   const TComplex big = CpxDiv(Cpx(1e308, 1e308), Cpx(1, 1));
   EXPECT_TRUE(RelNear(big.re, 1e308, 1e-15));
   EXPECT_EQ(big.im, 0.0);
-  NUV_EXPECT_THROW_MSG(CpxDiv(Cpx(1e308, 0), Cpx(1e-10, 0)), ENUVComplexError,
-                       "CpxDiv: division by zero");
+  // A quotient beyond the range of Extended raises (on x86-32 Extended holds 1e318).
+  if constexpr (sizeof(Extended) == sizeof(double)) {
+    NUV_EXPECT_THROW_MSG(CpxDiv(Cpx(1e308, 0), Cpx(1e-10, 0)), ENUVComplexError,
+                         "CpxDiv: division by zero");
+  }
 }
 
 TEST(GeometryScale, ParabolaAndCircleFitsAtEveryScale) {
