@@ -15,18 +15,17 @@ namespace nuv {
 namespace {
 
 using test::kScaleTol;
+using test::kSeriesCorr;
+using test::kSeriesX;
+using test::kSeriesY;
 using test::RelNear;
 using test::ScaleFactors;
-
-const std::vector<double>& kX = test::kSeriesX;
-const std::vector<double>& kY = test::kSeriesY;
-constexpr double kCorrXY = test::kSeriesCorr;
 
 void Columns(TMatrix& m, double fx, double fy) {
   m.Resize(2, 8);
   for (Integer r = 1; r <= 8; ++r) {
-    m.SetVal(1, r, kX[static_cast<std::size_t>(r - 1)] * fx);
-    m.SetVal(2, r, kY[static_cast<std::size_t>(r - 1)] * fy);
+    m.SetVal(1, r, kSeriesX[static_cast<std::size_t>(r - 1)] * fx);
+    m.SetVal(2, r, kSeriesY[static_cast<std::size_t>(r - 1)] * fy);
   }
 }
 
@@ -48,7 +47,7 @@ TEST(AnalysisScale, CovarianceModesAtEveryScale) {
     r1[mode].Resize(2, 2);
     ASSERT_TRUE(CalcCovar(&d1, &r1[mode], 0, 0, 1, 8, mode));
   }
-  EXPECT_TRUE(RelNear(r1[2].GetVal(1, 2), kCorrXY, 1e-15));
+  EXPECT_TRUE(RelNear(r1[2].GetVal(1, 2), kSeriesCorr, 1e-15));
   for (double f : ScaleFactors()) {
     SCOPED_TRACE(f);
     for (double g : {f, 1.0}) {  // both columns scaled, and one only
@@ -114,14 +113,15 @@ TEST(AnalysisScale, MahalanobisDistanceScalesWithTheDifference) {
 
 TEST(AnalysisScale, CurveFitStatisticsAtEveryScale) {
   TCurveFit fit1(nullptr);
-  for (std::size_t i = 0; i < kX.size(); ++i) fit1.EnterStatValue(kX[i], kY[i]);
+  for (std::size_t i = 0; i < kSeriesX.size(); ++i) fit1.EnterStatValue(kSeriesX[i], kSeriesY[i]);
   double k1 = 0, d1 = 0, q1 = 0;
   fit1.CalcLinFit(k1, d1, q1);
   for (double f : ScaleFactors()) {
     SCOPED_TRACE(f);
     TCurveFit fit(nullptr);
-    for (std::size_t i = 0; i < kX.size(); ++i) fit.EnterStatValue(kX[i], kY[i] * f);
-    EXPECT_TRUE(RelNear(fit.CorrCoeff(), kCorrXY, kScaleTol));
+    for (std::size_t i = 0; i < kSeriesX.size(); ++i)
+      fit.EnterStatValue(kSeriesX[i], kSeriesY[i] * f);
+    EXPECT_TRUE(RelNear(fit.CorrCoeff(), kSeriesCorr, kScaleTol));
     ExpectScaled(fit.StdDevY(), fit1.StdDevY(), f, 1);
     double k = 0, d = 0, q = 0;
     fit.CalcLinFit(k, d, q);

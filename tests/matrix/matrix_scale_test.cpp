@@ -14,18 +14,17 @@ namespace nuv {
 namespace {
 
 using test::kScaleTol;
+using test::kSeriesCorr;
+using test::kSeriesX;
+using test::kSeriesY;
 using test::RelNear;
 using test::ScaleFactors;
-
-const std::vector<double>& kX = test::kSeriesX;
-const std::vector<double>& kY = test::kSeriesY;
-constexpr double kCorrXY = test::kSeriesCorr;
 
 void Fill(TMatrix& m, double f) {
   m.Resize(2, 8);
   for (Integer r = 1; r <= 8; ++r) {
-    m.SetVal(1, r, kX[static_cast<std::size_t>(r - 1)] * f);
-    m.SetVal(2, r, kY[static_cast<std::size_t>(r - 1)] * f);
+    m.SetVal(1, r, kSeriesX[static_cast<std::size_t>(r - 1)] * f);
+    m.SetVal(2, r, kSeriesY[static_cast<std::size_t>(r - 1)] * f);
   }
 }
 
@@ -45,7 +44,7 @@ TEST(MatrixScale, CorrelationsDistancesAndMomentsAtEveryScale) {
       x.SetVal(1, r, m.GetVal(1, r));
       y.SetVal(1, r, m.GetVal(2, r));
     }
-    EXPECT_TRUE(RelNear(x.Correlate(&y), kCorrXY, kScaleTol));
+    EXPECT_TRUE(RelNear(x.Correlate(&y), kSeriesCorr, kScaleTol));
     double mean = 0, var = 0, skew = 0, kurt = 0;
     m.MeanVar(1, 1, 1, 8, mean, var);
     EXPECT_TRUE(RelNear(mean, mean1 * f, kScaleTol));
@@ -148,9 +147,9 @@ TEST(MatrixScale, DataTableStatisticsAtEveryScale) {
     TDataTable t(nullptr);
     t.Resize(3, 8);
     for (Integer r = 1; r <= 8; ++r) {
-      t.SetElem(1, r, kX[static_cast<std::size_t>(r - 1)] * f);
-      t.SetElem(2, r, kY[static_cast<std::size_t>(r - 1)] * f);
-      t.SetElem(3, r, kY[static_cast<std::size_t>(r - 1)]);
+      t.SetElem(1, r, kSeriesX[static_cast<std::size_t>(r - 1)] * f);
+      t.SetElem(2, r, kSeriesY[static_cast<std::size_t>(r - 1)] * f);
+      t.SetElem(3, r, kSeriesY[static_cast<std::size_t>(r - 1)]);
     }
     double mean = 0, var = 0;
     t.MeanVarOfNumCells(2, 1, 2, 8, mean, var);
@@ -158,7 +157,7 @@ TEST(MatrixScale, DataTableStatisticsAtEveryScale) {
     TMatrix res(nullptr);
     res.Resize(2, 2);
     ASSERT_TRUE(t.CalcCovar(&res, 1, 2, 1, 8, 2));
-    EXPECT_TRUE(RelNear(res.GetVal(1, 2), kCorrXY, kScaleTol));
+    EXPECT_TRUE(RelNear(res.GetVal(1, 2), kSeriesCorr, kScaleTol));
     Integer n = 0;
     EXPECT_TRUE(RelNear(t.HarmonicMeanOfNumCells(2, 1, 2, 8, n),
                         8 / (1 + 0.5 + 1.0 / 3 + 0.25 + 0.2 + 1.0 / 6 + 0.125 + 1.0 / 7) * f,

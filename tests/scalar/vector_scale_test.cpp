@@ -11,12 +11,12 @@ namespace nuv {
 namespace {
 
 using test::kScaleTol;
+using test::kSeriesCorr;
+using test::kSeriesX;
+using test::kSeriesY;
 using test::RelNear;
 using test::ScaleFactors;
 
-const std::vector<double>& kX = test::kSeriesX;
-const std::vector<double>& kY = test::kSeriesY;
-constexpr double kCorrXY = test::kSeriesCorr;
 // Skewness and excess kurtosis of kS (population moments over the sample deviation), exact
 // rational arithmetic.
 const std::vector<double> kS{1, 2, 3, 10, 4};
@@ -33,9 +33,9 @@ std::unique_ptr<TVector> Vec(const std::vector<double>& v, double f) {
 TEST(VectorScale, InvariantResultsHoldAtEveryScale) {
   for (double f : ScaleFactors()) {
     SCOPED_TRACE(f);
-    auto x = Vec(kX, f), y = Vec(kY, f), y1 = Vec(kY, 1.0);
-    EXPECT_TRUE(RelNear(x->PearsonCorrCoeff(y.get()), kCorrXY, kScaleTol));
-    EXPECT_TRUE(RelNear(x->PearsonCorrCoeff(y1.get()), kCorrXY, kScaleTol));  // mixed units
+    auto x = Vec(kSeriesX, f), y = Vec(kSeriesY, f), y1 = Vec(kSeriesY, 1.0);
+    EXPECT_TRUE(RelNear(x->PearsonCorrCoeff(y.get()), kSeriesCorr, kScaleTol));
+    EXPECT_TRUE(RelNear(x->PearsonCorrCoeff(y1.get()), kSeriesCorr, kScaleTol));  // mixed units
     double skew = 0, kurt = 0;
     auto s = Vec(kS, f);
     s->SkewKurt(0, 0, skew, kurt);
